@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QMutex>
+#include <QSqlDatabase>
+#include <QString>
+
+// Path of the main database: <app folder>/db/kest.db.
+QString mainDatabasePath();
+
+// Points `db` at the main database, creating the file and its missing tables.
+// Holds `mutex` (may be null) for the whole call; on failure logs, shows a warning
+// box once the mutex is released, and returns false.
+bool openBDD(QSqlDatabase& db, QMutex* mutex);
+// Closes `db` and removes every "*.db" file of the database folder. Connections of
+// other threads open on those files are retired: their next statement fails.
+bool dropBDD(QSqlDatabase& db, QMutex* mutex);
+
+// Points `db` at the ticket-list database `path`, creating it and its missing tables.
+bool openRepBDD(QSqlDatabase& db, QMutex* mutex, QString path);
+// Removes the ticket-list database `path`; closes `db` first when its database name
+// is that very text. Other connections open on the file are retired.
+bool dropRepBDD(QSqlDatabase& db, QMutex* mutex, QString path);
+
+// Writes the four rows with id 0 of a fresh ticket-list database.
+void createDefaultValuesRepBDD(QSqlDatabase& db, QMutex* mutex);
+
+// For the statement runner, with the database mutex held: false (and the connection
+// closed) when the file `db` was open on has been removed by a drop since.
+bool checkConnectionAlive(QSqlDatabase& db);
+
+// A connection of its own for the calling thread, removed when this object goes.
+// The GUI thread keeps the default connection; each worker makes one of these in
+// its run() and hands db() to openBDD/openRepBDD and the data classes.
+class ThreadConnection
+{
+public:
+    explicit ThreadConnection(const QString& purpose);
+    ~ThreadConnection();
+    ThreadConnection(const ThreadConnection&) = delete;
+    ThreadConnection& operator=(const ThreadConnection&) = delete;
+
+    QSqlDatabase& db();
+
+private:
+    QString m_name;
+    QSqlDatabase m_db;
+};

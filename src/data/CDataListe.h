@@ -1,0 +1,136 @@
+#pragma once
+
+#include "data/SqlRunner.h"
+
+#include <QList>
+#include <QMap>
+#include <QMutex>
+#include <QSet>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+#include <QStringList>
+
+#include <utility>
+
+// Lists are keyed by an unsigned number or, for agents and organisers, by a text.
+// Key 0 (the empty text) handed to ajoute stands for the list's current size.
+namespace datakey
+{
+
+inline bool isSizeKey(unsigned int key)
+{
+    return key == 0;
+}
+
+inline bool isSizeKey(const QString& key)
+{
+    return key.isEmpty();
+}
+
+inline void fromSize(unsigned int& key, qsizetype size)
+{
+    key = static_cast<unsigned int>(size);
+}
+
+inline void fromSize(QString& key, qsizetype size)
+{
+    key = QString::number(size);
+}
+
+}  // namespace datakey
+
+// The list half of the record-and-list family: an ordered map of plain records, walked
+// in ascending key order. A list belongs to one caller and one thread; only its SQL
+// operations touch the database mutex, each for its own statement.
+template <typename Key, typename Record>
+class CDataListe : public QMap<Key, Record>
+{
+public:
+    // Stores a copy of `record` under `key`, replacing the entry there. The size key
+    // (0 or empty) means "the current size": with entries under 1 and 2 it is 2 again,
+    // so it replaces that entry; writers that only ever add under it get 0, 1, 2...
+    void ajoute(Record record, Key key)
+    {
+        if (datakey::isSizeKey(key)) {
+            datakey::fromSize(key, this->size());
+        }
+        this->insert(key, record);
+    }
+
+protected:
+    // Copies the entry under `key` into `out`. The size key is never looked up.
+    bool copyEntry(const Key& key, Record& out) const
+    {
+        if (datakey::isSizeKey(key)) {
+            return false;
+        }
+        const auto it = this->constFind(key);
+        if (it == this->cend()) {
+            return false;
+        }
+        out = it.value();
+        return true;
+    }
+
+    // Empties the list, then stores what `keyedRecord(query)` makes of each row.
+    template <typename KeyedRecord>
+    bool load(QSqlDatabase& db, QMutex* mutex, const QString& statement, KeyedRecord keyedRecord)
+    {
+        this->clear();
+        return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur initParSql "), [&](QSqlQuery& query) {
+            auto [key, record] = keyedRecord(query);
+            this->insert(key, record);
+        });
+    }
+
+    // Writes every entry in key order through Record::insertHead() and
+    // Record::valuesSql(). False when a statement failed (it is logged with
+    // `errorHead`); the other statements are still run.
+    bool writeAll(QSqlDatabase& db, QMutex* mutex, const QString& errorHead) const
+    {
+        QStringList rows;
+        rows.reserve(this->size());
+        for (auto it = this->cbegin(); it != this->cend(); ++it) {
+            rows.append(QStringLiteral("select ") + it.value().valuesSql());
+        }
+        return sqlrun::execRows(db, mutex, Record::insertHead(), rows, errorHead);
+    }
+
+    // The list save: an entry under the size key is inserted and stored again under
+    // the row number the insert returned; any other entry rewrites the row whose ID
+    // is its key and, when that worked, is copied into `other`. A failed rewrite ends
+    // the walk, a failed insert does not.
+    //
+    // The walk visits the keys the list held when it started. An entry stored again
+    // under a row number is not visited a second time: rewriting by that number would
+    // touch the row whose ID happens to equal it.
+    template <typename Liste>
+    void saveEach(QSqlDatabase& db, QMutex* mutex, Liste* other)
+    {
+        const QList<Key> keys = this->keys();
+        QSet<Key> restored;
+        for (const Key& key : keys) {
+            const auto it = this->find(key);
+            if (it == this->end() || restored.contains(key)) {
+                continue;
+            }
+            Record record = it.value();
+            if (datakey::isSizeKey(key)) {
+                const Key rowKey = record.ajouteSql(db, mutex);
+                if (!datakey::isSizeKey(rowKey)) {
+                    this->remove(key);
+                    ajoute(record, rowKey);
+                    restored.insert(rowKey);
+                }
+                continue;
+            }
+            if (!record.sauvegardeParSql(db, mutex, key)) {
+                return;
+            }
+            if (other) {
+                other->insert(key, record);
+            }
+        }
+    }
+};

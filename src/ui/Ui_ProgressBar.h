@@ -1,0 +1,40 @@
+#pragma once
+
+#include "ui/FormHelpers.h"
+
+#include <QCoreApplication>
+#include <QDialog>
+#include <QLabel>
+#include <QProgressBar>
+
+class Ui_ProgressBar
+{
+public:
+    QLabel* lblWaiting = nullptr;
+    QProgressBar* pbWaiting = nullptr;
+
+    void setupUi(QDialog* ProgressBar)
+    {
+        if (ProgressBar->objectName().isEmpty()) {
+            ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+        }
+        ProgressBar->resize(400, 99);
+
+        lblWaiting = form::make<QLabel>(ProgressBar, "lblWaiting", 20, 10, 361, 21);
+        lblWaiting->setAlignment(form::kLeft);
+
+        pbWaiting = form::make<QProgressBar>(ProgressBar, "pbWaiting", 10, 60, 381, 23);
+        pbWaiting->setMaximum(1000);
+        pbWaiting->setValue(100);
+        pbWaiting->setAlignment(form::kCentred);
+        pbWaiting->setFormat(QStringLiteral("%p%"));
+
+        retranslateUi(ProgressBar);
+    }
+
+    void retranslateUi(QDialog* ProgressBar)
+    {
+        ProgressBar->setWindowTitle(QCoreApplication::translate("ProgressBar", "Dialog"));
+        lblWaiting->setText(QCoreApplication::translate("ProgressBar", "TextLabel"));
+    }
+};

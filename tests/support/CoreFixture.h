@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// Core services as main brings them up, inside the test's home folder.
+namespace fixture
+{
+
+// Creates the application folder tree, gParam (with the log flag) and gAffichage,
+// once per process; later calls only reset the log flag and the language.
+void initCore(bool withLog = false);
+
+// Lines of the current month's log file (without line ends).
+QStringList logLines();
+// Empties the current month's log file.
+void clearLog();
+// Whether some log line contains `text`.
+bool logContains(const QString& text);
+
+}  // namespace fixture
