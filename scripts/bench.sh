@@ -11,7 +11,7 @@ mkdir -p bench/results
 shopt -s nullglob
 ran=0
 for b in build-bench/bench/bench_*; do
-    [ -x "$b" ] || continue
+    [ -f "$b" ] && [ -x "$b" ] || continue
     QT_QPA_PLATFORM=offscreen "$b" bench/results
     ran=1
 done

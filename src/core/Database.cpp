@@ -75,6 +75,8 @@ const Statement kRepIndexes[] = {
      "create index if not exists BILLET_CODE_BARRE_UPPER on BILLET (upper(CODE_BARRE), EDITEUR_ID)"},
     {"PLACE_BILLET", "create index if not exists PLACE_BILLET on PLACE (CODE_BARRE, EDITEUR_ID)"},
     {"MODIF_BILLET", "create index if not exists MODIF_BILLET on MODIF (CODE_BARRE, EDITEUR_ID)"},
+    // The pending punches are listed at every synchronisation cycle.
+    {"MODIF_STATUS", "create index if not exists MODIF_STATUS on MODIF (STATUS)"},
 };
 
 // Which file each connection is open on, so that removing a file can retire the
@@ -185,6 +187,8 @@ bool openDatabase(QSqlDatabase& db, QMutex* mutex, const QString& path, const St
             } else {
                 registry().opened(db);
                 QSqlQuery query(db);
+                // A 16 MB page cache keeps the lookup indexes of a big ticket list in memory.
+                query.exec(QStringLiteral("PRAGMA cache_size=-16000"));
                 ok = true;
                 for (const Statement& statement : schema) {
                     if (!query.exec(QString::fromLatin1(statement.sql))) {

@@ -4,6 +4,7 @@
 
 #include <QList>
 #include <QMap>
+#include <QMultiMap>
 #include <QMutex>
 #include <QSet>
 #include <QSqlDatabase>
@@ -39,6 +40,25 @@ inline void fromSize(QString& key, qsizetype size)
 }
 
 }  // namespace datakey
+
+namespace datalist
+{
+
+// The multi-row write shared by both list kinds: one "select <values>" row per entry,
+// in iteration order, after Record::insertHead().
+template <typename Map>
+bool writeAll(const Map& map, QSqlDatabase& db, QMutex* mutex, const QString& errorHead)
+{
+    using Record = typename Map::mapped_type;
+    QStringList rows;
+    rows.reserve(map.size());
+    for (auto it = map.cbegin(); it != map.cend(); ++it) {
+        rows.append(QStringLiteral("select ") + it.value().valuesSql());
+    }
+    return sqlrun::execRows(db, mutex, Record::insertHead(), rows, errorHead);
+}
+
+}  // namespace datalist
 
 // The list half of the record-and-list family: an ordered map of plain records, walked
 // in ascending key order. A list belongs to one caller and one thread; only its SQL
@@ -89,12 +109,7 @@ protected:
     // `errorHead`); the other statements are still run.
     bool writeAll(QSqlDatabase& db, QMutex* mutex, const QString& errorHead) const
     {
-        QStringList rows;
-        rows.reserve(this->size());
-        for (auto it = this->cbegin(); it != this->cend(); ++it) {
-            rows.append(QStringLiteral("select ") + it.value().valuesSql());
-        }
-        return sqlrun::execRows(db, mutex, Record::insertHead(), rows, errorHead);
+        return datalist::writeAll(*this, db, mutex, errorHead);
     }
 
     // The list save: an entry under the size key is inserted and stored again under
@@ -132,5 +147,41 @@ protected:
                 other->insert(key, record);
             }
         }
+    }
+};
+
+// A list whose loads may store several records under one key (tickets by ID, seats
+// by price category). A load keeps every row, the row read last first among equal
+// keys; ajoute keeps one record per key, as in CDataListe.
+template <typename Key, typename Record>
+class CDataMultiListe : public QMultiMap<Key, Record>
+{
+public:
+    // Stores a copy of `record` under `key`, replacing the entry there (the newest one
+    // when a load left several). The size key means "the current size".
+    void ajoute(Record record, Key key)
+    {
+        if (datakey::isSizeKey(key)) {
+            datakey::fromSize(key, this->size());
+        }
+        this->replace(key, record);
+    }
+
+protected:
+    // Empties the list, then adds what `keyedRecord(query)` makes of each row.
+    template <typename KeyedRecord>
+    bool load(QSqlDatabase& db, QMutex* mutex, const QString& statement, KeyedRecord keyedRecord)
+    {
+        this->clear();
+        return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur initParSql "), [&](QSqlQuery& query) {
+            auto [key, record] = keyedRecord(query);
+            this->insert(key, record);
+        });
+    }
+
+    // See CDataListe::writeAll.
+    bool writeAll(QSqlDatabase& db, QMutex* mutex, const QString& errorHead) const
+    {
+        return datalist::writeAll(*this, db, mutex, errorHead);
     }
 };

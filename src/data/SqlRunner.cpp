@@ -7,6 +7,8 @@
 #include <QSqlError>
 #include <QVariant>
 
+#include <algorithm>
+
 namespace sqlrun
 {
 
@@ -37,6 +39,34 @@ bool execLocked(QSqlDatabase& db,
     return true;
 }
 
+// Runs the statements of one multi-row write with the mutex held, committed together
+// when there are several: one commit instead of one per statement. A failing
+// statement loses only its own rows: the transaction is committed right after it
+// (SQLite has undone that statement alone, or the whole transaction on a disk error,
+// in which case the statements before it run again), and the rest run one by one.
+bool execGroup(QSqlDatabase& db, const QStringList& statements, const QString& errorHead)
+{
+    const bool inTransaction = statements.size() > 1 && checkConnectionAlive(db) && db.transaction();
+    bool ok = true;
+    qsizetype next = 0;
+    while (next < statements.size() && ok) {
+        ok = execLocked(db, statements[next], errorHead, {}, nullptr);
+        ++next;
+    }
+    if (inTransaction && !db.commit()) {
+        enregistreLog(2, errorHead + QStringLiteral("commit : ") + db.lastError().text(), false);
+        db.rollback();
+        const qsizetype succeeded = ok ? next : next - 1;
+        for (qsizetype i = 0; i < succeeded; ++i) {
+            ok = execLocked(db, statements[i], errorHead, {}, nullptr) && ok;
+        }
+    }
+    for (; next < statements.size(); ++next) {
+        ok = execLocked(db, statements[next], errorHead, {}, nullptr) && ok;
+    }
+    return ok;
+}
+
 }  // namespace
 
 bool exec(QSqlDatabase& db,
@@ -53,15 +83,36 @@ bool exec(QSqlDatabase& db,
     return execLocked(db, statement, errorHead, readRow, lastInsertId);
 }
 
+Locked::Locked(QSqlDatabase& db, QMutex* mutex)
+    : m_db(db)
+    , m_lock(mutex)
+{}
+
+bool Locked::exec(const QString& statement, const QString& errorHead, const RowReader& readRow, quint32* lastInsertId)
+{
+    if (lastInsertId) {
+        *lastInsertId = 0;
+    }
+    return execLocked(m_db, statement, errorHead, readRow, lastInsertId);
+}
+
 bool execRows(QSqlDatabase& db, QMutex* mutex, const QString& head, const QStringList& rows, const QString& errorHead)
 {
     if (rows.isEmpty()) {
         return exec(db, mutex, head, errorHead);
     }
+    constexpr qsizetype rowsPerGroup = qsizetype(kMaxRowsPerStatement) * kStatementsPerTransaction;
     bool allWritten = true;
-    for (qsizetype first = 0; first < rows.size(); first += kMaxRowsPerStatement) {
-        const QString statement = head + rows.mid(first, kMaxRowsPerStatement).join(QStringLiteral(" union all "));
-        if (!exec(db, mutex, statement, errorHead)) {
+    for (qsizetype group = 0; group < rows.size(); group += rowsPerGroup) {
+        QStringList statements;
+        const qsizetype end = std::min(rows.size(), group + rowsPerGroup);
+        for (qsizetype first = group; first < end; first += kMaxRowsPerStatement) {
+            statements.append(head
+                              + rows.mid(first, std::min<qsizetype>(kMaxRowsPerStatement, end - first))
+                                    .join(QStringLiteral(" union all ")));
+        }
+        QMutexLocker lock(mutex);
+        if (!execGroup(db, statements, errorHead)) {
             allWritten = false;
         }
     }

@@ -13,8 +13,13 @@
 namespace sqlrun
 {
 
-// Largest number of rows one multi-row write sends.
+// Largest number of rows one statement of a multi-row write sends.
 inline constexpr int kMaxRowsPerStatement = 100;
+// Statements of one multi-row write committed together (5,000 rows): committing
+// each statement alone costs several times the writing on a big list. The mutex is
+// released between groups, so that a scan waits for one group at most (about 0.2 s
+// on a list database of 500,000 tickets).
+inline constexpr int kStatementsPerTransaction = 50;
 
 using RowReader = std::function<void(QSqlQuery& query)>;
 
@@ -29,10 +34,34 @@ bool exec(QSqlDatabase& db,
           quint32* lastInsertId = nullptr);
 
 // Writes `rows` (each "select '..','..'") after `head` in statements of at most
-// kMaxRowsPerStatement rows joined by " union all ", in the given order. Every
-// statement is tried; returns whether all succeeded. An empty `rows` runs `head`
-// alone, which the database rejects and which is logged like any failure.
+// kMaxRowsPerStatement rows joined by " union all ", in the given order, committed
+// by groups of kStatementsPerTransaction statements. Every statement is tried, and
+// a failing one loses only its own rows; returns whether all succeeded. An empty
+// `rows` runs `head` alone, which the database rejects and which is logged like any
+// failure. Any thread, with the mutex not held by the caller.
 bool execRows(QSqlDatabase& db, QMutex* mutex, const QString& head, const QStringList& rows, const QString& errorHead);
+
+// Several statements under one hold of the mutex: a read and the write computed
+// from it must not let another thread's statement in between. The mutex (may be
+// null) is taken by the constructor and released with the object. Any thread, with
+// the mutex not held by the caller.
+class Locked
+{
+public:
+    Locked(QSqlDatabase& db, QMutex* mutex);
+    Locked(const Locked&) = delete;
+    Locked& operator=(const Locked&) = delete;
+
+    // As sqlrun::exec, with the mutex already held.
+    bool exec(const QString& statement,
+              const QString& errorHead,
+              const RowReader& readRow = {},
+              quint32* lastInsertId = nullptr);
+
+private:
+    QSqlDatabase& m_db;
+    QMutexLocker<QMutex> m_lock;
+};
 
 // "'" + value + "'" with the value's quotes turned into blanks.
 QString quoted(const QString& text);

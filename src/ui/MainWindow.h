@@ -1,22 +1,296 @@
 #pragma once
 
+#include "data/CDataBillet.h"
+#include "data/CDataEvenement.h"
+#include "data/CDataModif.h"
+#include "data/CDataRepresentation.h"
+#include "data/CDataVidange.h"
+#include "net/CThreadEvt.h"
+#include "net/CThreadGet.h"
+
+#include <QByteArray>
+#include <QList>
 #include <QMainWindow>
 #include <QMutex>
+#include <QPoint>
 #include <QSqlDatabase>
+#include <QString>
+#include <QTimer>
+#include <QVariant>
 
-// The one window of the program: frameless, 1024x768. It owns the GUI thread's
-// database connection and the database mutex.
+#include <array>
+
+class CKeyboardWidget;
+class CParam;
+class CRepWidget;
+class CWebCam;
+class MessageDlg;
+class ProgressBar;
+class QMouseEvent;
+class QNetworkAccessManager;
+class QShortcut;
+class QSignalMapper;
+class SaisieDlg;
+class Ui_MainWindow;
+
+// The one window of the program: frameless, 1024x768, seven pages. It owns the form,
+// the dialogs, the tiles, the workers, the timers and the GUI thread's database
+// connection with the database mutex. Its slots belong to several features; each
+// section below names the file that implements it.
 class MainWindow : public QMainWindow
 {
     Q_OBJECT
 
 public:
+    // ---- construction: src/ui/MainWindow.cpp ----
     explicit MainWindow(QWidget* parent = nullptr);
+    // src/ui/MainWindowChrome.cpp
     ~MainWindow() override;
+
+    // What the Return and keypad Enter keys do now, by page and open dialog
+    // (src/ui/MainWindowChrome.cpp).
+    enum class ReturnAction
+    {
+        None,
+        VerifLogin,
+        StartScan,
+        PadNumValidate,
+        Search,
+        ValideSaisie,
+        AckMessage,
+    };
+    ReturnAction currentReturnAction() const;
+
+    // One connection made by the constructor, as recorded when it was made.
+    struct WiredConnection
+    {
+        QString sender;
+        QByteArray signal;
+        QByteArray slot;
+        Qt::ConnectionType type = Qt::AutoConnection;
+    };
+
+    // Every connection the constructor made, in order (src/ui/MainWindowWiring.cpp).
+    QList<WiredConnection> wiredConnections;
 
     // Set when the main database could not be opened during construction.
     bool isStartFailed = false;
-
+    bool isDragging = false;
+    // Global position of the pressing mouse minus the window's position.
+    QPoint dragOffset;
+    bool isForcedOffline = false;
+    // A return to the performance choice or an exit waits for the end of the
+    // synchronisation cycle.
+    bool isRepPageRequested = false;
+    bool isExitRequested = false;
+    bool isDeltaError = false;
+    bool isSyncRunning = false;
+    // Every request is built on this one manager.
+    QNetworkAccessManager* networkManager = nullptr;
+    // The GUI thread's connection; workers open their own.
     QSqlDatabase db;
+    QString currentRepDbName;
     QMutex* dbMutex = nullptr;
+    QTimer pingTimer;
+    QTimer focusTimer;
+    QTimer deltaTimer;
+    QString imagePath;
+    QShortcut* shortcutReturn = nullptr;
+    QShortcut* shortcutEnter = nullptr;
+    QShortcut* shortcutF5 = nullptr;
+    QShortcut* shortcutQuit = nullptr;
+    Ui_MainWindow* ui = nullptr;
+    CDataEvenementListe dataEvenementListe;
+    int eventPageCount = 0;
+    int eventCount = 0;
+    int eventPage = 0;
+    // Tiles 1 to 6 of the performance-choice page.
+    std::array<CRepWidget*, 6> repWidgets{};
+    CKeyboardWidget* keyboardScan = nullptr;
+    CKeyboardWidget* keyboardSearch = nullptr;
+    CThreadEvt threadEvt;
+    CThreadGet threadGetDelta;
+    CThreadGet threadGetFile;
+    CWebCam* webCam = nullptr;
+    CDataBillet currentBillet;
+    // A barcode waiting for the choice of its issuer.
+    QString lastBarcode;
+    QSignalMapper* padMapper = nullptr;
+    int nbTicket = 0;
+    int nbPunched = 0;
+    // Journal rows being uploaded.
+    CDataModifListe dataModifListe;
+    // Upload batch size of the synchronisation cycle.
+    int nbModifSent = 0;
+    // Drain rows being uploaded.
+    CDataVidangeListe dataVidangeListe;
+    int paramPreviousPage = 0;
+    int updatePreviousPage = 0;
+    // The settings copy being edited on the settings pages, or null.
+    CParam* paramEdit = nullptr;
+    // Row of the local-ticket table whose deletion waits for confirmation.
+    int localTicketRowToDelete = -1;
+    ProgressBar* progressBar = nullptr;
+    MessageDlg* messageDlg = nullptr;
+    SaisieDlg* saisieDlg = nullptr;
+
+public slots:
+    // ---- window chrome and navigation: src/ui/MainWindowChrome.cpp ----
+    void minimizeClick();
+    void helpLoginClick();
+    void helpPasswordClick();
+    void helpAgentClick();
+    void lockFocusClick();
+    void returnKeyPressed();
+    void timerFocus();
+    void decPage();
+    void incPage();
+
+    // ---- dialog relays: src/ui/MainWindowChrome.cpp ----
+    void displayMessage(const QString& title, const QString& message);
+    void actionShowMessageDlg(bool isVisible);
+    void ackMessage();
+    void actionShowSaisieDlg(bool isVisible);
+    void actionShowProgress(bool isVisible);
+    void actionUpdateProgressText(const QString& text);
+    void actionUpdateProgressValue(uint value);
+    void actionUpdateProgressMax(uint max);
+    void actionDownloadProgress(qint64 value, qint64 max);
+
+    // ---- ticket control: src/control/MainWindowControl.cpp ----
+    void startScanClicked();
+    void localTicketPageClicked();
+    void checkBarcode(const QString& barcode);
+    void activeWebcamClicked();
+    void punchClicked();
+    void signalFraudeClicked();
+    void switchPunchReadClicked();
+    void displayTarifClicked();
+    void padNumClicked(const QString& text);
+    void padNumValidateClicked();
+    void padNumSearchClicked();
+    void padNumBackClicked();
+    void padNumAlphaClicked();
+    void keyboardKeyClicked(const QString& text);
+    void keyboardEnterClicked();
+    void keyboardExitClicked();
+    void keyboardBackClicked();
+    void updateNbTicket(int added, int usedUp);
+    void searchClicked();
+    void editSearchChanged(const QString& text);
+    void backToScanClicked();
+    void resultDoubleClicked(int row, int column);
+    void keyboardSearchKeyClicked(const QString& text);
+    void keyboardSearchEnterClicked();
+    void keyboardSearchExitClicked();
+    void keyboardSearchBackClicked();
+    void cancelTicketClicked();
+    void addTicketClicked();
+    void localTicketDoubleClicked(int row, int column);
+    void localTicketClicked(int row, int column);
+    void valideSaisieDlg();
+    void valideSaisieDlg(uint value);
+    void valideSaisieCombo(const QVariant& value);
+    void searchBarcode(const QString& barcode);
+
+    // ---- server link and synchronisation: src/net/MainWindowNet.cpp ----
+    void actionDrainNeeded();
+    void drainGlobalClicked();
+    void actionGetDeltaTerminated();
+    void timerDelta();
+
+    // ---- session and performance choice: src/session/MainWindowSession.cpp ----
+    void exitClick();
+    void connectionClick();
+    void verifLoginClicked();
+    void editLoginChanged(const QString& text);
+    void setCurrentRep(CDataEvenement evenement, CDataRepresentation representation);
+    void actionPageEnable(bool isEnabled);
+    void repNextPageClicked();
+    void repPrevPageClicked();
+    void loadFileClicked();
+    void refreshListRepClicked();
+    void actionGetEventsTerminated();
+    void changeRepClicked();
+    void backToRepClicked();
+    void cancelSaisie();
+    void timerPing();
+    void F5KeyPressed();
+    void affichePageRep();
+
+    // ---- settings, languages and update: src/settings/MainWindowSettings.cpp ----
+    void configClick();
+    void updateSoftwareClick();
+    void saveParamClicked();
+    void cancelParamClicked();
+    void backParamClicked();
+    void nextParamClicked();
+    void previousParamClicked();
+    void advancedParamClicked();
+    void backAdvancedParamClicked();
+    void tactilParamClicked();
+    void directSearchParamClicked();
+    void diffPunchParamClicked();
+    void repJourParamClicked();
+    void unpunchParamClicked();
+    void frenchParamClicked();
+    void englishParamClicked();
+    void spanishParamClicked();
+    void editParamUrlChanged(const QString& text);
+    void hideRecapTicketParamClicked();
+    void localTicketParamClicked();
+    void editParamProxyChanged(const QString& text);
+    void editParamTimeOutChanged(const QString& text);
+    void getUpdateClicked();
+    void cancelUpdateClicked();
+    void valideSaisieEdit(const QString& value);
+
+public:
+    // ---- session and performance choice: src/session/MainWindowSession.cpp ----
+    // The terminal identifier, "PC-MAC-" and the machine's names.
+    QString getSerialNumber();
+
+    // ---- settings, languages and update: src/settings/MainWindowSettings.cpp ----
+    // Rewrites every caption in `language` (0 French, 1 English, 2 Spanish).
+    void changeLangue(int language);
+    // Records the built-in version in the settings file.
+    void updateSoftware();
+    // Asks the service whether a newer version exists.
+    void verifNewVersion();
+
+protected:
+    // ---- window chrome: src/ui/MainWindowChrome.cpp ----
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    // ---- construction: src/ui/MainWindow.cpp ----
+    void createDialogs();
+    void fillLoginFields();
+
+    // ---- wiring: src/ui/MainWindowWiring.cpp ----
+    // Connects with function pointers and records the connection.
+    template <typename Sender, typename Signal, typename Receiver, typename Slot>
+    void
+    wire(Sender* sender, Signal signal, Receiver* receiver, Slot slot, const char* slotName, Qt::ConnectionType type);
+    void wireWindowBar();
+    void wireLoginPage();
+    void wireTiles();
+    void wireRepPage();
+    void wireThreadEvt();
+    void wireWebCam();
+    void wireScanPage();
+    void wirePad();
+    void wireKeyboardScan();
+    void wireThreadGetDelta();
+    void wireSearchPage();
+    void wireKeyboardSearch();
+    void wireSettingsPages();
+    void wireUpdatePage();
+    void wireLocalTicketPage();
+    void wireMessageDlg();
+    void wireSaisieDlg();
+    void wireTimers();
+    void wireShortcuts();
 };

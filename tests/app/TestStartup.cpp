@@ -1,3 +1,5 @@
+#include "core/CParam.h"
+
 #include "TestMain.h"
 
 #include <QDir>
@@ -12,118 +14,89 @@
 namespace
 {
 
-struct Run
+QByteArray readFile(const QString& path)
 {
-    int exitCode = -1;
-    QByteArray out;
-    QByteArray err;
-};
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
 
-class Program
+// Calls `done` every 20 ms until it returns true, for at most `ms`.
+template <typename Done>
+bool poll(Done done, int ms = 15000)
 {
-public:
+    QElapsedTimer timer;
+    timer.start();
+    while (timer.elapsed() < ms) {
+        if (done()) {
+            return true;
+        }
+        QTest::qWait(20);
+    }
+    return false;
+}
+
+// The program in a home folder of its own.
+struct Program
+{
+    QTemporaryDir home;
+    QString app = home.path() + "/Library/Application Support/Tavrimex";
+    QProcess process;
+
     explicit Program(const char* binary = BOXES_TO_STDERR_BIN)
-        : m_binary(QString::fromLocal8Bit(binary))
     {
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert(QStringLiteral("HOME"), m_home.path());
-        env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-        m_process.setProcessEnvironment(env);
+        env.insert("HOME", home.path());
+        env.insert("QT_QPA_PLATFORM", "offscreen");
+        process.setProcessEnvironment(env);
+        process.setProgram(QString::fromLocal8Bit(binary));
     }
 
-    QString app() const
+    // Starts the program and waits until it has opened its main database, that is
+    // until it is about to enter its loop.
+    bool startUp(const QStringList& args)
     {
-        return m_home.path() + QStringLiteral("/Library/Application Support/Tavrimex");
+        process.setArguments(args);
+        process.start();
+        return poll([this] {
+            return QFile::exists(app + "/db/kest.db");
+        });
     }
 
-    QString home() const
+    // The exit code once the program has ended; -1 after a crash.
+    int finish()
     {
-        return m_home.path();
+        process.waitForFinished(20000);
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     }
 
-    void start(const QStringList& args)
+    int run(const QStringList& args = {})
     {
-        m_process.start(m_binary, args);
-        QVERIFY(m_process.waitForStarted());
-    }
-
-    Run finish(int ms = 20000)
-    {
-        m_process.waitForFinished(ms);
-        return {m_process.exitStatus() == QProcess::NormalExit ? m_process.exitCode() : -1,
-                m_process.readAllStandardOutput(),
-                m_process.readAllStandardError()};
-    }
-
-    Run run(const QStringList& args)
-    {
-        start(args);
+        process.setArguments(args);
+        process.start();
         return finish();
     }
 
-    // The program has opened its main database: it is about to enter its loop.
-    bool waitUntilUp()
+    // Sends `sig` until the program has ended (true) or `ms` have passed. Signals
+    // that come before the event loop runs are dropped, hence the repeats.
+    bool signal(int sig, int ms = 15000)
     {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 15000) {
-            if (QFile::exists(app() + QStringLiteral("/db/kest.db"))) {
-                return true;
-            }
-            QTest::qWait(20);
-        }
-        return false;
-    }
-
-    bool running()
-    {
-        return m_process.state() == QProcess::Running;
-    }
-
-    // Signals that come before the event loop runs are dropped, so keep sending
-    // until the program has gone.
-    bool signalUntilGone(int sig)
-    {
-        QElapsedTimer timer;
-        timer.start();
-        while (timer.elapsed() < 15000) {
-            ::kill(static_cast<pid_t>(m_process.processId()), sig);
-            if (m_process.waitForFinished(200)) {
-                return true;
-            }
-        }
-        return false;
-    }
-
-    // Sends the signal a few times over a second; true when the program still runs.
-    bool survives(int sig)
-    {
-        for (int i = 0; i < 5; ++i) {
-            ::kill(static_cast<pid_t>(m_process.processId()), sig);
-            if (m_process.waitForFinished(200)) {
-                return false;
-            }
-        }
-        return running();
+        return poll(
+            [&] {
+                ::kill(static_cast<pid_t>(process.processId()), sig);
+                return process.waitForFinished(200);
+            },
+            ms);
     }
 
     QString log() const
     {
-        QDir traces(app() + QStringLiteral("/traces"));
+        const QDir traces(app + "/traces");
         QString all;
         for (const QString& name : traces.entryList(QDir::Files)) {
-            QFile file(traces.filePath(name));
-            if (file.open(QIODevice::ReadOnly)) {
-                all += QString::fromUtf8(file.readAll());
-            }
+            all += QString::fromUtf8(readFile(traces.filePath(name)));
         }
         return all;
     }
-
-private:
-    QTemporaryDir m_home;
-    QString m_binary;
-    QProcess m_process;
 };
 
 }  // namespace
@@ -134,57 +107,44 @@ class TestStartup : public QObject
 
 private slots:
 
-    void versionWins_data()
+    // The version wins over everything; neither word creates anything in the home folder.
+    void commandLine_data()
     {
         QTest::addColumn<QStringList>("args");
-        QTest::newRow("alone") << QStringList{"--version"};
-        QTest::newRow("before default") << QStringList{"--version", "--default"};
-        QTest::newRow("after other words") << QStringList{"log", "--default", "--version"};
+        QTest::addColumn<QByteArray>("out");
+        const QByteArray version = "tavrimex 4.3.1\n";
+        QTest::newRow("version") << QStringList{"--version"} << version;
+        QTest::newRow("version before default") << QStringList{"--version", "--default"} << version;
+        QTest::newRow("version after other words") << QStringList{"log", "--default", "--version"} << version;
+        QTest::newRow("default") << QStringList{"--default"} << CParam().getParamStr().toLatin1() + '\n';
     }
 
-    void versionWins()
+    void commandLine()
     {
         QFETCH(QStringList, args);
+        QFETCH(QByteArray, out);
         Program program(TAVRIMEX_BIN);
-        const Run run = program.run(args);
-        QCOMPARE(run.exitCode, 0);
-        QCOMPARE(run.out, QByteArray("tavrimex 4.3.1\n"));
-        QVERIFY(!QDir(program.home() + QStringLiteral("/Library")).exists());
-    }
-
-    void defaultPrintsTheTwentyLines()
-    {
-        Program program(TAVRIMEX_BIN);
-        const Run run = program.run({QStringLiteral("--default")});
-        QCOMPARE(run.exitCode, 0);
-        const QList<QByteArray> lines = run.out.split('\n');
-        QCOMPARE(lines.size(), 21);
-        QCOMPARE(lines.first(), QByteArray("VERSION=4.3.1"));
-        QCOMPARE(lines.at(19), QByteArray("TIMEOUT=300"));
-        QVERIFY(lines.last().isEmpty());
-        QVERIFY(!QDir(program.home() + QStringLiteral("/Library")).exists());
+        QCOMPARE(program.run(args), 0);
+        QCOMPARE(program.process.readAllStandardOutput(), out);
+        QVERIFY(QDir(program.home.path()).isEmpty());
     }
 
     void firstStartThenSignalEndsCleanly()
     {
         Program program;
-        program.start({QStringLiteral("-version"), QStringLiteral("LOG"), QStringLiteral("nocrypt")});
-        QVERIFY(program.waitUntilUp());
-        QVERIFY(program.signalUntilGone(SIGTERM));
-        const Run run = program.finish();
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.err.isEmpty());
+        QVERIFY(program.startUp({"-version", "LOG", "nocrypt"}));
+        QVERIFY(program.signal(SIGTERM));
+        QCOMPARE(program.finish(), 0);
+        QVERIFY(program.process.readAllStandardError().isEmpty());
         const QString log = program.log();
         // On a first start the traces folder comes after the start line.
-        QVERIFY(!log.contains(QStringLiteral("Demarrage")));
-        QVERIFY(log.contains(QStringLiteral(" - notice - Fermeture\n")));
+        QVERIFY(!log.contains("Demarrage"));
+        QVERIFY(log.contains(" - notice - Fermeture\n"));
         // "LOG" is not "log": unforced notices stay out.
-        QVERIFY(!log.contains(QStringLiteral("Ouverture de la base")));
-        QFile ini(program.app() + QStringLiteral("/param.ini"));
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        QVERIFY(ini.readAll().startsWith("0VERSION=4.3.1\n"));
+        QVERIFY(!log.contains("Ouverture de la base"));
+        QVERIFY(readFile(program.app + "/param.ini").startsWith("0VERSION=4.3.1\n"));
         for (const char* sub : {"/db", "/img", "/traces"}) {
-            QVERIFY(QDir(program.app() + QLatin1String(sub)).exists());
+            QVERIFY(QDir(program.app + sub).exists());
         }
     }
 
@@ -200,45 +160,38 @@ private slots:
     {
         QFETCH(int, endSignal);
         Program program;
-        QVERIFY(QDir().mkpath(program.app() + QStringLiteral("/traces")));
-        program.start({QStringLiteral("log")});
-        QVERIFY(program.waitUntilUp());
-        QVERIFY(program.survives(SIGHUP));
-        QVERIFY(program.signalUntilGone(endSignal));
-        const Run run = program.finish();
-        QCOMPARE(run.exitCode, 0);
+        QVERIFY(QDir().mkpath(program.app + "/traces"));
+        QVERIFY(program.startUp({"log"}));
+        QVERIFY(!program.signal(SIGHUP, 1000));
+        QVERIFY(program.signal(endSignal));
+        QCOMPARE(program.finish(), 0);
         const QString log = program.log();
-        static const QRegularExpression start(QStringLiteral(" - notice - Demarrage : \\S+ log\n"));
+        static const QRegularExpression start(" - notice - Demarrage : \\S+ log\n");
         QVERIFY2(start.match(log).hasMatch(), qPrintable(log));
-        QVERIFY(log.contains(QStringLiteral("Ouverture de la base de donnees ")));
-        QVERIFY(log.endsWith(QStringLiteral(" - notice - Fermeture\n")));
-        QFile ini(program.app() + QStringLiteral("/param.ini"));
-        QVERIFY(ini.open(QIODevice::ReadOnly));
-        QVERIFY(ini.readAll().startsWith('1'));
+        QVERIFY(log.contains("Ouverture de la base de donnees "));
+        QVERIFY(log.endsWith(" - notice - Fermeture\n"));
+        QVERIFY(readFile(program.app + "/param.ini").startsWith('1'));
     }
 
     void settingsFailureExitsWithOne()
     {
         Program program;
-        QVERIFY(QDir().mkpath(program.app() + QStringLiteral("/param.ini")));
-        QVERIFY(QDir().mkpath(program.app() + QStringLiteral("/traces")));
-        const Run run = program.run({});
-        QCOMPARE(run.exitCode, 1);
-        QVERIFY(run.err.contains("BOX [Erreur de chargement] -"));
-        const QString log = program.log();
-        QVERIFY(log.contains(QStringLiteral("Demarrage")));
-        QVERIFY(!log.contains(QStringLiteral("Fermeture")));
+        QVERIFY(QDir().mkpath(program.app + "/param.ini"));
+        QVERIFY(QDir().mkpath(program.app + "/traces"));
+        QCOMPARE(program.run(), 1);
+        QVERIFY(program.process.readAllStandardError().contains("BOX [Erreur de chargement] -"));
+        QVERIFY(program.log().contains("Demarrage"));
+        QVERIFY(!program.log().contains("Fermeture"));
     }
 
     void mainDatabaseFailureSkipsTheLoop()
     {
         Program program;
-        QVERIFY(QDir().mkpath(program.app() + QStringLiteral("/db/kest.db")));
-        const Run run = program.run({});
-        QCOMPARE(run.exitCode, 0);
-        QVERIFY(run.err.contains("BOX [warning] "));
-        QVERIFY(program.log().contains(QStringLiteral("Erreur a l'ouverture du fichier de la base de donnees")));
-        QVERIFY(program.log().contains(QStringLiteral(" - notice - Fermeture")));
+        QVERIFY(QDir().mkpath(program.app + "/db/kest.db"));
+        QCOMPARE(program.run(), 0);
+        QVERIFY(program.process.readAllStandardError().contains("BOX [warning] "));
+        QVERIFY(program.log().contains("Erreur a l'ouverture du fichier de la base de donnees"));
+        QVERIFY(program.log().contains(" - notice - Fermeture"));
     }
 };
 

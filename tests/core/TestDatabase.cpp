@@ -19,34 +19,24 @@ const QStringList kMainTables = {"EVENEMENT", "REPRESENTATION", "ZONE", "ORGANIS
 const QStringList kRepTables =
     {"DELTA", "EVENT", "REP", "CAISSE", "TARIF", "AGENT", "EDITEUR", "CANAL_VENTE", "BILLET", "PLACE", "MODIF"};
 
-QStringList tables(QSqlDatabase& db)
+// First column of every row of `sql`.
+QStringList column(QSqlDatabase& db, const QString& sql)
 {
-    QStringList names;
+    QStringList values;
     QSqlQuery query(db);
-    query.exec(QStringLiteral("select name from sqlite_master where type='table' and name<>'sqlite_sequence'"));
+    query.exec(sql);
     while (query.next()) {
-        names << query.value(0).toString();
+        values << query.value(0).toString();
     }
-    names.sort();
-    return names;
+    return values;
 }
 
-QStringList sorted(QStringList list)
+// A column of sqlite_master for each table, in the order of creation.
+QStringList tables(QSqlDatabase& db, const QString& what = "name")
 {
-    list.sort();
-    return list;
-}
-
-int count(QSqlDatabase& db, const QString& table)
-{
-    QSqlQuery query(db);
-    query.exec(QStringLiteral("select count(*) from ") + table);
-    return query.next() ? query.value(0).toInt() : -1;
-}
-
-QString repPath(const QString& name)
-{
-    return dbFolder() + name;
+    return column(db,
+                  "select " + what
+                      + " from sqlite_master where type='table' and name<>'sqlite_sequence' order by rowid");
 }
 
 }  // namespace
@@ -64,128 +54,111 @@ private slots:
     void initTestCase()
     {
         fixture::initCore(true);
-        m_db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), QStringLiteral("test"));
+        m_db = QSqlDatabase::addDatabase("QSQLITE", "test");
     }
 
     void init()
     {
         fixture::clearLog();
         m_db.close();
-        QDir dir(dbFolder());
-        for (const QString& name : dir.entryList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot)) {
-            QFileInfo(dir.filePath(name)).isDir() ? QDir(dir.filePath(name)).removeRecursively()
-                                                  : QFile::remove(dir.filePath(name));
-        }
+        QVERIFY(QDir(dbFolder()).removeRecursively());
+        QVERIFY(QDir().mkpath(dbFolder()));
     }
 
     void mainDatabaseSchema()
     {
         QVERIFY(openBDD(m_db, &m_mutex));
         QVERIFY(QFile::exists(mainDatabasePath()));
-        QCOMPARE(tables(m_db), sorted(kMainTables));
+        QCOMPARE(
+            tables(m_db, "sql"),
+            (QStringList{
+                "CREATE TABLE EVENEMENT (ID integer(10), NOM varchar(256), IMAGE varchar(256), TYPE int, primary "
+                "key(ID, TYPE))",
+                "CREATE TABLE REPRESENTATION (ID integer(10), EVENEMENT_ID integer(10), DATE_DEBUT datetime, DATE_FIN "
+                "datetime, DATE_FIN_VENTE datetime, NOM_SALLE varchar(256), NOM_EVT varchar(256), NB_TICKET "
+                "integer(10), NB_PLACE integer(10), primary key(ID, EVENEMENT_ID))",
+                "CREATE TABLE ZONE (ID integer(10), NOM varchar(256), primary key(ID))",
+                "CREATE TABLE ORGANISATEUR (ID varchar(256), NOM varchar(256), primary key(ID))",
+                "CREATE TABLE VIDANGE (ID integer primary key autoincrement, TYPE integer(10), DATE varchar(256), "
+                "CODE_BARRE varchar(256), EDITEUR_ID integer(10), REP_ID integer(10), LOGIN varchar(256), PASSWORD "
+                "varchar(256), ZONE_ID integer(10), DELTA_ID integer(10), DELTA_DATE varchar(256))"}));
+        QVERIFY(fixture::logContains("notice - Ouverture de la base de donnees " + mainDatabasePath() + " OK "));
+
+        // A second open re-creates only what is missing.
         QSqlQuery query(m_db);
-        QVERIFY(query.exec(QStringLiteral("select sql from sqlite_master where name='ZONE'")));
-        QVERIFY(query.next());
-        QCOMPARE(query.value(0).toString(),
-                 QStringLiteral("CREATE TABLE ZONE (ID integer(10), NOM varchar(256), primary key(ID))"));
-        QVERIFY(fixture::logContains(QStringLiteral("notice - Ouverture de la base de donnees ") + mainDatabasePath()
-                                     + QStringLiteral(" OK ")));
+        QVERIFY(query.exec("insert into ZONE (ID, NOM) values (1, 'Nord')"));
+        QVERIFY(query.exec("drop table VIDANGE"));
+        QVERIFY(openBDD(m_db, nullptr));
+        QCOMPARE(tables(m_db), kMainTables);
+        QCOMPARE(column(m_db, "select count(*) from ZONE"), QStringList{"1"});
     }
 
-    void reopenRecreatesOnlyMissingTables()
+    void schemaFailureStopsAtFailingTable_data()
     {
-        QVERIFY(openBDD(m_db, nullptr));
-        QSqlQuery query(m_db);
-        QVERIFY(query.exec(QStringLiteral("insert into ZONE (ID, NOM) values (1, 'Nord')")));
-        QVERIFY(query.exec(QStringLiteral("drop table ORGANISATEUR")));
-        QVERIFY(openBDD(m_db, nullptr));
-        QCOMPARE(tables(m_db), sorted(kMainTables));
-        QCOMPARE(count(m_db, QStringLiteral("ZONE")), 1);
+        QTest::addColumn<QString>("path");  // empty: the main database
+        QTest::addColumn<QStringList>("schema");
+        QTest::addColumn<int>("failing");
+        QTest::newRow("main, 3rd table") << QString() << kMainTables << 2;
+        QTest::newRow("performance, 7th table") << dbFolder() + "E3_Z1.db" << kRepTables << 6;
     }
 
+    // An index holding a table's name makes even "create table if not exists" fail.
     void schemaFailureStopsAtFailingTable()
     {
-        BoxRecorder boxes(&m_mutex);
+        QFETCH(QString, path);
+        QFETCH(QStringList, schema);
+        QFETCH(int, failing);
+        auto open = [&](QMutex* mutex) {
+            return path.isEmpty() ? openBDD(m_db, mutex) : openRepBDD(m_db, mutex, path);
+        };
+        const QString table = schema.at(failing);
         {
-            QVERIFY(openBDD(m_db, nullptr));
+            QVERIFY(open(nullptr));
             QSqlQuery query(m_db);
-            QVERIFY(query.exec(QStringLiteral("drop table ZONE")));
-            QVERIFY(query.exec(QStringLiteral("drop table ORGANISATEUR")));
-            QVERIFY(query.exec(QStringLiteral("drop table VIDANGE")));
-            QVERIFY(query.exec(QStringLiteral("create table X (a)")));
-            QVERIFY(query.exec(QStringLiteral("create index ZONE on X (a)")));
+            for (const QString& name : schema.mid(failing)) {
+                QVERIFY(query.exec("drop table " + name));
+            }
+            QVERIFY(query.exec("create table X (a)"));
+            QVERIFY(query.exec("create index " + table + " on X (a)"));
         }
-        QVERIFY(!openBDD(m_db, &m_mutex));
+        BoxRecorder boxes(&m_mutex);
+        QVERIFY(!open(&m_mutex));
         QVERIFY(m_db.isOpen());
-        QCOMPARE(tables(m_db), sorted({"EVENEMENT", "REPRESENTATION", "X"}));
-        QVERIFY(fixture::logContains(QStringLiteral("warning - Erreur a la creation de la table ZONE : ")));
+        QCOMPARE(tables(m_db), schema.mid(0, failing) << "X");
+        QVERIFY(fixture::logContains("warning - Erreur a la creation de la table " + table + " : "));
         QCOMPARE(boxes.entries().size(), 1);
         const BoxRecorder::Entry box = boxes.entries().first();
-        QCOMPARE(box.request.title, QStringLiteral("warning"));
-        QCOMPARE(box.request.text, gAffichage->getMessage(0, 6) + QStringLiteral("Table ZONE"));
-        // The box comes once the database mutex is free again.
-        QVERIFY(box.mutexFree);
+        QCOMPARE(box.request.title, "warning");
+        QCOMPARE(box.request.text, gAffichage->getMessage(0, 6) + "Table " + table);
+        QVERIFY(box.mutexFree);  // shown once the database mutex is free again
     }
 
     void repDatabaseSchemaAndIndexes()
     {
-        const QString path = repPath(QStringLiteral("R12_Z0.db"));
+        const QString path = dbFolder() + "R12_Z0.db";
         QVERIFY(openRepBDD(m_db, &m_mutex, path));
-        QCOMPARE(tables(m_db), sorted(kRepTables));
+        QCOMPARE(tables(m_db), kRepTables);
         QVERIFY(openRepBDD(m_db, &m_mutex, path));
         QSqlQuery plan(m_db);
         QVERIFY(plan.exec(QStringLiteral(
             "explain query plan select ID from BILLET where upper(CODE_BARRE)=upper('ab') and EDITEUR_ID=3")));
         QVERIFY(plan.next());
-        QVERIFY2(plan.value(3).toString().contains(QStringLiteral("USING INDEX")),
-                 qPrintable(plan.value(3).toString()));
-    }
-
-    void repSchemaFailureAtSeventhTable()
-    {
-        const QString path = repPath(QStringLiteral("E3_Z1.db"));
-        {
-            QVERIFY(openRepBDD(m_db, nullptr, path));
-            QSqlQuery query(m_db);
-            for (const char* table : {"EDITEUR", "CANAL_VENTE", "BILLET", "PLACE", "MODIF"}) {
-                QVERIFY(query.exec(QStringLiteral("drop table ") + QLatin1String(table)));
-            }
-            QVERIFY(query.exec(QStringLiteral("create table X (a)")));
-            QVERIFY(query.exec(QStringLiteral("create index EDITEUR on X (a)")));
-        }
-        BoxRecorder boxes;
-        QVERIFY(!openRepBDD(m_db, nullptr, path));
-        QCOMPARE(tables(m_db), sorted({"DELTA", "EVENT", "REP", "CAISSE", "TARIF", "AGENT", "X"}));
-        QCOMPARE(boxes.entries().size(), 1);
-        QCOMPARE(boxes.entries().first().request.text, gAffichage->getMessage(0, 6) + QStringLiteral("Table EDITEUR"));
-    }
-
-    void fileOpenFailures_data()
-    {
-        QTest::addColumn<QString>("path");
-        QTest::newRow("missing folder") << dbFolder() + QStringLiteral("nowhere/R1_Z0.db");
-        QTest::newRow("empty path") << QString();
+        QVERIFY2(plan.value(3).toString().contains("USING INDEX"), qPrintable(plan.value(3).toString()));
     }
 
     void fileOpenFailures()
     {
-        QFETCH(QString, path);
-        QVERIFY(openBDD(m_db, nullptr));
-        BoxRecorder boxes;
-        QVERIFY(!openRepBDD(m_db, &m_mutex, path));
-        QVERIFY(!m_db.isOpen());
-        QCOMPARE(m_db.databaseName(), mainDatabasePath());
-        QVERIFY(fixture::logContains(QStringLiteral("Erreur a l'ouverture du fichier de la base de donnees ") + path));
-        QCOMPARE(boxes.entries().size(), 1);
-        QCOMPARE(boxes.entries().first().request.text, gAffichage->getMessage(0, 5));
-    }
-
-    void mainDatabaseAsFolderFails()
-    {
-        QVERIFY(QDir().mkpath(mainDatabasePath()));
-        BoxRecorder boxes;
-        QVERIFY(!openBDD(m_db, &m_mutex));
-        QCOMPARE(boxes.entries().size(), 1);
+        for (const QString& path : {dbFolder() + "nowhere/R1_Z0.db", QString()}) {
+            fixture::clearLog();
+            QVERIFY(openBDD(m_db, nullptr));
+            BoxRecorder boxes;
+            QVERIFY(!openRepBDD(m_db, &m_mutex, path));
+            QVERIFY(!m_db.isOpen());
+            QCOMPARE(m_db.databaseName(), mainDatabasePath());
+            QVERIFY(fixture::logContains("Erreur a l'ouverture du fichier de la base de donnees " + path));
+            QCOMPARE(boxes.entries().size(), 1);
+            QCOMPARE(boxes.entries().first().request.text, gAffichage->getMessage(0, 5));
+        }
     }
 
     void dropBDDRemovesEveryDatabase()
@@ -197,102 +170,82 @@ private slots:
         }
         QVERIFY(dropBDD(m_db, &m_mutex));
         QVERIFY(!m_db.isOpen());
-        QCOMPARE(QDir(dbFolder()).entryList(QDir::Files), QStringList(QStringLiteral("x.txt")));
-        QVERIFY(fixture::logContains(QStringLiteral("notice - Drop DataBase (ret=1)")));
+        QCOMPARE(QDir(dbFolder()).entryList(QDir::Files), QStringList{"x.txt"});
+        QVERIFY(fixture::logContains("notice - Drop DataBase (ret=1)"));
         QVERIFY(dropBDD(m_db, nullptr));
         QVERIFY(openBDD(m_db, nullptr));
-        QCOMPARE(count(m_db, QStringLiteral("ZONE")), 0);
+        QCOMPARE(column(m_db, "select count(*) from ZONE"), QStringList{"0"});
     }
 
     void dropRepBDDClosesOnlyItsOwnFile()
     {
-        const QString open = repPath(QStringLiteral("R1_Z0.db"));
-        const QString other = repPath(QStringLiteral("R2_Z0.db"));
+        const QString open = dbFolder() + "R1_Z0.db";
+        const QString other = dbFolder() + "R2_Z0.db";
         QVERIFY(openRepBDD(m_db, nullptr, other));
         QVERIFY(openRepBDD(m_db, nullptr, open));
         QVERIFY(dropRepBDD(m_db, &m_mutex, other));
         QVERIFY(m_db.isOpen());
 
-        QSqlQuery(m_db).exec(QStringLiteral("insert into EVENT values (1, 'a')"));
+        QSqlQuery(m_db).exec("insert into EVENT values (1, 'a')");
         QVERIFY(dropRepBDD(m_db, &m_mutex, open));
         QVERIFY(!m_db.isOpen());
         QCOMPARE(m_db.databaseName(), open);
         // The download rebuilds the current list from the connection's own name.
         QVERIFY(openRepBDD(m_db, nullptr, m_db.databaseName()));
-        QCOMPARE(count(m_db, QStringLiteral("EVENT")), 0);
+        QCOMPARE(column(m_db, "select count(*) from EVENT"), QStringList{"0"});
 
-        QVERIFY(!dropRepBDD(m_db, nullptr, repPath(QStringLiteral("missing.db"))));
-        QVERIFY(fixture::logContains(QStringLiteral("Drop RepDataBase ") + repPath(QStringLiteral("missing.db"))
-                                     + QStringLiteral(" (ret=0)")));
+        QVERIFY(!dropRepBDD(m_db, nullptr, dbFolder() + "missing.db"));
+        QVERIFY(fixture::logContains("Drop RepDataBase " + dbFolder() + "missing.db (ret=0)"));
     }
 
     void droppedFileRetiresOtherConnections()
     {
-        const QString path = repPath(QStringLiteral("R5_Z0.db"));
-        ThreadConnection worker(QStringLiteral("worker"));
+        const QString path = dbFolder() + "R5_Z0.db";
+        ThreadConnection worker("worker");
         QVERIFY(openRepBDD(worker.db(), &m_mutex, path));
         QVERIFY(openBDD(m_db, &m_mutex));
         QVERIFY(dropRepBDD(m_db, &m_mutex, path));
         QVERIFY(m_db.isOpen());
         // The worker's next write must fail rather than land in the removed file.
-        QVERIFY(!sqlrun::exec(worker.db(), &m_mutex, QStringLiteral("insert into EVENT values (1, 'a')"), "E "));
+        QVERIFY(!sqlrun::exec(worker.db(), &m_mutex, "insert into EVENT values (1, 'a')", "E "));
         QVERIFY(!worker.db().isOpen());
         QVERIFY(openRepBDD(worker.db(), &m_mutex, path));
-        QVERIFY(sqlrun::exec(worker.db(), &m_mutex, QStringLiteral("insert into EVENT values (1, 'a')"), "E "));
+        QVERIFY(sqlrun::exec(worker.db(), &m_mutex, "insert into EVENT values (1, 'a')", "E "));
 
         QVERIFY(dropBDD(m_db, &m_mutex));
-        QVERIFY(!sqlrun::exec(worker.db(), &m_mutex, QStringLiteral("insert into EVENT values (2, 'b')"), "E "));
+        QVERIFY(!sqlrun::exec(worker.db(), &m_mutex, "insert into EVENT values (2, 'b')", "E "));
     }
 
-    void threadsWriteToTheirOwnFiles()
-    {
-        constexpr int rows = 200;
-        auto writer = [this](const QString& file) {
-            return QThread::create([this, file]() {
-                ThreadConnection connection(QStringLiteral("writer"));
-                if (!openRepBDD(connection.db(), &m_mutex, repPath(file))) {
-                    return;
-                }
-                for (int i = 0; i < rows; ++i) {
-                    sqlrun::exec(connection.db(),
-                                 &m_mutex,
-                                 QStringLiteral("insert into EVENT (ID, NOM) values (%1, '%2')").arg(i).arg(file),
-                                 QStringLiteral("Erreur "));
-                }
-            });
-        };
-        QThread* a = writer(QStringLiteral("P1_Z0.db"));
-        QThread* b = writer(QStringLiteral("P2_Z0.db"));
-        a->start();
-        b->start();
-        a->wait();
-        b->wait();
-        delete a;
-        delete b;
-        for (const char* name : {"P1_Z0.db", "P2_Z0.db"}) {
-            const QString file = QString::fromLatin1(name);
-            QVERIFY(openRepBDD(m_db, nullptr, repPath(file)));
-            QSqlQuery query(m_db);
-            QVERIFY(query.exec(QStringLiteral("select count(*), min(NOM), max(NOM) from EVENT")));
-            QVERIFY(query.next());
-            QCOMPARE(query.value(0).toInt(), rows);
-            QCOMPARE(query.value(1).toString(), file);
-            QCOMPARE(query.value(2).toString(), file);
-        }
-    }
-
-    void workerFailureBoxIsShownOnGuiThread()
+    // Two workers write to their own files at once; a third fails to open, and its box
+    // is shown on the GUI thread.
+    void workerThreads()
     {
         BoxRecorder boxes;
-        QThread* worker = QThread::create([this]() {
-            ThreadConnection connection(QStringLiteral("failing"));
-            openRepBDD(connection.db(), &m_mutex, dbFolder() + QStringLiteral("none/x.db"));
-        });
-        worker->start();
-        worker->wait();
-        delete worker;
+        const QStringList files{"P1_Z0.db", "P2_Z0.db", "none/x.db"};
+        QList<QThread*> workers;
+        for (const QString& file : files) {
+            workers << QThread::create([this, file]() {
+                ThreadConnection connection("worker");
+                if (openRepBDD(connection.db(), &m_mutex, dbFolder() + file)) {
+                    for (int i = 0; i < 200; ++i) {
+                        const QString sql = QString("insert into EVENT (ID, NOM) values (%1, '%2')").arg(i).arg(file);
+                        sqlrun::exec(connection.db(), &m_mutex, sql, "Erreur ");
+                    }
+                }
+            });
+            workers.last()->start();
+        }
+        for (QThread* worker : std::as_const(workers)) {
+            worker->wait();
+            delete worker;
+        }
         QTRY_COMPARE(boxes.entries().size(), 1);
         QCOMPARE(boxes.entries().first().thread, QThread::currentThread());
+        for (const QString& file : files.mid(0, 2)) {
+            QVERIFY(openRepBDD(m_db, nullptr, dbFolder() + file));
+            QCOMPARE(column(m_db, "select count(*) from EVENT"), QStringList{"200"});
+            QCOMPARE(column(m_db, "select distinct NOM from EVENT"), QStringList{file});
+        }
     }
 };
 

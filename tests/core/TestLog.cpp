@@ -47,145 +47,114 @@ private slots:
         QFETCH(bool, isLog);
         QFETCH(QString, name);
         gParam->isLog = isLog;
-        enregistreLog(static_cast<unsigned char>(level), QStringLiteral("hello"), force);
+        enregistreLog(static_cast<unsigned char>(level), "hello", force);
         const QStringList lines = fixture::logLines();
         if (name.isNull()) {
             QVERIFY(lines.isEmpty());
             return;
         }
         QCOMPARE(lines.size(), 1);
-        QVERIFY(lines.first().endsWith(QStringLiteral(" - ") + name + QStringLiteral(" - hello")));
+        QVERIFY(lines.first().endsWith(" - " + name + " - hello"));
     }
 
     void lineFormat()
     {
-        enregistreLog(4, QStringLiteral("a\nb\tc"), false);
-        enregistreLog(4, QStringLiteral("x\ry"), false);
+        enregistreLog(4, "a\nb\tc", false);
+        enregistreLog(4, "x\ry", false);
         const QStringList lines = fixture::logLines();
         QCOMPARE(lines.size(), 2);
         static const QRegularExpression pattern(
-            QStringLiteral("^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} - warning - a b c$"));
+            "^\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\.\\d{3} - warning - a b c$");
         QVERIFY2(pattern.match(lines.at(0)).hasMatch(), qPrintable(lines.at(0)));
-        QVERIFY(lines.at(1).endsWith(QStringLiteral("x\ry")));
-        QVERIFY(QFileInfo(logFilePath())
-                    .fileName()
-                    .contains(QRegularExpression(QStringLiteral("^Log_\\d{4}_\\d\\d\\.log$"))));
+        QVERIFY(lines.at(1).endsWith("x\ry"));
+        QVERIFY(QFileInfo(logFilePath()).fileName().contains(QRegularExpression("^Log_\\d{4}_\\d\\d\\.log$")));
     }
 
     void missingTracesFolderLosesLineSilently()
     {
-        const QString traces = appFolder() + QStringLiteral("/traces");
+        const QString traces = appFolder() + "/traces";
         QVERIFY(QDir(traces).removeRecursively());
-        enregistreLog(3, QStringLiteral("lost"), true);
+        enregistreLog(3, "lost", true);
         QVERIFY(!QDir(traces).exists());
         QVERIFY(QDir().mkpath(traces));
-        enregistreLog(3, QStringLiteral("kept"), true);
+        enregistreLog(3, "kept", true);
         QCOMPARE(fixture::logLines().size(), 1);
     }
 
+    // Catches lines cut into each other and a race on the settings pointer.
     void concurrentWritersKeepWholeLines()
     {
-        constexpr int threads = 8;
-        constexpr int perThread = 200;
         QList<QThread*> workers;
-        for (int t = 0; t < threads; ++t) {
+        for (int t = 0; t < 8; ++t) {
             workers << QThread::create([t]() {
-                for (int i = 0; i < perThread; ++i) {
-                    enregistreLog(3, QStringLiteral("thread %1 line %2 ").arg(t).arg(i) + QString(60, u'x'), false);
+                for (int i = 0; i < 200; ++i) {
+                    enregistreLog(3, QString("thread %1 line %2 ").arg(t).arg(i) + QString(60, u'x'), false);
                 }
             });
-        }
-        for (QThread* w : std::as_const(workers)) {
-            w->start();
+            workers.last()->start();
         }
         for (QThread* w : std::as_const(workers)) {
             w->wait();
             delete w;
         }
         const QStringList lines = fixture::logLines();
-        QCOMPARE(lines.size(), threads * perThread);
-        static const QRegularExpression whole(QStringLiteral(" - error - thread \\d line \\d+ x{60}$"));
+        QCOMPARE(lines.size(), 8 * 200);
+        static const QRegularExpression whole(" - error - thread \\d line \\d+ x{60}$");
         for (const QString& line : lines) {
             QVERIFY2(whole.match(line).hasMatch(), qPrintable(line));
         }
     }
 
-    void erreurDbInvalidDoesNothing()
+    void erreurDb()
     {
         BoxRecorder boxes;
-        QVERIFY(!erreurDb(QSqlError(), true, nullptr, false, 3));
+        QVERIFY(!::erreurDb(QSqlError(), true, nullptr, false, 3));
         QVERIFY(boxes.entries().isEmpty());
         QVERIFY(fixture::logLines().isEmpty());
-    }
 
-    void erreurDbCutsBoxTextInto80()
-    {
-        BoxRecorder boxes;
-        const QString text = QString(200, u'e');
-        const QSqlError error(QString(), text, QSqlError::StatementError, QStringLiteral("19"));
-        QVERIFY(erreurDb(error, true, nullptr, false, 3));
+        const QString text(200, u'e');
+        QVERIFY(::erreurDb(QSqlError({}, text, QSqlError::StatementError, "19"), true, nullptr, false, 3));
         QCOMPARE(boxes.entries().size(), 1);
         const BoxRequest box = boxes.entries().first().request;
-        QCOMPARE(box.title, QStringLiteral("Erreur de base de donnees"));
+        QCOMPARE(box.title, "Erreur de base de donnees");
         QCOMPARE(box.icon, BoxIcon::Critical);
-        QCOMPARE(box.text,
-                 QStringLiteral("19 : ") + QString(80, u'e') + u'\n' + QString(80, u'e') + u'\n' + QString(40, u'e'));
-        QVERIFY(fixture::logContains(QStringLiteral(" - error - ERREUR DB (19) : ") + text));
-    }
+        QCOMPARE(box.text, "19 : " + QString(80, u'e') + '\n' + QString(80, u'e') + '\n' + QString(40, u'e'));
+        QVERIFY(fixture::logContains(" - error - ERREUR DB (19) : " + text));
 
-    void erreurDbWithoutPopupStillClosesParent()
-    {
+        // Without popup the parent is still closed; without a native code the number is -1.
         QWidget parent;
         parent.show();
-        BoxRecorder boxes;
-        QVERIFY(
-            erreurDb(QSqlError(QString(), QStringLiteral("bad"), QSqlError::StatementError), false, &parent, true, 3));
-        QVERIFY(boxes.entries().isEmpty());
-        QVERIFY(!parent.isVisible());
-        // Without a native code the number reads -1.
-        QVERIFY(fixture::logContains(QStringLiteral("ERREUR DB (-1) : bad")));
-    }
-
-    void popupErrorTitleIsLevelName()
-    {
-        BoxRecorder boxes;
-        popupError(nullptr, 4, QStringLiteral("msg"));
+        QVERIFY(::erreurDb(QSqlError({}, "bad", QSqlError::StatementError), false, &parent, true, 3));
         QCOMPARE(boxes.entries().size(), 1);
-        QCOMPARE(boxes.entries().first().request.title, QStringLiteral("warning"));
-        QCOMPARE(boxes.entries().first().request.icon, BoxIcon::Warning);
-        QVERIFY(fixture::logLines().isEmpty());
+        QVERIFY(!parent.isVisible());
+        QVERIFY(fixture::logContains("ERREUR DB (-1) : bad"));
     }
 
-    void boxFromWorkerIsShownOnGuiThread()
+    // A box asked for on a worker is shown on the GUI thread; popupError logs nothing.
+    void popupErrorFromWorker()
     {
         BoxRecorder boxes;
         QThread* worker = QThread::create([]() {
-            popupError(nullptr, 4, QStringLiteral("from worker"));
+            popupError(nullptr, 4, "from worker");
         });
         worker->start();
         worker->wait();
         delete worker;
         QTRY_COMPARE(boxes.entries().size(), 1);
-        QCOMPARE(boxes.entries().first().thread, QThread::currentThread());
-    }
-
-    void erreurFichierTexts_data()
-    {
-        QTest::addColumn<int>("code");
-        QTest::addColumn<QString>("detail");
-        QTest::addColumn<QByteArray>("expected");
-        QTest::newRow("missing") << -1 << QString() << QByteArray("P\n(Le fichier specifie n'existe pas)");
-        QTest::newRow("double blank kept") << -4 << QString() << QByteArray("P\n(Le  fichier n'a pu etre ouvert)");
-        QTest::newRow("unknown code") << 7 << QStringLiteral("d") << QByteArray("P\n()\nd");
-        QTest::newRow("no code part") << -255 << QString() << QByteArray("P");
+        const BoxRecorder::Entry entry = boxes.entries().first();
+        QCOMPARE(entry.thread, QThread::currentThread());
+        QCOMPARE(entry.request.title, "warning");
+        QCOMPARE(entry.request.icon, BoxIcon::Warning);
+        QCOMPARE(entry.request.text, "from worker");
+        QVERIFY(fixture::logLines().isEmpty());
     }
 
     void erreurFichierTexts()
     {
-        QFETCH(int, code);
-        QFETCH(QString, detail);
-        QFETCH(QByteArray, expected);
-        QCOMPARE(erreurFichier("P", code, detail), expected);
+        QCOMPARE(erreurFichier("P", -1, {}), "P\n(Le fichier specifie n'existe pas)");
+        QCOMPARE(erreurFichier("P", -4, {}), "P\n(Le  fichier n'a pu etre ouvert)");
+        QCOMPARE(erreurFichier("P", 7, "d"), "P\n()\nd");
+        QCOMPARE(erreurFichier("P", -255, {}), "P");
     }
 };
 

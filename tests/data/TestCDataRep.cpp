@@ -1,4 +1,5 @@
 #include "core/AppFolder.h"
+#include "core/CParam.h"
 #include "core/Database.h"
 #include "data/CDataRep.h"
 
@@ -10,6 +11,9 @@ using namespace Qt::StringLiterals;
 
 namespace
 {
+
+// A REP record with the defaults: IDs 0, the widest dates, one punch.
+const QString kRepDefaults = u"0|0|1970-01-01 00:00:00|2170-01-01 00:00:00|1"_s;
 
 CDataRep rep(unsigned int id, unsigned int eventId, unsigned int nbCompostage)
 {
@@ -23,6 +27,12 @@ CDataRep rep(unsigned int id, unsigned int eventId, unsigned int nbCompostage)
     return out;
 }
 
+// The fields in the order of the columns of stored().
+QString fields(const CDataRep& r)
+{
+    return u"%1|%2|%3|%4|%5"_s.arg(r.ID).arg(r.EVENT_ID).arg(r.DATE_DEBUT, r.DATE_FIN).arg(r.NB_COMPOSTAGE);
+}
+
 // Every REP row by column name, so that a value written under the wrong column shows.
 QStringList stored(QSqlDatabase& db)
 {
@@ -31,6 +41,7 @@ QStringList stored(QSqlDatabase& db)
 
 }  // namespace
 
+// The REP record and the default rows of a ticket-list database.
 class TestCDataRep : public QObject
 {
     Q_OBJECT
@@ -43,12 +54,12 @@ private slots:
 
     void initTestCase()
     {
-        fixture::initCore();
         db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"test"_s);
     }
 
     void init()
     {
+        fixture::initCore(true);
         dropBDD(db, &mutex);
         QVERIFY(openRepBDD(db, &mutex, dbFolder() + u"R1_Z0.db"_s));
         fixture::clearLog();
@@ -62,7 +73,7 @@ private slots:
     }
 
     // NB_COMPOSTAGE comes third in the statements' column list, last in the table.
-    void columns()
+    void repColumns()
     {
         QVERIFY(rep(4, 9, 3).ajouteSql(db, &mutex) > 0);
         QVERIFY(rep(5, 9, 3).ajouteSql(db, &mutex) > 0);
@@ -76,28 +87,67 @@ private slots:
         QCOMPARE(stored(db),
                  (QStringList{"4|7|2024-05-01 20:00:00|2024-05-02 01:00:0 |6",
                               "5|8|2024-05-01 20:00:00|2024-05-01 23:00:00|2"}));
-
         CDataRep read;
         QVERIFY(read.initParSql(db, &mutex, 4));
-        QCOMPARE(read.DATE_FIN, u"2024-05-02 01:00:0 "_s);
-        QCOMPARE(read.NB_COMPOSTAGE, 6u);
+        QCOMPARE(fields(read), stored(db).first());
         QCOMPARE(fixture::logLines(), QStringList());
     }
 
     // A miss leaves the defaults, whatever the record held, so that callers can
     // compare the ID read back with the ID asked.
-    void readMissResets()
+    void repReadMissResets()
     {
-        rep(4, 9, 3).ajouteSql(db, &mutex);
+        QVERIFY(rep(4, 9, 3).ajouteSql(db, &mutex) > 0);
         CDataRep read;
         QVERIFY(read.initParSql(db, &mutex, 4));
         QVERIFY(read.initParSql(db, &mutex, 5));
-        QCOMPARE(QStringList({QString::number(read.ID),
-                              QString::number(read.EVENT_ID),
-                              read.DATE_DEBUT,
-                              read.DATE_FIN,
-                              QString::number(read.NB_COMPOSTAGE)}),
-                 (QStringList{"0", "0", "1970-01-01 00:00:00", "2170-01-01 00:00:00", "1"}));
+        QCOMPARE(fields(read), kRepDefaults);
+    }
+
+    void defaultRowsTwiceLeaveOneEach()
+    {
+        QVERIFY(sqlRun(db, u"insert into EDITEUR (ID, NOM) values (0, 'other')"_s));
+        createDefaultValuesRepBDD(db, &mutex);
+        createDefaultValuesRepBDD(db, &mutex);
+        for (const char* table : {"EVENT", "REP", "EDITEUR", "TARIF"}) {
+            QCOMPARE(sqlRows(db, u"select ID from "_s + QLatin1String(table)), QStringList{"0"});
+        }
+        for (const char* table : {"DELTA", "CAISSE", "AGENT", "CANAL_VENTE", "BILLET", "PLACE", "MODIF"}) {
+            QCOMPARE(sqlRows(db, u"select count(*) from "_s + QLatin1String(table)), QStringList{"0"});
+        }
+        QCOMPARE(sqlRows(db, u"select NOM from EDITEUR"_s), QStringList{"kestrova"});
+        QCOMPARE(stored(db), QStringList{kRepDefaults});
+        QCOMPARE(fixture::logLines().filter(u"Creation des valeurs par defaut terminees"_s).size(), 2);
+    }
+
+    void defaultRowsUnknownInLanguage_data()
+    {
+        QTest::addColumn<QString>("langue");
+        QTest::addColumn<QString>("nom");
+        QTest::newRow("French") << u"0"_s << u"Inconnu"_s;
+        QTest::newRow("English") << u"1"_s << u"Unknown"_s;
+        QTest::newRow("Spanish") << u"2"_s << u"Desconocido"_s;
+        QTest::newRow("none") << u"5"_s << u""_s;
+    }
+
+    void defaultRowsUnknownInLanguage()
+    {
+        QFETCH(QString, langue);
+        QFETCH(QString, nom);
+        gParam->initParametre(LANGUE, langue);
+        createDefaultValuesRepBDD(db, &mutex);
+        QCOMPARE(sqlRows(db, u"select NOM from EVENT where ID=0 union all select NOM from TARIF where ID=0"_s),
+                 (QStringList{nom, nom}));
+    }
+
+    // A failed row is logged by its record; the rows after it are still written.
+    void defaultRowsGoOnAfterAFailure()
+    {
+        QVERIFY(sqlRun(db, u"drop table EVENT"_s));
+        createDefaultValuesRepBDD(db, &mutex);
+        QVERIFY(fixture::logContains(u"Erreur ajouteSql replace into EVENT (ID, NOM) values ('0','Inconnu') : "_s));
+        QCOMPARE(sqlRows(db, u"select count(*) from TARIF"_s), QStringList{"1"});
+        QVERIFY(fixture::logContains(u"Creation des valeurs par defaut terminees"_s));
     }
 };
 

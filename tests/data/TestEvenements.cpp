@@ -12,24 +12,35 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
-CDataEvenement evenement(unsigned int id, unsigned int type, const QString& nom = {})
+CDataEvenement evenement(unsigned int id, unsigned int type, const QString& nom = {}, const QString& image = {})
 {
     CDataEvenement out;
-    out.initDefaut();
     out.ID = id;
     out.TYPE = type;
     out.NOM = nom;
+    out.IMAGE = image;
     return out;
 }
 
-CDataRepresentation representation(unsigned int id, unsigned int evenementId, const QString& debut = {})
+CDataRepresentation representation(unsigned int id, unsigned int evenementId)
 {
     CDataRepresentation out;
-    out.initDefaut();
     out.ID = id;
     out.EVENEMENT_ID = evenementId;
-    out.DATE_DEBUT = debut;
     return out;
+}
+
+const QString kPerformances = u"select ID,EVENEMENT_ID,DATE_DEBUT,DATE_FIN,DATE_FIN_VENTE,NOM_SALLE,NOM_EVT,NB_TICKET,"
+                              "NB_PLACE from REPRESENTATION order by ID"_s;
+
+// Every field, in the order of the columns of kPerformances.
+QString fields(const CDataRepresentation& r)
+{
+    return u"%1|%2|%3|%4|%5|%6|%7|%8|%9"_s.arg(r.ID)
+        .arg(r.EVENEMENT_ID)
+        .arg(r.DATE_DEBUT, r.DATE_FIN, r.DATE_FIN_VENTE, r.NOM_SALLE, r.NOM_EVT)
+        .arg(r.NB_TICKET)
+        .arg(r.NB_PLACE);
 }
 
 const QString kEventListSql =
@@ -70,23 +81,20 @@ private slots:
         QSqlDatabase::removeDatabase(u"test"_s);
     }
 
-    // ---- events ----
-
+    // Reading and deleting go by (ID, TYPE); a read that misses leaves the record.
     void eventAndPassShareId()
     {
-        evenement(12, 0, u"L'Avare"_s).ajouteSql(db, &mutex);
-        evenement(12, 1, u"Pass"_s).ajouteSql(db, &mutex);
-        representation(40, 12).ajouteSql(db, &mutex);
-
-        CDataEvenement read = evenement(0, 0);
+        QVERIFY(evenement(12, 0, u"L'Avare"_s).ajouteSql(db, &mutex) > 0);
+        QVERIFY(evenement(12, 1, u"Pass"_s, u"p.png"_s).ajouteSql(db, &mutex) > 0);
+        QVERIFY(representation(40, 12).ajouteSql(db, &mutex) > 0);
+        CDataEvenement read;
         QVERIFY(read.initParSql(db, &mutex, 12, 1));
-        QCOMPARE(read.NOM, u"Pass"_s);
+        QCOMPARE(read.NOM + u'|' + read.IMAGE, u"Pass|p.png"_s);
         QVERIFY(read.initParSql(db, &mutex, 12, 0));
         QCOMPARE(read.NOM, u"L Avare"_s);
 
         QVERIFY(evenement(12, 0).deleteSql(db, &mutex));
         QVERIFY(evenement(99, 0).deleteSql(db, &mutex));
-        // A miss leaves the record as the last read made it.
         QVERIFY(read.initParSql(db, &mutex, 12, 0));
         QCOMPARE(read.NOM, u"L Avare"_s);
         QCOMPARE(sqlRows(db, u"select ID,TYPE,NOM from EVENEMENT"_s), QStringList{"12|1|Pass"});
@@ -97,87 +105,70 @@ private slots:
     // without a performance are left out, an event and a pass of one ID make one entry.
     void eventList()
     {
-        evenement(1, 0, u"later"_s).ajouteSql(db, &mutex);
-        evenement(2, 0, u"sooner"_s).ajouteSql(db, &mutex);
-        evenement(3, 1, u"pass"_s).ajouteSql(db, &mutex);
-        evenement(4, 0, u"no performance"_s).ajouteSql(db, &mutex);
-        evenement(5, 0, u"shared"_s).ajouteSql(db, &mutex);
-        evenement(5, 1, u"shared"_s).ajouteSql(db, &mutex);
-        representation(10, 1, u"2024-05-02 20:00:00"_s).ajouteSql(db, &mutex);
-        representation(11, 2, u"2024-05-01 20:00:00"_s).ajouteSql(db, &mutex);
-        representation(12, 3, u"2024-09-01 20:00:00"_s).ajouteSql(db, &mutex);
-        representation(13, 5, u"2024-05-03 20:00:00"_s).ajouteSql(db, &mutex);
-
+        gParam->isDebug = true;
+        QVERIFY(sqlRun(db,
+                       u"insert into EVENEMENT (ID, TYPE, NOM) values (1,0,'later'),(2,0,'sooner'),(3,1,'pass'),"
+                       "(4,0,'no performance'),(5,0,'shared'),(5,1,'shared')"_s));
+        QVERIFY(sqlRun(db,
+                       u"insert into REPRESENTATION (ID, EVENEMENT_ID, DATE_DEBUT) values (10,1,'2024-05-02 20:00:00'),"
+                       "(11,2,'2024-05-01 20:00:00'),(12,3,'2024-09-01 20:00:00'),(13,5,'2024-05-03 20:00:00')"_s));
         CDataEvenementListe list;
         QVERIFY(list.initParSql(db, &mutex));
         QVERIFY(list.initParSql(db, &mutex));
         QCOMPARE(list.keys(), (QList<unsigned int>{0, 1, 2, 3}));
+        QCOMPARE(fixture::logLines().filter(u"initParSql : "_s + kEventListSql).size(), 2);
         QList<unsigned int> ids;
         for (const CDataEvenement& entry : list) {
             ids.append(entry.ID);
         }
-        // Which of the two rows of ID 5 the grouping keeps, and so where it sorts, is
-        // SQLite's choice.
+        // SQLite chooses which row of ID 5 the grouping keeps, and so where it sorts.
         QCOMPARE(ids.count(5u), 1);
         ids.removeAll(5u);
         QCOMPARE(ids, (QList<unsigned int>{3, 2, 1}));
     }
 
-    // In debug, the event list and the three performance reads trace their statement.
-    void debugTrace()
-    {
-        gParam->isDebug = true;
-        QVERIFY(CDataEvenementListe().initParSql(db, &mutex));
-        QVERIFY(CDataRepresentation().initParSql(db, &mutex, 7, 2));
-        QVERIFY(CDataRepresentationListe().initParSql(db, &mutex));
-        QVERIFY(CDataRepresentationListe().initParSql(db, &mutex, 2));
-        const QStringList lines = fixture::logLines();
-        QCOMPARE(lines.filter(u"initParSql : "_s).size(), 4);
-        QVERIFY(lines[0].endsWith(u"initParSql : "_s + kEventListSql));
-        QVERIFY(lines[3].endsWith(u"FROM REPRESENTATION where EVENEMENT_ID=2 order by DATE_DEBUT"_s));
-    }
-
-    // ---- performances ----
-
-    // Distinct values in every column catch a column and a value out of step.
+    // Distinct values in every column catch a column and a value out of step, in
+    // the record and list writes, the read and the rewrite.
     void performanceColumns()
     {
-        CDataRepresentation written = representation(5, 6, u"2024-05-01 20:00:00"_s);
-        written.DATE_FIN = u"2024-05-01 23:00:00"_s;
-        written.DATE_FIN_VENTE = u"2024-05-01 19:00:00"_s;
-        written.NOM_SALLE = u"Salle d'or"_s;
-        written.NOM_EVT = u"Gala"_s;
-        written.NB_TICKET = 120;
-        written.NB_PLACE = 300;
+        const CDataRepresentation written{.ID = 5,
+                                          .EVENEMENT_ID = 6,
+                                          .DATE_DEBUT = u"2024-05-01 20:00:00"_s,
+                                          .DATE_FIN = u"2024-05-01 23:00:00"_s,
+                                          .DATE_FIN_VENTE = u"2024-05-01 19:00:00"_s,
+                                          .NOM_SALLE = u"Salle"_s,
+                                          .NOM_EVT = u"Gala"_s,
+                                          .NB_TICKET = 120,
+                                          .NB_PLACE = 300};
         QVERIFY(written.ajouteSql(db, &mutex) > 0);
+        CDataRepresentation defaults;
+        defaults.initDefaut();
         CDataRepresentationListe list;
-        list.ajoute(representation(0, 0, u"1970-01-01 00:00:00"_s), 0);
+        list.ajoute(defaults, 0);
         QVERIFY(list.ajouteSql(db, &mutex));
         QCOMPARE(
-            sqlRows(db,
-                    u"select ID,EVENEMENT_ID,DATE_DEBUT,DATE_FIN,DATE_FIN_VENTE,NOM_SALLE,NOM_EVT,NB_TICKET,"
-                    "NB_PLACE from REPRESENTATION order by ID"_s),
-            (QStringList{"0|0|1970-01-01 00:00:00|1970-01-01 00:00:00|1970-01-01 00:00:00|||0|0",
-                         "5|6|2024-05-01 20:00:00|2024-05-01 23:00:00|2024-05-01 19:00:00|Salle d or|Gala|120|300"}));
-
+            sqlRows(db, kPerformances),
+            (QStringList{u"0|0|1970-01-01 00:00:00|1970-01-01 00:00:00|1970-01-01 00:00:00|||0|0"_s,
+                         u"5|6|2024-05-01 20:00:00|2024-05-01 23:00:00|2024-05-01 19:00:00|Salle|Gala|120|300"_s}));
         CDataRepresentation read;
         QVERIFY(read.initParSql(db, &mutex, 5, 6));
-        QCOMPARE(read.DATE_FIN_VENTE, written.DATE_FIN_VENTE);
-        QCOMPARE(read.NB_PLACE, 300u);
-        written.NB_TICKET = 7;
-        written.NOM_EVT = u"Gala 2"_s;
-        QVERIFY(written.sauvegardeParSql(db, &mutex));
-        QCOMPARE(sqlRows(db, u"select NOM_EVT,NB_TICKET,NB_PLACE from REPRESENTATION where ID=5"_s),
-                 QStringList{"Gala 2|7|300"});
+        QCOMPARE(fields(read), fields(written));
+
+        read.DATE_FIN = u"2024-05-02 00:00:00"_s;
+        read.NOM_SALLE = u"Salle B"_s;
+        read.NB_TICKET = 7;
+        QVERIFY(read.sauvegardeParSql(db, &mutex));
+        QCOMPARE(sqlRows(db, kPerformances).last(), fields(read));
     }
 
-    // Reading and deleting go by (ID, EVENEMENT_ID); the lists are keyed by ID alone.
+    // Reading and deleting go by (ID, EVENEMENT_ID); the lists are keyed by ID alone,
+    // so of two performances of one ID the later start stays. Reads trace in debug.
     void performanceSharedId()
     {
-        representation(7, 1, u"2024-05-02 20:00:00"_s).ajouteSql(db, &mutex);
-        representation(7, 2, u"2024-05-01 20:00:00"_s).ajouteSql(db, &mutex);
-        representation(3, 1, u"2024-06-01 20:00:00"_s).ajouteSql(db, &mutex);
-
+        gParam->isDebug = true;
+        QVERIFY(sqlRun(db,
+                       u"insert into REPRESENTATION (ID, EVENEMENT_ID, DATE_DEBUT) values (7,1,'2024-05-02 20:00:00'),"
+                       "(7,2,'2024-05-01 20:00:00'),(3,1,'2024-06-01 20:00:00')"_s));
         CDataRepresentation read;
         QVERIFY(read.initParSql(db, &mutex, 7, 2));
         QCOMPARE(read.DATE_DEBUT, u"2024-05-01 20:00:00"_s);
@@ -189,6 +180,9 @@ private slots:
         QCOMPARE(list.keys(), QList<unsigned int>{7});
         QVERIFY(list.initParSql(db, &mutex, 99));
         QVERIFY(list.isEmpty());
+        const QStringList traces = fixture::logLines().filter(u"initParSql : "_s);
+        QCOMPARE(traces.size(), 4);
+        QVERIFY(traces[2].endsWith(u"DATE_FIN_VENTE FROM REPRESENTATION where EVENEMENT_ID=2 order by DATE_DEBUT"_s));
 
         QVERIFY(representation(7, 1).deleteSql(db, &mutex));
         QVERIFY(representation(8, 1).deleteSql(db, &mutex));
@@ -200,7 +194,7 @@ private slots:
     void performanceErrorHeads()
     {
         QVERIFY(sqlRun(db, u"drop table REPRESENTATION"_s));
-        const CDataRepresentation performance = representation(0, 0);
+        const CDataRepresentation performance;
         QCOMPARE(performance.ajouteSql(db, &mutex), 0u);
         QVERIFY(!performance.sauvegardeParSql(db, &mutex));
         QVERIFY(!performance.sauvegardeParSql(db, &mutex, 0));

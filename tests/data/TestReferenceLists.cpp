@@ -23,43 +23,26 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
-template <typename R, typename L>
+template <typename R, typename L, auto Affecte>
 struct Table
 {
     using Record = R;
-    using Liste = L;
 };
 
-using Tables = std::tuple<Table<CDataZone, CDataZoneListe>,
-                          Table<CDataEvent, CDataEventListe>,
-                          Table<CDataTarif, CDataTarifListe>,
-                          Table<CDataEditeur, CDataEditeurListe>,
-                          Table<CDataCanalVente, CDataCanalVenteListe>,
-                          Table<CDataCaisse, CDataCaisseListe>,
-                          Table<CDataAgent, CDataAgentListe>,
-                          Table<CDataOrga, CDataOrgaListe>>;
+using Tables = std::tuple<Table<CDataZone, CDataZoneListe, &CDataZoneListe::affecteZone>,
+                          Table<CDataEvent, CDataEventListe, &CDataEventListe::affecteEvent>,
+                          Table<CDataTarif, CDataTarifListe, &CDataTarifListe::affecteTarif>,
+                          Table<CDataEditeur, CDataEditeurListe, &CDataEditeurListe::affecteEditeur>,
+                          Table<CDataCanalVente, CDataCanalVenteListe, &CDataCanalVenteListe::affecteCanalVente>,
+                          Table<CDataCaisse, CDataCaisseListe, &CDataCaisseListe::affecteCaisse>,
+                          Table<CDataAgent, CDataAgentListe, &CDataAgentListe::affecteAgent>,
+                          Table<CDataOrga, CDataOrgaListe, &CDataOrgaListe::affecteOrga>>;
 
-// Runs `test` with the record and list types of `table`: one body covers the family.
-template <typename Test>
-void withTable(const QString& table, Test test)
-{
-    int runs = 0;
-    std::apply(
-        [&](auto... types) {
-            ((table == QLatin1String(decltype(types)::Record::kTable) ? (test(types), ++runs) : 0), ...);
-        },
-        Tables{});
-    QCOMPARE(runs, 1);
-}
-
+// `value` as a number or as its text.
 template <typename Id>
 Id makeId(int value)
 {
-    if constexpr (std::is_same_v<Id, QString>) {
-        return QString::number(value);
-    } else {
-        return static_cast<Id>(value);
-    }
+    return QVariant(value).value<Id>();
 }
 
 template <typename Record>
@@ -79,6 +62,7 @@ int linesWith(const QString& text)
 
 }  // namespace
 
+// Every test runs once per table of the global data, with that table's types.
 class TestReferenceLists : public QObject
 {
     Q_OBJECT
@@ -86,47 +70,44 @@ class TestReferenceLists : public QObject
 private:
     QSqlDatabase db;
     QMutex mutex;
+    QString table;
 
-    void open(const QString& table)
+    template <typename Test>
+    void withTable(Test test)
     {
-        const bool inMain = table == "ZONE" || table == "ORGANISATEUR";
-        QVERIFY(inMain ? openBDD(db, &mutex) : openRepBDD(db, &mutex, dbFolder() + u"R1_Z0.db"_s));
-        fixture::clearLog();
+        QVERIFY(std::apply(
+            [&](auto... types) {
+                return ((table == QLatin1String(decltype(types)::Record::kTable) && (test(types), true)) || ...);
+            },
+            Tables{}));
     }
 
-    // One row per table: its list's error text, its read of ID 3, and whether a read
-    // starts from the defaults; with `failing`, a second row per table for a write
-    // that the database rejects.
-    static void tables(bool withFailing = false)
+    QStringList column(const QString& name)
     {
-        QTest::addColumn<QString>("table");
-        QTest::addColumn<QString>("listError");
-        QTest::addColumn<QString>("readOf3");
-        QTest::addColumn<bool>("resets");
-        QTest::addColumn<bool>("failing");
-        const auto row = [&](const char* table, const char* list, const char* quote, bool resets) {
-            for (const bool failing : {false, true}) {
-                if (failing && !withFailing) {
-                    continue;
-                }
-                QTest::addRow("%s%s", table, failing ? " failing" : "")
-                    << QString::fromLatin1(table) << u"Erreur data%1Liste ajouteSql "_s.arg(QLatin1String(list))
-                    << u"select ID,NOM from "_s + QLatin1String(table) + u" where ID="_s + QLatin1String(quote) + u'3'
-                           + QLatin1String(quote)
-                    << resets << failing;
-            }
-        };
-        row("ZONE", "Zone", "", false);
-        row("EVENT", "Event", "", false);
-        row("TARIF", "Tarif", "", false);
-        row("EDITEUR", "Editeur", "", false);
-        row("CANAL_VENTE", "CanalVente", "", false);
-        row("CAISSE", "Caisse", "", true);
-        row("AGENT", "Agent", "'", true);
-        row("ORGANISATEUR", "Orga", "'", true);
+        return sqlRows(db, u"select %1 from %2 order by rowid"_s.arg(name, table));
     }
 
 private slots:
+
+    void initTestCase_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<QString>("listError");
+        QTest::addColumn<QString>("id3");
+        QTest::addColumn<bool>("resets");
+        const auto row = [](const char* table, const char* list, const char* id3, bool resets) {
+            QTest::newRow(table) << QString::fromLatin1(table) << u"Erreur data%1Liste ajouteSql "_s.arg(list)
+                                 << QString::fromLatin1(id3) << resets;
+        };
+        row("ZONE", "Zone", "3", false);
+        row("EVENT", "Event", "3", false);
+        row("TARIF", "Tarif", "3", false);
+        row("EDITEUR", "Editeur", "3", false);
+        row("CANAL_VENTE", "CanalVente", "3", false);
+        row("CAISSE", "Caisse", "3", true);
+        row("AGENT", "Agent", "'3'", true);
+        row("ORGANISATEUR", "Orga", "'3'", true);
+    }
 
     void initTestCase()
     {
@@ -136,7 +117,12 @@ private slots:
 
     void init()
     {
+        QFETCH_GLOBAL(QString, table);
+        this->table = table;
         dropBDD(db, &mutex);
+        const bool inMain = table == "ZONE" || table == "ORGANISATEUR";
+        QVERIFY(inMain ? openBDD(db, &mutex) : openRepBDD(db, &mutex, dbFolder() + u"R1_Z0.db"_s));
+        fixture::clearLog();
     }
 
     void cleanupTestCase()
@@ -146,118 +132,57 @@ private slots:
         QSqlDatabase::removeDatabase(u"test"_s);
     }
 
-    // ---- what every id-and-name table shares ----
-
-    void writeReadRewrite_data()
+    // A read that misses keeps the last row read, or empties the record where a read
+    // starts from the defaults; a failed read leaves it the same way.
+    void recordWriteReadRewrite()
     {
-        tables();
-    }
-
-    void writeReadRewrite()
-    {
-        QFETCH(QString, table);
-        open(table);
-        withTable(table, [&](auto types) {
-            using Record = typename decltype(types)::Record;
+        QFETCH_GLOBAL(QString, id3);
+        QFETCH_GLOBAL(bool, resets);
+        withTable([&]<typename Record, typename Liste, auto A>(Table<Record, Liste, A>) {
+            using Id = typename Record::IdType;
             Record written = record<Record>(5, u"l'Opéra"_s);
-            auto storedId = written.ID;
-            if constexpr (std::is_same_v<decltype(storedId), QString>) {
-                // Quotes become blanks in a text ID too, and the read makes the same change.
+            Id storedId = written.ID;
+            if constexpr (std::is_same_v<Id, QString>) {
                 written.ID = u"j'5"_s;
                 storedId = u"j 5"_s;
             }
-            QVERIFY(written.ajouteSql(db, &mutex) != decltype(written.ID){});
-            Record back = record<Record>(1, u"before"_s);
-            QVERIFY(back.initParSql(db, &mutex, written.ID));
-            QCOMPARE(back.ID, storedId);
-            QCOMPARE(back.NOM, u"l Opéra"_s);
+            QVERIFY(written.ajouteSql(db, &mutex) != Id{});
+            Record read = record<Record>(1, u"before"_s);
+            QVERIFY(read.initParSql(db, &mutex, written.ID));
+            QCOMPARE(read.ID, storedId);
+            QCOMPARE(read.NOM, u"l Opéra"_s);
+            Record afterMiss = read;
+            if (resets) {
+                afterMiss.initDefaut();
+            }
+            QVERIFY(read.initParSql(db, &mutex, makeId<Id>(3)));
+            QCOMPARE(read.ID, afterMiss.ID);
+            QCOMPARE(read.NOM, afterMiss.NOM);
 
-            written.NOM = u"Salle B"_s;
-            QVERIFY(written.sauvegardeParSql(db, &mutex));
-            QCOMPARE(sqlRows(db, u"select NOM from "_s + table), QStringList{"Salle B"});
-            // The keyed rewrite goes by the key, not by the record's own ID.
             QVERIFY(record<Record>(99, u"Keyed"_s).sauvegardeParSql(db, &mutex, written.ID));
-            QCOMPARE(sqlRows(db, u"select NOM from "_s + table), QStringList{"Keyed"});
+            QCOMPARE(column(u"NOM"_s), QStringList{"Keyed"});
             written.NOM = u"Replaced"_s;
             written.ajouteSql(db, &mutex);
-            QCOMPARE(sqlRows(db, u"select NOM from "_s + table), QStringList{"Replaced"});
-        });
-        QCOMPARE(fixture::logLines(), QStringList());
-    }
-
-    void readMiss_data()
-    {
-        tables();
-    }
-
-    // A miss is no failure: the record keeps the last row read, or is empty for the
-    // tables whose read starts from the defaults. A failure leaves it the same way.
-    void readMiss()
-    {
-        QFETCH(QString, table);
-        QFETCH(QString, readOf3);
-        QFETCH(bool, resets);
-        open(table);
-        withTable(table, [&](auto types) {
-            using Record = typename decltype(types)::Record;
-            using Id = decltype(Record::ID);
-            Record expected = record<Record>(1, u"one"_s);
-            expected.ajouteSql(db, &mutex);
-            if (resets) {
-                expected.initDefaut();
-            }
-            Record reused;
-            QVERIFY(reused.initParSql(db, &mutex, makeId<Id>(1)));
-            QVERIFY(reused.initParSql(db, &mutex, makeId<Id>(3)));
-            QCOMPARE(reused.ID, expected.ID);
-            QCOMPARE(reused.NOM, expected.NOM);
+            QCOMPARE(column(u"NOM"_s), QStringList{"Replaced"});
             QCOMPARE(fixture::logLines(), QStringList());
 
             QVERIFY(sqlRun(db, u"drop table "_s + table));
-            QVERIFY(!reused.initParSql(db, &mutex, makeId<Id>(3)));
-            QCOMPARE(reused.NOM, expected.NOM);
+            QVERIFY(!read.initParSql(db, &mutex, makeId<Id>(3)));
+            QCOMPARE(read.NOM, afterMiss.NOM);
         });
-        QCOMPARE(linesWith(u"Erreur initParSql "_s + readOf3 + u" : no such table: "_s + table), 1);
-    }
-
-    void loadKeysById_data()
-    {
-        tables();
-    }
-
-    void loadKeysById()
-    {
-        QFETCH(QString, table);
-        open(table);
-        QVERIFY(sqlRun(db, u"insert into %1 (ID, NOM) values ('7','seven'),('3','three')"_s.arg(table)));
-        withTable(table, [&](auto types) {
-            using Record = typename decltype(types)::Record;
-            typename decltype(types)::Liste list;
-            list.ajoute(record<Record>(42, u"stale"_s), {});
-            QVERIFY(list.initParSql(db, &mutex));
-            QCOMPARE(list.keys(), (QList{record<Record>(3, {}).ID, record<Record>(7, {}).ID}));
-            QCOMPARE(list.first().NOM, u"three"_s);
-        });
-    }
-
-    void listWrite_data()
-    {
-        tables(true);
+        QCOMPARE(
+            linesWith(u"Erreur initParSql select ID,NOM from %1 where ID=%2 : no such table: %1"_s.arg(table, id3)),
+            1);
     }
 
     // 250 entries go in three statements of 100, 100 and 50 rows, in key order. A
-    // statement the database rejects loses its own rows only: the failing row sits in
-    // the second one.
+    // rejected statement (the second one, then) loses its own rows only.
     void listWrite()
     {
-        QFETCH(QString, table);
-        QFETCH(QString, listError);
-        QFETCH(bool, failing);
-        open(table);
+        QFETCH_GLOBAL(QString, listError);
         QStringList walked;
-        withTable(table, [&](auto types) {
-            using Record = typename decltype(types)::Record;
-            typename decltype(types)::Liste list;
+        withTable([&]<typename Record, typename Liste, auto A>(Table<Record, Liste, A>) {
+            Liste list;
             // IDs in an order that neither their number nor their text sorts back to.
             for (int i = 0; i < 250; ++i) {
                 list.ajoute(record<Record>((i * 37) % 250 + 1, u"n"_s), {});
@@ -265,105 +190,103 @@ private slots:
             for (const Record& entry : list) {
                 walked.append(QVariant(entry.ID).toString());
             }
-            if (failing) {
-                QVERIFY(sqlRun(db,
-                               u"create trigger boom before insert on %1 when cast(NEW.ID as text) = "
-                               "'%2' begin select raise(abort, 'boom'); end"_s.arg(table, walked[150])));
-            }
-            QCOMPARE(list.ajouteSql(db, &mutex), !failing);
-        });
-        const QStringList stored = sqlRows(db, u"select ID from %1 order by rowid"_s.arg(table));
-        if (!failing) {
-            QCOMPARE(stored, walked);
+            QVERIFY(list.ajouteSql(db, &mutex));
+            QCOMPARE(column(u"ID"_s), walked);
             QCOMPARE(fixture::logLines(), QStringList());
-            return;
-        }
-        QCOMPARE(stored, walked.mid(0, 100) + walked.mid(200));
+
+            QVERIFY(sqlRun(db, u"delete from "_s + table));
+            QVERIFY(sqlRun(db,
+                           u"create trigger boom before insert on %1 when cast(NEW.ID as text) = '%2' "
+                           "begin select raise(abort, 'boom'); end"_s.arg(table, walked[150])));
+            QVERIFY(!list.ajouteSql(db, &mutex));
+        });
+        QCOMPARE(column(u"ID"_s), walked.mid(0, 100) + walked.mid(200));
+        const QString second =
+            u"replace into %1 (ID, NOM) select '%2','n' union all select '%3'"_s.arg(table, walked[100], walked[101]);
         QCOMPARE(linesWith(listError), 1);
-        QCOMPARE(linesWith(listError
-                           + u"replace into %1 (ID, NOM) select '%2','n' union all select '%3'"_s.arg(table,
-                                                                                                      walked[100],
-                                                                                                      walked[101])),
-                 1);
+        QCOMPARE(linesWith(listError + second), 1);
         QCOMPARE(linesWith(u"select '%1','n' : boom"_s.arg(walked[199])), 1);
     }
 
-    void listWriteKeepsEveryEntry_data()
-    {
-        tables();
-    }
-
     // Identical entries are each written; of two entries with one ID the later in key
-    // order stays. An empty list runs the bare head, which fails.
+    // order stays. An empty list runs the bare head, which fails. A load replaces the
+    // list's content, keyed by ID.
     void listWriteKeepsEveryEntry()
     {
-        QFETCH(QString, table);
-        QFETCH(QString, listError);
-        open(table);
+        QFETCH_GLOBAL(QString, listError);
         QVERIFY(sqlRun(db, u"create table WRITES (ID)"_s));
-        QVERIFY(sqlRun(
-            db,
-            u"create trigger counted after insert on %1 begin insert into WRITES values (NEW.ID); end"_s.arg(table)));
-        withTable(table, [&](auto types) {
-            using Record = typename decltype(types)::Record;
-            typename decltype(types)::Liste list;
+        QVERIFY(
+            sqlRun(db,
+                   u"create trigger n after insert on %1 begin insert into WRITES values (NEW.ID); end"_s.arg(table)));
+        withTable([&]<typename Record, typename Liste, auto A>(Table<Record, Liste, A>) {
+            Liste list;
             QVERIFY(!list.ajouteSql(db, &mutex));
             for (const char* nom : {"same", "same", "first", "last"}) {
                 list.ajoute(record<Record>(list.size() < 2 ? 5 : 6, QString::fromLatin1(nom)), {});
             }
             QVERIFY(list.ajouteSql(db, &mutex));
+
+            Liste loaded;
+            loaded.ajoute(record<Record>(42, u"stale"_s), {});
+            QVERIFY(loaded.initParSql(db, &mutex));
+            QCOMPARE(loaded.keys(), (QList{record<Record>(5, {}).ID, record<Record>(6, {}).ID}));
+            QCOMPARE(loaded.first().NOM, u"same"_s);
+            QCOMPARE(loaded.last().NOM, u"last"_s);
         });
         QCOMPARE(sqlRows(db, u"select ID from WRITES"_s), (QStringList{"5", "5", "6", "6"}));
-        QCOMPARE(sqlRows(db, u"select NOM from %1 order by ID"_s.arg(table)), (QStringList{"same", "last"}));
         QCOMPARE(linesWith(listError + u"replace into %1 (ID, NOM)  : "_s.arg(table)), 1);
     }
 
-    // ---- keys, accessors and the list save ----
-
+    // The size key (0 or empty) adds under the current size, and so replaces the last
+    // entry once one is gone; it is never looked up. "0" is a key like any other.
     void sizeKey()
     {
-        CDataZoneListe zones;
-        for (const int id : {30, 20, 10}) {
-            zones.ajoute(record<CDataZone>(id, {}), 0);
-        }
-        QCOMPARE(zones.keys(), (QList<unsigned int>{0, 1, 2}));
-        CDataZone zone = record<CDataZone>(77, {});
-        QVERIFY(!zones.affecteZone(0, zone));
-        QVERIFY(!zones.affecteZone(3, zone));
-        QCOMPARE(zone.ID, 77u);
-        QVERIFY(zones.affecteZone(1, zone));
-        QCOMPARE(zone.ID, 20u);
-        zones.remove(0);
-        zones.ajoute(record<CDataZone>(40, {}), 0);
-        QCOMPARE(zones.keys(), (QList<unsigned int>{1, 2}));
-        QCOMPARE(zones.value(2).ID, 40u);
+        withTable([&]<typename Record, typename Liste, auto affecte>(Table<Record, Liste, affecte>) {
+            using Id = typename Record::IdType;
+            Liste list;
+            for (const int id : {30, 20, 10}) {
+                list.ajoute(record<Record>(id, {}), {});
+            }
+            QCOMPARE(list.keys(), (QList{makeId<Id>(0), makeId<Id>(1), makeId<Id>(2)}));
+            Record out = record<Record>(77, {});
+            QVERIFY(!(list.*affecte)(Id{}, out));
+            const bool textKey = std::is_same_v<Id, QString>;
+            QCOMPARE((list.*affecte)(makeId<Id>(0), out), textKey);
+            QCOMPARE(out.ID, makeId<Id>(textKey ? 30 : 77));
+            QVERIFY((list.*affecte)(makeId<Id>(1), out));
+            QCOMPARE(out.ID, makeId<Id>(20));
+            list.remove(makeId<Id>(0));
+            list.ajoute(record<Record>(40, {}), {});
+            QCOMPARE(list.keys(), (QList{makeId<Id>(1), makeId<Id>(2)}));
+            QCOMPARE(list.value(makeId<Id>(2)).ID, makeId<Id>(40));
+        });
     }
 
-    // An entry under key 0 is inserted and kept under its row number; the others
-    // rewrite the row of their key and are copied into the other list, until one
-    // rewrite fails. The connection never reports a statement's failure, so the walk
-    // goes by each operation's own result.
+    // The list save inserts the size-key entry and keeps it under its row number;
+    // the others rewrite the row of their key and are copied into the other list,
+    // until a rewrite fails.
     void listSave()
-
     {
-        open(u"TARIF"_s);
-        QVERIFY(sqlRun(db, u"insert into TARIF (ID, NOM) values (5,'a'),(6,'b')"_s));
+        QVERIFY(sqlRun(db, u"insert into %1 (ID, NOM) values ('5','a'),('6','b')"_s.arg(table)));
         QVERIFY(sqlRun(
             db,
-            u"create trigger boom before update on TARIF when OLD.ID = 6 begin select raise(abort, 'boom'); end"_s));
-        CDataTarifListe list;
-        list.ajoute(record<CDataTarif>(8, u"new"_s), 0);
-        list.ajoute(record<CDataTarif>(99, u"A"_s), 5);
-        list.ajoute(record<CDataTarif>(99, u"B"_s), 6);
-        list.ajoute(record<CDataTarif>(99, u"C"_s), 7);
-        CDataTarifListe saved;
-        list.sauvegardeParSql(db, &mutex, &saved);
-
-        QCOMPARE(sqlRows(db, u"select ID||'='||NOM from TARIF order by ID"_s), (QStringList{"5=A", "6=b", "8=new"}));
-        QCOMPARE(saved.keys(), QList<unsigned int>{5});
-        QVERIFY(!list.contains(0));
-        QCOMPARE(list.size(), 4);
-        QCOMPARE(linesWith(u"Erreur sauvegardeParSql update TARIF set NOM='B' where ID='6' : boom"_s), 1);
+            u"create trigger boom before update on %1 when cast(OLD.ID as text) = '6' begin select raise(abort, 'boom'); end"_s
+                .arg(table)));
+        withTable([&]<typename Record, typename Liste, auto A>(Table<Record, Liste, A>) {
+            using Id = typename Record::IdType;
+            Liste list;
+            list.insert(Id{}, record<Record>(8, u"new"_s));
+            for (const auto& [key, nom] : {std::pair{5, u"A"_s}, {6, u"B"_s}, {7, u"C"_s}}) {
+                list.ajoute(record<Record>(99, nom), makeId<Id>(key));
+            }
+            Liste saved;
+            list.sauvegardeParSql(db, &mutex, &saved);
+            QCOMPARE(saved.keys(), QList{makeId<Id>(5)});
+            QCOMPARE(list.keys(), (QList{makeId<Id>(3), makeId<Id>(5), makeId<Id>(6), makeId<Id>(7)}));
+        });
+        QCOMPARE(sqlRows(db, u"select ID||'='||NOM from %1 order by ID"_s.arg(table)),
+                 (QStringList{"5=A", "6=b", "8=new"}));
+        QCOMPARE(linesWith(u"Erreur sauvegardeParSql update %1 set NOM='B' where ID='6' : boom"_s.arg(table)), 1);
     }
 };
 

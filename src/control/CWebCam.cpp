@@ -1,0 +1,7 @@
+#include "control/CWebCam.h"
+
+CWebCam::CWebCam(QWidget* parent)
+    : QLabel(parent)
+{
+    resize(parent->size());
+}

@@ -1,0 +1,121 @@
+#include "data/CDataModif.h"
+
+#include "data/SqlRunner.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <utility>
+
+namespace
+{
+
+const QString kColumns = QStringLiteral("(TYPE, STATUS, AGENT_ID, REP_ID, EDITEUR_ID, CODE_BARRE, NEW_VALUE, DATE) ");
+
+const QString kSelect =
+    QStringLiteral("select ID,TYPE,STATUS,AGENT_ID,REP_ID,EDITEUR_ID,CODE_BARRE,NEW_VALUE,DATE from MODIF");
+
+}  // namespace
+
+void CDataModif::initDefaut()
+{
+    ID = 0;
+    TYPE = 0;
+    STATUS = 0;
+    REP_ID = 0;
+    EDITEUR_ID = 0;
+    AGENT_ID = QStringLiteral("");
+    CODE_BARRE = QStringLiteral("");
+    NEW_VALUE = QStringLiteral("");
+    DATE = QStringLiteral("1970-01-01 00:00:00");
+}
+
+// The list's head: rows are always added, the database numbers them.
+QString CDataModif::insertHead()
+{
+    return QStringLiteral("insert into MODIF ") + kColumns;
+}
+
+QString CDataModif::valuesSql() const
+{
+    const QLatin1Char comma(',');
+    return sqlrun::quoted(TYPE) + comma + sqlrun::quoted(STATUS) + comma + sqlrun::quoted(AGENT_ID) + comma
+           + sqlrun::quoted(REP_ID) + comma + sqlrun::quoted(EDITEUR_ID) + comma + sqlrun::quoted(CODE_BARRE) + comma
+           + sqlrun::quoted(NEW_VALUE) + comma + sqlrun::quoted(DATE);
+}
+
+void CDataModif::readRow(const QSqlQuery& query)
+{
+    ID = query.value(0).toUInt();
+    TYPE = query.value(1).toUInt();
+    STATUS = query.value(2).toUInt();
+    AGENT_ID = query.value(3).toString();
+    REP_ID = query.value(4).toUInt();
+    EDITEUR_ID = query.value(5).toUInt();
+    CODE_BARRE = query.value(6).toString();
+    NEW_VALUE = query.value(7).toString();
+    DATE = query.value(8).toString();
+}
+
+bool CDataModif::ajouteSql(QSqlDatabase& db, QMutex* mutex) const
+{
+    const QString statement =
+        QStringLiteral("replace into MODIF ") + kColumns + QStringLiteral("values (") + valuesSql() + QLatin1Char(')');
+    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur ajouteSql "));
+}
+
+bool CDataModif::synchroSql(QSqlDatabase& db, QMutex* mutex)
+{
+    sqlrun::Locked locked(db, mutex);
+    STATUS = MODIF_STATUS_SENT;
+    const QString statement = QStringLiteral("update MODIF set STATUS=") + sqlrun::quoted(STATUS)
+                              + QStringLiteral(" where ID=") + sqlrun::quoted(ID);
+    return locked.exec(statement, QStringLiteral("Erreur synchroSql "));
+}
+
+bool CDataModifListe::initLocalPunchParSql(QSqlDatabase& db, QMutex* mutex)
+{
+    const QString statement = kSelect + QStringLiteral(" where STATUS=") + QString::number(MODIF_STATUS_PENDING)
+                              + QStringLiteral(" order by ID asc");
+    clear();
+    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur initLocalPunchParSql "), [this](QSqlQuery& query) {
+        CDataModif modif;
+        modif.readRow(query);
+        insert(modif.ID, modif);
+    });
+}
+
+bool CDataModifListe::initParSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur)
+{
+    const QString statement = kSelect + QStringLiteral(" where CODE_BARRE=") + sqlrun::quoted(code)
+                              + QStringLiteral(" and EDITEUR_ID=") + QString::number(editeur)
+                              + QStringLiteral(" order by DATE desc");
+    unsigned int key = 0;
+    return load(db, mutex, statement, [&key](QSqlQuery& query) {
+        CDataModif modif;
+        modif.readRow(query);
+        return std::pair{key++, modif};
+    });
+}
+
+bool CDataModifListe::deleteSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur) const
+{
+    const QString statement = QStringLiteral("delete from MODIF where CODE_BARRE=") + sqlrun::quoted(code)
+                              + QStringLiteral(" and EDITEUR_ID=") + sqlrun::quoted(editeur);
+    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur deleteSql "));
+}
+
+bool CDataModifListe::ajouteSql(QSqlDatabase& db, QMutex* mutex) const
+{
+    return writeAll(db, mutex, QStringLiteral("Erreur dataModifListe ajouteSql "));
+}
+
+bool CDataModifListe::affecteModif(unsigned int key, CDataModif& out) const
+{
+    return copyEntry(key, out);
+}
+
+void CDataModifListe::dropList()
+{
+    clear();
+}

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "data/CDataListe.h"
+
+#include <QMutex>
+#include <QSqlDatabase>
+#include <QSqlQuery>
+#include <QString>
+
+// Journal TYPE codes.
+inline constexpr unsigned int MODIF_PUNCH_LAST = 3;    // punch that used the last entry
+inline constexpr unsigned int MODIF_PUNCH = 8;         // punch that leaves entries
+inline constexpr unsigned int MODIF_UNPUNCH_LAST = 4;  // un-punch leaving exactly one entry
+inline constexpr unsigned int MODIF_UNPUNCH = 16;      // any other un-punch
+inline constexpr unsigned int MODIF_FRAUDE = 99;       // fraud report; the ticket is unchanged
+inline constexpr unsigned int MODIF_DELETE = 1;        // deleted on the service (downloaded only)
+
+// Journal STATUS values.
+inline constexpr unsigned int MODIF_STATUS_PENDING = 1;  // waiting for upload
+inline constexpr unsigned int MODIF_STATUS_SENT = 0;     // acknowledged, downloaded, or never uploaded
+
+// One journal row of MODIF: a punch, un-punch or fraud report made here, or an entry
+// of the history sent by the service. ID is given by the database on insert.
+//
+// Every SQL operation runs one statement on the connection it is given, holding
+// `mutex` (may be null, must not be held by the caller) for that statement only.
+// Failures are logged at level 2 and reported through the result only. Any thread.
+class CDataModif
+{
+public:
+    unsigned int ID = 0;
+    unsigned int TYPE = 0;
+    QString AGENT_ID;
+    unsigned int REP_ID = 0;
+    unsigned int EDITEUR_ID = 0;
+    unsigned int STATUS = 0;
+    QString DATE;
+    QString CODE_BARRE;
+    QString NEW_VALUE;
+
+    // Numbers 0, texts empty, DATE at the epoch.
+    void initDefaut();
+
+    // Adds this entry as a new row (ID not written); false when the statement failed.
+    bool ajouteSql(QSqlDatabase& db, QMutex* mutex) const;
+    // Marks the row ID sent; the record's STATUS becomes 0 whatever the outcome. True
+    // also when no row has that ID; false when the statement failed.
+    bool synchroSql(QSqlDatabase& db, QMutex* mutex);
+
+    // Statement pieces, shared with the list.
+    static QString insertHead();
+    QString valuesSql() const;
+    void readRow(const QSqlQuery& query);
+};
+
+class CDataModifListe : public CDataListe<unsigned int, CDataModif>
+{
+public:
+    // Replaces the content with the pending entries (STATUS 1), keyed by ID. False
+    // (list empty) when the statement failed.
+    bool initLocalPunchParSql(QSqlDatabase& db, QMutex* mutex);
+    // Replaces the content with the history of barcode `code` (exact) and issuer
+    // `editeur`, keyed 0, 1, 2... newest DATE first. False (list empty) on failure.
+    bool initParSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur);
+    // Deletes every entry of that barcode and issuer; the list is not used. False
+    // when the statement failed.
+    bool deleteSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur) const;
+    // Adds every entry as a new row, in key order, at most 100 rows a statement; the
+    // new IDs follow the key order and identical entries are all kept. False when a
+    // statement failed (the others are still written). The list keeps its content.
+    bool ajouteSql(QSqlDatabase& db, QMutex* mutex) const;
+    // Copies the entry under `key` into `out`; false for 0 or a missing key.
+    bool affecteModif(unsigned int key, CDataModif& out) const;
+    void dropList();
+};

@@ -1,0 +1,84 @@
+#include "data/CDataPlace.h"
+
+#include "data/SqlRunner.h"
+
+#include <QSqlQuery>
+#include <QVariant>
+
+#include <utility>
+
+namespace
+{
+
+QString whereTicket(const QString& code, unsigned int editeur)
+{
+    return QStringLiteral(" where CODE_BARRE=") + sqlrun::quoted(code) + QStringLiteral(" and EDITEUR_ID=")
+           + sqlrun::quoted(editeur);
+}
+
+}  // namespace
+
+void CDataPlace::initDefaut()
+{
+    CODE_BARRE = QStringLiteral("");
+    TARIF_ID = 0;
+    EDITEUR_ID = 0;
+    PLACEMENT = QStringLiteral("");
+}
+
+// The list's head: PLACE has no key, so rows are plainly inserted.
+QString CDataPlace::insertHead()
+{
+    return QStringLiteral("insert into PLACE (CODE_BARRE, TARIF_ID, EDITEUR_ID, PLACEMENT) ");
+}
+
+QString CDataPlace::valuesSql() const
+{
+    return sqlrun::quoted(CODE_BARRE) + QLatin1Char(',') + sqlrun::quoted(TARIF_ID) + QLatin1Char(',')
+           + sqlrun::quoted(EDITEUR_ID) + QLatin1Char(',') + sqlrun::quoted(PLACEMENT);
+}
+
+void CDataPlace::readRow(const QSqlQuery& query)
+{
+    CODE_BARRE = query.value(0).toString();
+    TARIF_ID = query.value(1).toUInt();
+    EDITEUR_ID = query.value(2).toUInt();
+    PLACEMENT = query.value(3).toString();
+}
+
+bool CDataPlace::ajouteSql(QSqlDatabase& db, QMutex* mutex) const
+{
+    const QString statement =
+        QStringLiteral("replace into PLACE (CODE_BARRE, TARIF_ID, EDITEUR_ID, PLACEMENT) values (") + valuesSql()
+        + QLatin1Char(')');
+    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur ajouteSql "));
+}
+
+bool CDataPlace::deleteSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur) const
+{
+    return sqlrun::exec(db,
+                        mutex,
+                        QStringLiteral("delete from PLACE") + whereTicket(code, editeur),
+                        QStringLiteral("Erreur deleteSql "));
+}
+
+bool CDataPlaceListe::initParSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur)
+{
+    const QString statement =
+        QStringLiteral("select CODE_BARRE,TARIF_ID,EDITEUR_ID,PLACEMENT from PLACE") + whereTicket(code, editeur);
+    return load(db, mutex, statement, [](QSqlQuery& query) {
+        CDataPlace place;
+        place.readRow(query);
+        return std::pair{place.TARIF_ID, place};
+    });
+}
+
+bool CDataPlaceListe::ajouteSql(QSqlDatabase& db, QMutex* mutex) const
+{
+    return writeAll(db, mutex, QStringLiteral("Erreur dataPlaceListe ajouteSql "));
+}
+
+void CDataPlaceListe::dropList()
+{
+    clear();
+}

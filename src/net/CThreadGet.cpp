@@ -1,0 +1,8 @@
+#include "net/CThreadGet.h"
+
+CThreadGet::CThreadGet(QObject* parent)
+    : QThread(parent)
+{}
+
+void CThreadGet::run()
+{}

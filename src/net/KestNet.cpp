@@ -1,0 +1,5 @@
+#include "net/KestNet.h"
+
+KestNet::KestNet(QObject* parent)
+    : QObject(parent)
+{}

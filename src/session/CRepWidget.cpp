@@ -1,0 +1,7 @@
+#include "session/CRepWidget.h"
+
+CRepWidget::CRepWidget(QWidget* parent)
+    : QWidget(parent)
+{
+    resize(parent->size());
+}

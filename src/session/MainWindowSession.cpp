@@ -1,0 +1,58 @@
+#include "ui/MainWindow.h"
+
+void MainWindow::exitClick()
+{}
+
+void MainWindow::connectionClick()
+{}
+
+void MainWindow::verifLoginClicked()
+{}
+
+void MainWindow::editLoginChanged(const QString&)
+{}
+
+void MainWindow::setCurrentRep(CDataEvenement, CDataRepresentation)
+{}
+
+void MainWindow::actionPageEnable(bool)
+{}
+
+void MainWindow::repNextPageClicked()
+{}
+
+void MainWindow::repPrevPageClicked()
+{}
+
+void MainWindow::loadFileClicked()
+{}
+
+void MainWindow::refreshListRepClicked()
+{}
+
+void MainWindow::actionGetEventsTerminated()
+{}
+
+void MainWindow::changeRepClicked()
+{}
+
+void MainWindow::backToRepClicked()
+{}
+
+void MainWindow::cancelSaisie()
+{}
+
+// Sends nothing yet.
+void MainWindow::timerPing()
+{}
+
+void MainWindow::F5KeyPressed()
+{}
+
+void MainWindow::affichePageRep()
+{}
+
+QString MainWindow::getSerialNumber()
+{
+    return QStringLiteral("PC-MAC-");
+}

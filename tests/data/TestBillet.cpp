@@ -1,0 +1,307 @@
+#include "core/AppFolder.h"
+#include "core/Database.h"
+#include "data/CDataBillet.h"
+#include "data/CDataModif.h"
+#include "data/CDataPlace.h"
+
+#include "CoreFixture.h"
+#include "SqlRows.h"
+#include "TestMain.h"
+
+#include <QThread>
+
+#include <atomic>
+#include <memory>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace
+{
+
+CDataBillet billet(const QString& code, unsigned int editeur, unsigned int id = 0, unsigned int nb = 1)
+{
+    CDataBillet out;
+    out.initDefaut();
+    out.CODE_BARRE = code;
+    out.EDITEUR_ID = editeur;
+    out.ID = id;
+    out.NB_COMPOSTAGE = nb;
+    out.NOM_PORTEUR = u"Nom "_s + code;
+    out.IMAGE = u"img/"_s + code;
+    return out;
+}
+
+// The issuers of a lookup's entries, in iteration order, as "key:issuer".
+QStringList entries(const CDataBilletListe& list)
+{
+    QStringList out;
+    for (auto it = list.cbegin(); it != list.cend(); ++it) {
+        out.append(QString::number(it.key()) + u':' + QString::number(it.value().EDITEUR_ID));
+    }
+    return out;
+}
+
+QString countsOf(const CDataBillet& b)
+{
+    return QString::number(b.IS_USABLE) + u'|' + QString::number(b.IS_DELETED) + u'|'
+           + QString::number(b.NB_COMPOSTAGE);
+}
+
+const QString kStoredCounts = u"select IS_USABLE,IS_DELETED,NB_COMPOSTAGE from BILLET where CODE_BARRE='P1'"_s;
+
+}  // namespace
+
+class TestBillet : public QObject
+{
+    Q_OBJECT
+
+private:
+    QSqlDatabase db;
+    QMutex mutex;
+    const QString path = dbFolder() + u"R1_Z0.db"_s;
+
+private slots:
+
+    void initTestCase()
+    {
+        fixture::initCore();
+        db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"test"_s);
+    }
+
+    void init()
+    {
+        dropBDD(db, &mutex);
+        QVERIFY(openRepBDD(db, &mutex, path));
+        CDataBilletListe list;
+        list.ajoute(billet(u"AB12"_s, 7, 0), 0);
+        list.ajoute(billet(u"AB12"_s, 5, 0), 0);
+        list.ajoute(billet(u"AB12"_s, 9, 3), 0);
+        list.ajoute(billet(u"XYZ9"_s, 5, 4), 0);
+        list.ajoute(billet(u"Q'T"_s, 5, 8), 0);
+        QVERIFY(list.ajouteSql(db, &mutex));
+        fixture::clearLog();
+    }
+
+    void cleanupTestCase()
+    {
+        db.close();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(u"test"_s);
+    }
+
+    void lookups_data()
+    {
+        QTest::addColumn<QString>("asked");
+        QTest::addColumn<unsigned int>("editeur");
+        QTest::addColumn<QStringList>("exact");
+        QTest::addColumn<QString>("loaded");
+
+        // Two ID-0 tickets share key 0, the row read last first.
+        QTest::newRow("several issuers") << u"AB12"_s << 9u << QStringList{"0:7", "0:5", "3:9"} << u"AB12"_s;
+        QTest::newRow("other issuer") << u"AB12"_s << 6u << QStringList{"0:7", "0:5", "3:9"} << QString();
+        QTest::newRow("case differs") << u"xyz9"_s << 5u << QStringList() << u"XYZ9"_s;
+        QTest::newRow("quote") << u"Q'T"_s << 5u << QStringList{"8:5"} << u"Q T"_s;
+        QTest::newRow("unknown") << u"NOPE"_s << 5u << QStringList() << QString();
+    }
+
+    // The exact lookup keeps every issuer's ticket; the load by issuer ignores case
+    // and leaves the record untouched on a miss.
+    void lookups()
+    {
+        QFETCH(QString, asked);
+        QFETCH(unsigned int, editeur);
+        QFETCH(QStringList, exact);
+        QFETCH(QString, loaded);
+
+        CDataBilletListe list;
+        list.ajoute(billet(u"stale"_s, 1), 0);
+        QVERIFY(list.initParSqlByCodeBarre(db, &mutex, asked));
+        QCOMPARE(entries(list), exact);
+
+        CDataBillet record = billet(u"before"_s, 1);
+        QCOMPARE(record.initParSql(db, &mutex, asked, editeur), !loaded.isNull());
+        QCOMPARE(record.CODE_BARRE, loaded.isNull() ? u"before"_s : loaded);
+        if (!loaded.isNull()) {
+            QCOMPARE(record.EDITEUR_ID, editeur);
+            QCOMPARE(record.IMAGE, u"img/"_s + loaded);
+        }
+        QCOMPARE(fixture::logLines(), QStringList());
+    }
+
+    void counts_data()
+    {
+        QTest::addColumn<QString>("op");
+        QTest::addColumn<QString>("start");  // IS_USABLE|IS_DELETED|NB_COMPOSTAGE
+        QTest::addColumn<bool>("stored");
+        QTest::addColumn<QString>("after");
+
+        QTest::newRow("punch leaves one") << u"punch"_s << u"1|0|2"_s << true << u"1|0|1"_s;
+        QTest::newRow("punch last, still usable") << u"punch"_s << u"1|0|1"_s << true << u"1|0|0"_s;
+        QTest::newRow("punch at zero") << u"punch"_s << u"1|0|0"_s << true << u"1|0|0"_s;
+        QTest::newRow("last use at zero") << u"lastUse"_s << u"1|0|0"_s << true << u"0|0|0"_s;
+        QTest::newRow("unpunch unbounded") << u"unpunch"_s << u"0|1|5"_s << true << u"1|1|6"_s;
+        QTest::newRow("deletion mark") << u"setIsDeleted"_s << u"1|0|2"_s << true << u"1|1|2"_s;
+        QTest::newRow("punch without row") << u"punch"_s << u"1|0|3"_s << false << u"1|0|2"_s;
+        QTest::newRow("delete") << u"delete"_s << u"1|0|3"_s << false << u"1|1|3"_s;
+    }
+
+    // The record ends with the values written; the row holds them too.
+    void counts()
+    {
+        QFETCH(QString, op);
+        QFETCH(QString, start);
+        QFETCH(bool, stored);
+        QFETCH(QString, after);
+
+        const QStringList v = start.split(u'|');
+        CDataBillet b = billet(u"P1"_s, 5, 1, v[2].toUInt());
+        b.IS_USABLE = v[0].toUInt();
+        b.IS_DELETED = v[1].toUInt();
+        QVERIFY(b.ajouteSql(db, &mutex) > 0);
+        if (!stored) {
+            sqlRun(db, u"delete from BILLET where CODE_BARRE='P1'"_s);
+        }
+        const bool ok = op == u"punch"_s     ? b.punchSql(db, &mutex, false)
+                        : op == u"lastUse"_s ? b.punchSql(db, &mutex, true)
+                        : op == u"unpunch"_s ? b.unpunchSql(db, &mutex)
+                        : op == u"delete"_s  ? b.deleteSql(db, &mutex)
+                                             : b.setIsDeletedSql(db, &mutex);
+        QVERIFY(ok);
+        QCOMPARE(countsOf(b), after);
+        QCOMPARE(sqlRows(db, kStoredCounts), stored ? QStringList{after} : QStringList());
+    }
+
+    // Two threads, each on its own connection, punch the same ticket from copies
+    // loaded once, with a journal row each time.
+    void twoThreads()
+    {
+        constexpr unsigned int kPunches = 150;
+        QVERIFY(billet(u"P1"_s, 5, 1, 2 * kPunches + 10).ajouteSql(db, &mutex) > 0);
+        std::atomic<int> failures{0};
+        auto worker = [&] {
+            ThreadConnection connection(u"punch"_s);
+            if (!openRepBDD(connection.db(), &mutex, path)) {
+                ++failures;
+                return;
+            }
+            CDataBillet copy;
+            copy.initParSql(connection.db(), &mutex, u"P1"_s, 5);
+            for (unsigned int i = 0; i < kPunches; ++i) {
+                CDataModif modif;
+                modif.initDefaut();
+                modif.CODE_BARRE = copy.CODE_BARRE;
+                modif.EDITEUR_ID = copy.EDITEUR_ID;
+                modif.STATUS = MODIF_STATUS_PENDING;
+                if (!copy.punchSql(connection.db(), &mutex, false)) {
+                    ++failures;
+                }
+                modif.TYPE = copy.NB_COMPOSTAGE == 0 ? MODIF_PUNCH_LAST : MODIF_PUNCH;
+                if (!modif.ajouteSql(connection.db(), &mutex)) {
+                    ++failures;
+                }
+            }
+        };
+        std::unique_ptr<QThread> a(QThread::create(worker));
+        std::unique_ptr<QThread> b(QThread::create(worker));
+        a->start();
+        b->start();
+        QVERIFY(a->wait());
+        QVERIFY(b->wait());
+        QCOMPARE(failures.load(), 0);
+        QCOMPARE(sqlRows(db, kStoredCounts), QStringList{u"1|0|10"_s});
+        QCOMPARE(sqlRows(db, u"select count(*) from MODIF where STATUS=1 and TYPE=8"_s),
+                 QStringList{QString::number(2 * kPunches)});
+    }
+
+    // A write replaces the row of its barcode and issuer; in a list write spanning
+    // two statements, the last entry in key order wins.
+    void writes()
+    {
+        CDataBillet again = billet(u"AB12"_s, 5, 42, 4);
+        again.MAIL = u"a@b.c"_s;
+        again.IMAGE = u""_s;
+        QVERIFY(again.ajouteSql(db, &mutex) > 0);
+        QCOMPARE(
+            sqlRows(db, u"select ID,NB_COMPOSTAGE,IMAGE,MAIL from BILLET where EDITEUR_ID=5 and CODE_BARRE='AB12'"_s),
+            QStringList{u"42|4||a@b.c"_s});
+
+        CDataBilletListe list;
+        for (unsigned int i = 0; i < 150; ++i) {
+            list.ajoute(billet(u"L"_s + QString::number(i % 120), 2, i), 0);
+        }
+        QVERIFY(list.ajouteSql(db, &mutex));
+        QCOMPARE(sqlRows(db, u"select count(*),max(ID) from BILLET where EDITEUR_ID=2"_s), QStringList{u"120|149"_s});
+        QCOMPARE(sqlRows(db, u"select ID from BILLET where CODE_BARRE='L7'"_s), QStringList{u"127"_s});
+        QCOMPARE(fixture::logLines(), QStringList());
+    }
+
+    // A ticket's seats: identical ones are all kept, several per price category
+    // (the row read last first), looked up by exact barcode and issuer.
+    void seats()
+    {
+        CDataPlaceListe list;
+        for (const auto& [tarif, placement] : {std::pair{2u, u"A1"_s}, {2u, u"A1"_s}, {1u, u"B'2"_s}}) {
+            CDataPlace place;
+            place.initDefaut();
+            place.CODE_BARRE = u"Q'T"_s;
+            place.EDITEUR_ID = 5;
+            place.TARIF_ID = tarif;
+            place.PLACEMENT = placement;
+            list.ajoute(place, 0);
+        }
+        QVERIFY(list.ajouteSql(db, &mutex));
+        CDataPlace more = list.last();
+        more.PLACEMENT = u"C3"_s;
+        QVERIFY(more.ajouteSql(db, &mutex));
+        more.TARIF_ID = 2;
+        QVERIFY(more.ajouteSql(db, &mutex));
+
+        QVERIFY(list.initParSql(db, &mutex, u"Q'T"_s, 5));
+        QStringList loaded;
+        for (auto it = list.cbegin(); it != list.cend(); ++it) {
+            loaded.append(QString::number(it.key()) + u':' + it.value().PLACEMENT);
+        }
+        QCOMPARE(loaded, (QStringList{"1:C3", "1:B 2", "2:C3", "2:A1", "2:A1"}));
+        QVERIFY(list.initParSql(db, &mutex, u"q'T"_s, 5));
+        QVERIFY(list.isEmpty());
+        QVERIFY(more.deleteSql(db, &mutex, u"Q'T"_s, 5));
+        QVERIFY(more.deleteSql(db, &mutex, u"Q'T"_s, 5));
+        QCOMPARE(sqlRows(db, u"select count(*) from PLACE"_s), QStringList{u"0"_s});
+        QCOMPARE(fixture::logLines(), QStringList());
+    }
+
+    // Without the table each operation fails with one level-2 line (its head, the
+    // statement, the driver's text), empties its list or leaves its record as it
+    // was, and frees the mutex.
+    void failures()
+    {
+        QVERIFY(sqlRun(db, u"drop table BILLET"_s));
+        CDataBilletListe list;
+        list.ajoute(billet(u"X"_s, 1), 0);
+        QVERIFY(!list.initParSqlByCodeBarre(db, &mutex, u"AB12"_s));
+        QVERIFY(list.isEmpty());
+        CDataBillet b = billet(u"AB12"_s, 5, 0, 2);
+        QVERIFY(!b.initParSql(db, &mutex, u"ab12"_s, 5));
+        QVERIFY(!b.punchSql(db, &mutex, false));
+        QCOMPARE(b.NB_COMPOSTAGE, 1u);
+        list.ajoute(b, 0);
+        QVERIFY(!list.ajouteSql(db, &mutex));
+
+        const QStringList heads{"initParSql select",
+                                "initParSql select",
+                                "punchSql select",
+                                "dataBilletListe ajouteSql replace into BILLET"};
+        const QStringList lines = fixture::logLines();
+        QCOMPARE(lines.size(), heads.size());
+        for (qsizetype i = 0; i < lines.size(); ++i) {
+            QVERIFY2(lines[i].contains(u" - critique - Erreur "_s + heads[i]), qPrintable(lines[i]));
+            QVERIFY2(lines[i].contains(u" : no such table: BILLET"_s), qPrintable(lines[i]));
+        }
+        QVERIFY(mutex.tryLock());
+        mutex.unlock();
+    }
+};
+
+TAVRIMEX_TEST_GUILESS_MAIN(TestBillet)
+#include "TestBillet.moc"

@@ -1,0 +1,334 @@
+#include "core/CParam.h"
+#include "core/Database.h"
+#include "session/CRepWidget.h"
+#include "ui/CKeyboardWidget.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageDlg.h"
+#include "ui/ProgressBar.h"
+#include "ui/SaisieDlg.h"
+#include "ui/Ui_MainWindow.h"
+
+#include "BoxRecorder.h"
+#include "CoreFixture.h"
+#include "TestMain.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QLoggingCategory>
+#include <QMouseEvent>
+#include <QPushButton>
+#include <QShortcut>
+#include <QSignalSpy>
+#include <QWindow>
+
+#include <atomic>
+#include <memory>
+
+using Action = MainWindow::ReturnAction;
+
+namespace
+{
+
+// Moves are sent with the left button held: a widget gets no button-less move.
+void sendMouse(MainWindow& window, QEvent::Type type, Qt::MouseButton button, QPoint global)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
+                                  : type == QEvent::MouseMove        ? Qt::LeftButton
+                                                                     : Qt::MouseButtons(button);
+    QMouseEvent event(type, QPointF(global - window.pos()), QPointF(global), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &event);
+}
+
+void showActive(MainWindow& window)
+{
+    window.show();
+    window.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+}
+
+}  // namespace
+
+class TestMainWindow : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<BoxRecorder> m_boxes;
+
+private slots:
+
+    void initTestCase()
+    {
+        // The construction's traces and the log's echo; the program discards them too.
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false\ndefault.warning=false"));
+        fixture::initCore();
+        m_boxes = std::make_unique<BoxRecorder>();
+    }
+
+    void init()
+    {
+        fixture::initCore();
+        gParam->initDefaut();
+        gParam->isLockFocus = true;
+        m_boxes->clear();
+    }
+
+    void construction()
+    {
+        MainWindow window;
+        QVERIFY(!window.isStartFailed);
+        QVERIFY(window.windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
+        QCOMPARE(window.windowTitle(), QStringLiteral("Application Compostage - 4.3.1"));
+        QVERIFY(QFile::exists(QStringLiteral(":/design/kestrova/Style.txt")));
+        QVERIFY(!window.styleSheet().isEmpty());
+        QVERIFY(!window.styleSheet().contains(QStringLiteral("DESIGN_FULL_PATH/")));
+
+        Ui_MainWindow* ui = window.ui;
+        QCOMPARE(ui->stackedWidget->currentIndex(), 0);
+        QCOMPARE(window.focusWidget(), ui->editLogin);
+        QVERIFY(ui->btnUpdateSoftware->isHidden() && ui->btnDrainGlobal->isHidden());
+        QVERIFY(!ui->btnLoginValidation->isEnabled());
+        for (std::size_t i = 0; i < window.repWidgets.size(); ++i) {
+            QCOMPARE(window.repWidgets[i]->parentWidget()->objectName(), QStringLiteral("widgetRep%1").arg(i + 1));
+        }
+        QCOMPARE(window.keyboardSearch->parentWidget(), ui->widgetSearchKeyboard);
+        for (QDialog* dialog :
+             std::initializer_list<QDialog*>{window.progressBar, window.messageDlg, window.saisieDlg}) {
+            QVERIFY(dialog->parentWidget() == &window && dialog->isHidden());
+        }
+        // The id columns stay hidden.
+        QVERIFY(ui->tableSearchResult->isColumnHidden(0) && ui->tableLocalTicketResult->isColumnHidden(0));
+
+        QVERIFY(window.pingTimer.isActive() && !window.pingTimer.isSingleShot());
+        QVERIFY(!window.focusTimer.isActive() && !window.focusTimer.isSingleShot());
+        QVERIFY(!window.deltaTimer.isActive() && window.deltaTimer.isSingleShot());
+        QCOMPARE(QList<int>({window.pingTimer.interval(), window.focusTimer.interval(), window.deltaTimer.interval()}),
+                 QList<int>({30000, 10000, 5000}));
+        QCOMPARE(window.shortcutQuit->key(), QKeySequence(QStringLiteral("Ctrl+Q")));
+
+        QVERIFY(window.db.isOpen() && window.dbMutex);
+        QCOMPARE(window.db.databaseName(), mainDatabasePath());
+        QVERIFY(gParam->serialNumber.get().startsWith(QStringLiteral("PC-MAC-")));
+        QVERIFY(m_boxes->entries().isEmpty());
+    }
+
+    // The password and agent come back only when the exact remember value is stored.
+    void loginFields()
+    {
+        gParam->initParametre(LOGIN_KEST, QStringLiteral("orga"));
+        gParam->initParametre(PASSWORD_KEST, QStringLiteral("secret"));
+        gParam->initParametre(AGENT_KEST, QStringLiteral("42"));
+        for (const bool filled : {true, false}) {
+            gParam->initParametre(REMEMBER_PASSWORD,
+                                  filled ? QStringLiteral("Sauvegarder Mot De Passe")
+                                         : QStringLiteral("sauvegarder mot de passe"));
+            MainWindow window;
+            QCOMPARE(window.ui->editLogin->text(), QStringLiteral("orga"));
+            QCOMPARE(window.ui->editPassword->text(), filled ? QStringLiteral("secret") : QString());
+            QCOMPARE(window.ui->editAgent->text(), filled ? QStringLiteral("42") : QString());
+            QCOMPARE(window.ui->chkBoxRememberPassword->isChecked(), filled);
+        }
+    }
+
+    // A folder where the database should be: one box, no timers, no shortcuts.
+    void startFailure()
+    {
+        QFile::remove(mainDatabasePath());
+        QVERIFY(QDir().mkpath(mainDatabasePath()));
+        gParam->serialNumber.set(QString());
+        {
+            MainWindow window;
+            QVERIFY(window.isStartFailed);
+            QVERIFY(!window.pingTimer.isActive() && !window.focusTimer.isActive() && !window.deltaTimer.isActive());
+            QCOMPARE(window.wiredConnections.size(), 152);
+            QVERIFY(window.findChildren<QShortcut*>().isEmpty());
+            QVERIFY(gParam->serialNumber.get().isEmpty());
+            QVERIFY(window.saisieDlg && window.networkManager);
+        }
+        QCOMPARE(m_boxes->entries().size(), 1);
+        QVERIFY(QDir().rmdir(mainDatabasePath()));
+    }
+
+    // "ready": the login button is enabled, or a performance is chosen so that the start
+    // button shows; "saisie", "message": that dialog is open.
+    void returnDispatch_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<Action>("action");
+        QTest::newRow("login ready") << 0 << "ready" << Action::VerifLogin;
+        QTest::newRow("login not ready") << 0 << "message" << Action::None;
+        QTest::newRow("login ready, message open") << 0 << "ready message" << Action::VerifLogin;
+        QTest::newRow("performance chosen") << 1 << "ready" << Action::StartScan;
+        QTest::newRow("no performance chosen") << 1 << "message" << Action::None;
+        QTest::newRow("scan, issuer choice open") << 2 << "saisie message" << Action::PadNumValidate;
+        QTest::newRow("search, message open") << 3 << "message" << Action::Search;
+        QTest::newRow("settings, access code open") << 4 << "saisie" << Action::ValideSaisie;
+        QTest::newRow("update, both open") << 5 << "saisie message" << Action::ValideSaisie;
+        QTest::newRow("local tickets, message open") << 6 << "message" << Action::AckMessage;
+        QTest::newRow("settings, nothing open") << 4 << "ready" << Action::None;
+    }
+
+    void returnDispatch()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, state);
+        QFETCH(Action, action);
+        const bool ready = state.contains("ready");
+        const bool message = state.contains("message");
+        MainWindow window;
+        window.show();
+        window.ui->stackedWidget->setCurrentIndex(page);
+        window.ui->btnLoginValidation->setEnabled(ready);
+        window.ui->stackedWidgetCurrentRep->setCurrentIndex(ready ? 0 : 1);
+        window.saisieDlg->setVisible(state.contains("saisie"));
+        window.messageDlg->setVisible(message);
+        QCOMPARE(window.currentReturnAction(), action);
+        window.returnKeyPressed();
+        QCOMPARE(window.messageDlg->isVisible(), message && action != Action::AckMessage);
+    }
+
+    // Through the shortcuts, with the focus in a line edit.
+    void returnKeysAnswerTheMessage()
+    {
+        MainWindow window;
+        showActive(window);
+        window.ui->stackedWidget->setCurrentIndex(6);
+        for (const auto& [key, modifier] :
+             {std::pair(Qt::Key_Return, Qt::NoModifier), std::pair(Qt::Key_Enter, Qt::KeypadModifier)}) {
+            window.displayMessage(QStringLiteral("T"), QStringLiteral("M"));
+            QTest::keyClick(window.ui->editBarcodeLocal, key, modifier);
+            QVERIFY(window.messageDlg->isHidden());
+        }
+    }
+
+    // "away": another application is active; the lock is on unless "unlocked".
+    void focusTimer_data()
+    {
+        QTest::addColumn<int>("page");
+        QTest::addColumn<QString>("state");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("other page") << 0 << ""
+                                    << "";
+        QTest::newRow("scan page, window active") << 2 << ""
+                                                  << "barcode focus";
+        QTest::newRow("away, lock on") << 2 << "away"
+                                       << "reshown";
+        QTest::newRow("away, lock off") << 2 << "away unlocked"
+                                        << "";
+        QTest::newRow("away, minimised") << 2 << "away minimised"
+                                         << "";
+    }
+
+    void focusTimer()
+    {
+        QFETCH(int, page);
+        QFETCH(QString, state);
+        QFETCH(QString, outcome);
+        MainWindow window;
+        showActive(window);
+        window.ui->stackedWidget->setCurrentIndex(page);
+        (page == 2 ? static_cast<QWidget*>(window.ui->btnPadNum1) : window.ui->editLogin)->setFocus();
+        if (state.contains("minimised")) {
+            window.showMinimized();
+        }
+        if (state.contains("away")) {
+            QApplication::setActiveWindow(nullptr);
+        }
+        gParam->isLockFocus = !state.contains("unlocked");
+        QSignalSpy visibility(window.windowHandle(), &QWindow::visibleChanged);
+
+        // As the timer fires it, so that its wiring counts too.
+        QVERIFY(QMetaObject::invokeMethod(&window.focusTimer, "timeout"));
+        const bool reshown = outcome == "reshown";
+        QCOMPARE(visibility.count() == 2, reshown);
+        QVERIFY(window.isVisible());
+        // After a re-show, the window's activation is up to the window system.
+        QVERIFY(reshown || (window.focusWidget() == window.ui->editBarcode) == (outcome == "barcode focus"));
+    }
+
+    void pressAndRelease_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("page");
+        QTest::newRow("left on scan page") << int(Qt::LeftButton) << 2;
+        QTest::newRow("right on scan page") << int(Qt::RightButton) << 2;
+        QTest::newRow("left on login page") << int(Qt::LeftButton) << 0;
+    }
+
+    // A left press drags the window by its offset; any press stops the focus timer,
+    // any release restarts it on the scan page.
+    void pressAndRelease()
+    {
+        QFETCH(int, button);
+        QFETCH(int, page);
+        MainWindow window;
+        window.ui->stackedWidget->setCurrentIndex(page);
+        window.move(100, 50);
+        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(400, 300));
+        window.focusTimer.start(3);
+        sendMouse(window, QEvent::MouseButtonPress, Qt::MouseButton(button), QPoint(150, 60));
+        QVERIFY(!window.focusTimer.isActive());
+        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(400, 300));
+        const QPoint dragged = button == Qt::LeftButton ? QPoint(350, 290) : QPoint(100, 50);
+        QCOMPARE(window.pos(), dragged);
+        sendMouse(window, QEvent::MouseButtonRelease, Qt::MouseButton(button), QPoint(400, 300));
+        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(10, 10));
+        QCOMPARE(window.pos(), dragged);
+        QCOMPARE(window.focusTimer.isActive(), page == 2);
+        QCOMPARE(window.focusTimer.interval(), page == 2 ? 10000 : 3);
+    }
+
+    void lockFocus()
+    {
+        for (const int page : {2, 0}) {
+            MainWindow window;
+            window.show();
+            window.ui->stackedWidget->setCurrentIndex(page);
+            for (const bool locked : {false, true}) {
+                (page == 2 ? static_cast<QWidget*>(window.ui->btnPadNum1) : window.ui->editLogin)->setFocus();
+                window.ui->btnLockFocus->click();
+                QCOMPARE(bool(gParam->isLockFocus), locked);
+                QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint) && window.isVisible());
+                QCOMPARE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), locked);
+                QCOMPARE(window.ui->btnLockFocus->styleSheet(),
+                         locked ? QStringLiteral("background-position:top")
+                                : QStringLiteral("background-position:bottom"));
+                QCOMPARE(window.focusWidget() == window.ui->editBarcode, page == 2);
+            }
+        }
+    }
+
+    // A QThread destroyed while it runs aborts the program.
+    void destroyWaitsForWorkers()
+    {
+        for (const bool tileWorker : {false, true}) {
+            auto window = std::make_unique<MainWindow>();
+            std::atomic<bool> started{false};
+            std::atomic<bool> finished{false};
+            // Runs until the window asks its workers to stop, then lingers a little, so
+            // that a window that did not wait would destroy it while it runs.
+            auto work = [&] {
+                started = true;
+                while (!QThread::currentThread()->isInterruptionRequested()) {
+                    QThread::yieldCurrentThread();
+                }
+                QElapsedTimer lingering;
+                lingering.start();
+                while (!lingering.hasExpired(50)) {
+                    QThread::yieldCurrentThread();
+                }
+                finished = true;
+            };
+            QThread* worker = tileWorker ? new CThreadGet(window->repWidgets[2]) : &window->threadGetDelta;
+            connect(worker, &QThread::started, worker, work, Qt::DirectConnection);
+            worker->start();
+            QTRY_VERIFY(started);
+            window.reset();
+            QVERIFY2(finished, tileWorker ? "tile worker" : "delta worker");
+        }
+    }
+};
+
+TAVRIMEX_TEST_MAIN(TestMainWindow)
+#include "TestMainWindow.moc"
