@@ -58,42 +58,45 @@ bool writeAll(const Map& map, QSqlDatabase& db, QMutex* mutex, const QString& er
     return sqlrun::execRows(db, mutex, Record::insertHead(), rows, errorHead);
 }
 
+// One record per key: a QMap's insert replaces, a QMultiMap needs replace.
+template <typename Key, typename Record>
+void store(QMap<Key, Record>& map, const Key& key, const Record& record)
+{
+    map.insert(key, record);
+}
+
+template <typename Key, typename Record>
+void store(QMultiMap<Key, Record>& map, const Key& key, const Record& record)
+{
+    map.replace(key, record);
+}
+
 }  // namespace datalist
 
-// The list half of the record-and-list family: an ordered map of plain records, walked
-// in ascending key order. A list belongs to one caller and one thread; only its SQL
-// operations touch the database mutex, each for its own statement.
-template <typename Key, typename Record>
-class CDataListe : public QMap<Key, Record>
+// What both list kinds share: `ajoute` with its size key, the load and the multi-row
+// write. A list belongs to one caller and one thread; only its SQL operations touch
+// the database mutex, each for its own statement.
+template <typename Map>
+class CDataListeBase : public Map
 {
 public:
-    // Stores a copy of `record` under `key`, replacing the entry there. The size key
-    // (0 or empty) means "the current size": with entries under 1 and 2 it is 2 again,
-    // so it replaces that entry; writers that only ever add under it get 0, 1, 2...
+    using Key = typename Map::key_type;
+    using Record = typename Map::mapped_type;
+
+    // Stores a copy of `record` under `key`, replacing the entry there (the newest one
+    // when a load left several). The size key (0 or empty) means "the current size":
+    // with entries under 1 and 2 it is 2 again, so it replaces that entry; writers that
+    // only ever add under it get 0, 1, 2...
     void ajoute(Record record, Key key)
     {
         if (datakey::isSizeKey(key)) {
             datakey::fromSize(key, this->size());
         }
-        this->insert(key, record);
+        datalist::store(*this, key, record);
     }
 
 protected:
-    // Copies the entry under `key` into `out`. The size key is never looked up.
-    bool copyEntry(const Key& key, Record& out) const
-    {
-        if (datakey::isSizeKey(key)) {
-            return false;
-        }
-        const auto it = this->constFind(key);
-        if (it == this->cend()) {
-            return false;
-        }
-        out = it.value();
-        return true;
-    }
-
-    // Empties the list, then stores what `keyedRecord(query)` makes of each row.
+    // Empties the list, then adds what `keyedRecord(query)` makes of each row.
     template <typename KeyedRecord>
     bool load(QSqlDatabase& db, QMutex* mutex, const QString& statement, KeyedRecord keyedRecord)
     {
@@ -110,6 +113,27 @@ protected:
     bool writeAll(QSqlDatabase& db, QMutex* mutex, const QString& errorHead) const
     {
         return datalist::writeAll(*this, db, mutex, errorHead);
+    }
+};
+
+// The list half of the record-and-list family: an ordered map of plain records, walked
+// in ascending key order, one record per key.
+template <typename Key, typename Record>
+class CDataListe : public CDataListeBase<QMap<Key, Record>>
+{
+protected:
+    // Copies the entry under `key` into `out`. The size key is never looked up.
+    bool copyEntry(const Key& key, Record& out) const
+    {
+        if (datakey::isSizeKey(key)) {
+            return false;
+        }
+        const auto it = this->constFind(key);
+        if (it == this->cend()) {
+            return false;
+        }
+        out = it.value();
+        return true;
     }
 
     // The list save: an entry under the size key is inserted and stored again under
@@ -135,7 +159,7 @@ protected:
                 const Key rowKey = record.ajouteSql(db, mutex);
                 if (!datakey::isSizeKey(rowKey)) {
                     this->remove(key);
-                    ajoute(record, rowKey);
+                    this->ajoute(record, rowKey);
                     restored.insert(rowKey);
                 }
                 continue;
@@ -154,34 +178,5 @@ protected:
 // by price category). A load keeps every row, the row read last first among equal
 // keys; ajoute keeps one record per key, as in CDataListe.
 template <typename Key, typename Record>
-class CDataMultiListe : public QMultiMap<Key, Record>
-{
-public:
-    // Stores a copy of `record` under `key`, replacing the entry there (the newest one
-    // when a load left several). The size key means "the current size".
-    void ajoute(Record record, Key key)
-    {
-        if (datakey::isSizeKey(key)) {
-            datakey::fromSize(key, this->size());
-        }
-        this->replace(key, record);
-    }
-
-protected:
-    // Empties the list, then adds what `keyedRecord(query)` makes of each row.
-    template <typename KeyedRecord>
-    bool load(QSqlDatabase& db, QMutex* mutex, const QString& statement, KeyedRecord keyedRecord)
-    {
-        this->clear();
-        return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur initParSql "), [&](QSqlQuery& query) {
-            auto [key, record] = keyedRecord(query);
-            this->insert(key, record);
-        });
-    }
-
-    // See CDataListe::writeAll.
-    bool writeAll(QSqlDatabase& db, QMutex* mutex, const QString& errorHead) const
-    {
-        return datalist::writeAll(*this, db, mutex, errorHead);
-    }
-};
+class CDataMultiListe : public CDataListeBase<QMultiMap<Key, Record>>
+{};

@@ -1,10 +1,9 @@
-#include "core/AppFolder.h"
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "data/CDataRep.h"
 
 #include "CoreFixture.h"
-#include "SqlRows.h"
+#include "DataFixture.h"
 #include "TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -42,34 +41,16 @@ QStringList stored(QSqlDatabase& db)
 }  // namespace
 
 // The REP record and the default rows of a ticket-list database.
-class TestCDataRep : public QObject
+class TestCDataRep : public DataFixture
 {
     Q_OBJECT
 
-private:
-    QSqlDatabase db;
-    QMutex mutex;
-
 private slots:
-
-    void initTestCase()
-    {
-        db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"test"_s);
-    }
 
     void init()
     {
-        fixture::initCore(true);
-        dropBDD(db, &mutex);
-        QVERIFY(openRepBDD(db, &mutex, dbFolder() + u"R1_Z0.db"_s));
-        fixture::clearLog();
-    }
-
-    void cleanupTestCase()
-    {
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(u"test"_s);
+        fixture::initCore(true);  // also resets the language a test changes
+        QVERIFY(openRep());
     }
 
     // NB_COMPOSTAGE comes third in the statements' column list, last in the table.

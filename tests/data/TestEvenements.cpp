@@ -1,10 +1,9 @@
 #include "core/CParam.h"
-#include "core/Database.h"
 #include "data/CDataEvenement.h"
 #include "data/CDataRepresentation.h"
 
 #include "CoreFixture.h"
-#include "SqlRows.h"
+#include "DataFixture.h"
 #include "TestMain.h"
 
 using namespace Qt::StringLiterals;
@@ -50,35 +49,21 @@ const QString kEventListSql =
 
 }  // namespace
 
-class TestEvenements : public QObject
+class TestEvenements : public DataFixture
 {
     Q_OBJECT
 
-private:
-    QSqlDatabase db;
-    QMutex mutex;
+public:
+    TestEvenements()
+        : DataFixture(true)
+    {}
 
 private slots:
-
-    void initTestCase()
-    {
-        fixture::initCore(true);
-        db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"test"_s);
-    }
 
     void init()
     {
         gParam->isDebug = false;
-        dropBDD(db, &mutex);
-        QVERIFY(openBDD(db, &mutex));
-        fixture::clearLog();
-    }
-
-    void cleanupTestCase()
-    {
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(u"test"_s);
+        QVERIFY(openMain());
     }
 
     // Reading and deleting go by (ID, TYPE); a read that misses leaves the record.

@@ -1,13 +1,11 @@
-#include "core/AppFolder.h"
 #include "core/CParam.h"
-#include "core/Database.h"
 #include "data/CDataRechercheBillet.h"
 #include "data/CDataRechercheBilletLocal.h"
 #include "data/CDataRechercheNb.h"
 
 #include "BoxRecorder.h"
 #include "CoreFixture.h"
-#include "SqlRows.h"
+#include "DataFixture.h"
 #include "TestMain.h"
 
 #include <QVariant>
@@ -60,13 +58,9 @@ QString lastRecherche()
 
 }  // namespace
 
-class TestRecherche : public QObject
+class TestRecherche : public DataFixture
 {
     Q_OBJECT
-
-private:
-    QSqlDatabase db;
-    QMutex mutex;
 
     template <typename Query>
     Query made()
@@ -78,30 +72,14 @@ private:
 
 private slots:
 
-    void initTestCase()
-    {
-        fixture::initCore();
-        db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"test"_s);
-    }
-
     void init()
     {
-        const QString path = dbFolder() + u"R7_Z0.db"_s;
-        dropRepBDD(db, &mutex, path);
-        QVERIFY(openRepBDD(db, &mutex, path));
+        gParam->isDebug = false;
+        gParam->isLog = false;
+        QVERIFY(openRep(u"R7_Z0.db"_s));
         for (const QString& statement : kFixture) {
             QVERIFY2(sqlRun(db, statement), qPrintable(statement));
         }
-        gParam->isDebug = false;
-        gParam->isLog = false;
-        fixture::clearLog();
-    }
-
-    void cleanupTestCase()
-    {
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(u"test"_s);
     }
 
     void assembly_data()

@@ -1,5 +1,3 @@
-#include "core/AppFolder.h"
-#include "core/Database.h"
 #include "data/CDataAgent.h"
 #include "data/CDataCaisse.h"
 #include "data/CDataCanalVente.h"
@@ -10,7 +8,7 @@
 #include "data/CDataZone.h"
 
 #include "CoreFixture.h"
-#include "SqlRows.h"
+#include "DataFixture.h"
 #include "TestMain.h"
 
 #include <QVariant>
@@ -63,13 +61,11 @@ int linesWith(const QString& text)
 }  // namespace
 
 // Every test runs once per table of the global data, with that table's types.
-class TestReferenceLists : public QObject
+class TestReferenceLists : public DataFixture
 {
     Q_OBJECT
 
 private:
-    QSqlDatabase db;
-    QMutex mutex;
     QString table;
 
     template <typename Test>
@@ -109,27 +105,11 @@ private slots:
         row("ORGANISATEUR", "Orga", "'3'", true);
     }
 
-    void initTestCase()
-    {
-        fixture::initCore();
-        db = QSqlDatabase::addDatabase(u"QSQLITE"_s, u"test"_s);
-    }
-
     void init()
     {
         QFETCH_GLOBAL(QString, table);
         this->table = table;
-        dropBDD(db, &mutex);
-        const bool inMain = table == "ZONE" || table == "ORGANISATEUR";
-        QVERIFY(inMain ? openBDD(db, &mutex) : openRepBDD(db, &mutex, dbFolder() + u"R1_Z0.db"_s));
-        fixture::clearLog();
-    }
-
-    void cleanupTestCase()
-    {
-        db.close();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(u"test"_s);
+        QVERIFY(table == "ZONE" || table == "ORGANISATEUR" ? openMain() : openRep());
     }
 
     // A read that misses keeps the last row read, or empties the record where a read
