@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QLoggingCategory>
 
 namespace fixture
 {
@@ -24,6 +25,12 @@ void initCore(bool withLog)
     if (!gAffichage) {
         gAffichage = new CAffichage;
     }
+}
+
+void initQuietCore()
+{
+    QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false\ndefault.warning=false"));
+    initCore();
 }
 
 QStringList logLines()

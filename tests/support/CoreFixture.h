@@ -11,6 +11,10 @@ namespace fixture
 // once per process; later calls only reset the log flag and the language.
 void initCore(bool withLog = false);
 
+// As initCore, and keeps Qt's debug and warning texts (the construction's traces,
+// the log's echo) out of the test output, as the program's own handler does.
+void initQuietCore();
+
 // Lines of the current month's log file (without line ends).
 QStringList logLines();
 // Empties the current month's log file.

@@ -15,7 +15,6 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
-#include <QLoggingCategory>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QShortcut>
@@ -59,9 +58,7 @@ private slots:
 
     void initTestCase()
     {
-        // The construction's traces and the log's echo; the program discards them too.
-        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false\ndefault.warning=false"));
-        fixture::initCore();
+        fixture::initQuietCore();
         m_boxes = std::make_unique<BoxRecorder>();
     }
 

@@ -9,7 +9,6 @@
 #include "TestMain.h"
 
 #include <QLabel>
-#include <QLoggingCategory>
 #include <QMap>
 #include <QProgressBar>
 #include <QPushButton>
@@ -80,9 +79,7 @@ private slots:
 
     void initTestCase()
     {
-        // The construction's traces and the log's echo; the program discards them too.
-        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false\ndefault.warning=false"));
-        fixture::initCore();
+        fixture::initQuietCore();
         m_boxes = std::make_unique<BoxRecorder>();
     }
 
