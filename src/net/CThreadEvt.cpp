@@ -6,3 +6,10 @@ CThreadEvt::CThreadEvt(QObject* parent)
 
 void CThreadEvt::run()
 {}
+
+void CThreadEvt::setData(const QByteArray& data, const QSqlDatabase& db, QMutex* mutex)
+{
+    this->data = data;
+    this->db = db;
+    this->mutex = mutex;
+}

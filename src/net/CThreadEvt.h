@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QSqlDatabase>
 #include <QString>
 #include <QThread>
+
+class QMutex;
 
 // Parses an event-list reply into the main database, in its own thread.
 class CThreadEvt : public QThread
@@ -10,6 +14,13 @@ class CThreadEvt : public QThread
 
 public:
     explicit CThreadEvt(QObject* parent = nullptr);
+
+    // Stores the input of the next run; only while the worker is idle.
+    void setData(const QByteArray& data, const QSqlDatabase& db, QMutex* mutex);
+
+    QByteArray data;
+    QSqlDatabase db;
+    QMutex* mutex = nullptr;
 
 signals:
     void signalProgressValue(uint value);

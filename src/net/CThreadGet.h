@@ -1,7 +1,11 @@
 #pragma once
 
+#include <QByteArray>
+#include <QSqlDatabase>
 #include <QString>
 #include <QThread>
+
+class QMutex;
 
 // Parses a ticket-list, delta or event-file reply into a ticket-list database, in its
 // own thread.
@@ -12,8 +16,14 @@ class CThreadGet : public QThread
 public:
     explicit CThreadGet(QObject* parent = nullptr);
 
+    // Stores the input of the next run; only while the worker is idle.
+    void setData(const QByteArray& data, QMutex* mutex, const QSqlDatabase& db, bool isDelta);
+
     // The reply is a delta of the current ticket list rather than a whole list.
     bool isDelta = false;
+    QByteArray data;
+    QSqlDatabase db;
+    QMutex* mutex = nullptr;
 
 signals:
     void signalProgressShow(bool isVisible);

@@ -56,3 +56,8 @@ QString MainWindow::getSerialNumber()
 {
     return QStringLiteral("PC-MAC-");
 }
+
+void MainWindow::zoneChosen(uint zoneId)
+{
+    Q_UNUSED(zoneId);
+}

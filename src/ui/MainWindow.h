@@ -249,6 +249,8 @@ public:
     // ---- session and performance choice: src/session/MainWindowSession.cpp ----
     // The terminal identifier, "PC-MAC-" and the machine's names.
     QString getSerialNumber();
+    // The zone chosen in the input dialog (its goal 0): moves the session to that zone.
+    void zoneChosen(uint zoneId);
 
     // ---- settings, languages and update: src/settings/MainWindowSettings.cpp ----
     // Rewrites every caption in `language` (0 French, 1 English, 2 Spanish).
