@@ -101,3 +101,6 @@ void MainWindow::valideSaisieCombo(const QVariant&)
 
 void MainWindow::searchBarcode(const QString&)
 {}
+
+void MainWindow::updateScanJauge(bool)
+{}

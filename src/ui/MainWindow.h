@@ -249,6 +249,12 @@ public:
     // ---- session and performance choice: src/session/MainWindowSession.cpp ----
     // The terminal identifier, "PC-MAC-" and the machine's names.
     QString getSerialNumber();
+
+    // ---- ticket control: src/control/MainWindowControl.cpp ----
+    // Redraws the scan gauge; with `reload` it first counts the list's tickets.
+    void updateScanJauge(bool reload);
+
+    // ---- session and performance choice: src/session/MainWindowSession.cpp ----
     // The zone chosen in the input dialog (its goal 0): moves the session to that zone.
     void zoneChosen(uint zoneId);
 
