@@ -3,8 +3,12 @@
 #include "data/CDataEvenement.h"
 #include "data/CDataRepresentation.h"
 
+#include <QSqlDatabase>
 #include <QString>
 #include <QWidget>
+
+class QMutex;
+class QNetworkAccessManager;
 
 // One performance tile of the performance-choice page.
 class CRepWidget : public QWidget
@@ -14,6 +18,11 @@ class CRepWidget : public QWidget
 public:
     // Fills `parent`.
     explicit CRepWidget(QWidget* parent);
+
+    // Fills the tile for one event or pass.
+    void init(CDataEvenement evenement, QMutex* mutex, QSqlDatabase db, QNetworkAccessManager* manager);
+    // Shows or hides the line under the tile.
+    void setVisibleSep(bool visible);
 
 signals:
     void selectRep(CDataEvenement evenement, CDataRepresentation representation);
