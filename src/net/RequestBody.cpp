@@ -1,0 +1,343 @@
+#include "net/RequestBody.h"
+
+#include "core/CParam.h"
+#include "core/Log.h"
+#include "data/CDataDelta.h"
+#include "data/CDataModif.h"
+#include "data/CDataVidange.h"
+
+#include <QDate>
+#include <QMutex>
+#include <QSet>
+#include <QTime>
+
+namespace
+{
+
+constexpr char kHex[] = "0123456789ABCDEF";
+
+// The kind that may share a batch: punches, un-punches, fraud reports.
+int punchKind(unsigned int type)
+{
+    switch (type) {
+    case MODIF_PUNCH_LAST:
+    case MODIF_PUNCH:
+        return 1;
+    case MODIF_UNPUNCH_LAST:
+    case MODIF_UNPUNCH:
+        return 2;
+    case MODIF_FRAUDE:
+        return 3;
+    default:
+        return 0;
+    }
+}
+
+int figures(const QString& text, qsizetype from, qsizetype count, bool* ok)
+{
+    bool valid = false;
+    const int value = text.mid(from, count).toInt(&valid, 10);
+    *ok = *ok && valid;
+    return value;
+}
+
+QString param(ParamKey key)
+{
+    return gParam->parametre(key);
+}
+
+QString itemOf(const CDataModif& row, ItemLayout layout)
+{
+    const QString date = kestrovaDateTime(row.DATE);
+    const QLatin1Char colon(':');
+    if (layout == ItemLayout::DateBarcodeRepEditeur) {
+        return date + row.CODE_BARRE + colon + QString::number(row.REP_ID) + colon + QString::number(row.EDITEUR_ID)
+               + QLatin1Char(';');
+    }
+    return date + colon + row.CODE_BARRE + colon + QString::number(row.EDITEUR_ID) + colon + QString::number(row.REP_ID)
+           + QLatin1Char(';');
+}
+
+// The list closes the object: its value's quote is followed by the brace.
+QByteArray withList(RequestBody& body, const PunchBatch& batch)
+{
+    if (batch.listKey) {
+        body.add(batch.listKey, batch.items);
+    }
+    return body.bytes();
+}
+
+}  // namespace
+
+RequestBody::RequestBody(const char* pa)
+    : m_body("d={\"pa\":\"")
+{
+    m_body += pa;
+    m_body += '"';
+    add("se", gParam->serialNumber.get());
+}
+
+RequestBody& RequestBody::add(const char* key, const QString& value)
+{
+    m_body += ",\"";
+    m_body += key;
+    m_body += "\":\"";
+    m_body += encodeValue(value);
+    m_body += '"';
+    return *this;
+}
+
+QByteArray RequestBody::bytes() const
+{
+    return m_body + '}';
+}
+
+QByteArray RequestBody::encodeValue(const QString& value)
+{
+    const QByteArray latin1 = value.toLatin1();
+    QByteArray out;
+    out.reserve(latin1.size());
+    for (const char c : latin1) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (c == '"' || c == '\\') {
+            out += '\\';
+            out += c;
+        } else if (byte < 0x20) {
+            out += "\\u00";
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else if (c == '%' || c == '&' || c == '+') {
+            out += '%';
+            out += kHex[byte >> 4];
+            out += kHex[byte & 0xF];
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+QString serviceUrl()
+{
+    return param(gParam->isPreprod ? URL_PREPROD : URL);
+}
+
+QString kestrovaDateTime(const QString& sqlDateTime)
+{
+    if (sqlDateTime.size() != 19) {
+        return QString();
+    }
+    bool ok = true;
+    const QDate date(figures(sqlDateTime, 0, 4, &ok), figures(sqlDateTime, 5, 2, &ok), figures(sqlDateTime, 8, 2, &ok));
+    const QTime time(figures(sqlDateTime, 11, 2, &ok),
+                     figures(sqlDateTime, 14, 2, &ok),
+                     figures(sqlDateTime, 17, 2, &ok));
+    if (!ok || !date.isValid() || !time.isValid()) {
+        return QString();
+    }
+    return date.toString(QStringLiteral("yyyyMMdd")) + time.toString(QStringLiteral("hhmmss"));
+}
+
+DeltaContext loadDeltaContext(QSqlDatabase& db, QMutex* mutex)
+{
+    CDataDelta delta;
+    delta.initDefaut();
+    delta.initParSql(db, mutex);
+    return DeltaContext{QString::number(delta.ID), kestrovaDateTime(delta.LAST_UPDATE)};
+}
+
+const char* punchListKey(unsigned int type)
+{
+    static const char* const keys[] = {nullptr, "cl", "dl", "sl"};
+    return keys[punchKind(type)];
+}
+
+void logNeverSentOnce(const QString& row)
+{
+    static QMutex loggedMutex;
+    static QSet<QString> logged;
+    QMutexLocker lock(&loggedMutex);
+    if (!logged.contains(row)) {
+        logged.insert(row);
+        enregistreLog(4, QStringLiteral("Ligne jamais envoyee (type inconnu) : ") + row, false);
+    }
+}
+
+PunchBatch nextPunchBatch(const CDataModifListe& pending, BatchRule rule, ItemLayout layout)
+{
+    PunchBatch batch;
+    if (pending.isEmpty()) {
+        return batch;
+    }
+    const unsigned int firstType = pending.cbegin().value().TYPE;
+    batch.listKey = punchListKey(firstType);
+    if (!batch.listKey) {
+        return batch;
+    }
+    for (auto it = pending.cbegin(); it != pending.cend() && batch.count < kMaxPunchBatch; ++it) {
+        const unsigned int type = it.value().TYPE;
+        const bool sameBatch =
+            rule == BatchRule::SameType ? type == firstType : punchKind(type) == punchKind(firstType);
+        if (!sameBatch) {
+            break;
+        }
+        batch.items += itemOf(it.value(), layout);
+        ++batch.count;
+    }
+    return batch;
+}
+
+namespace body
+{
+
+QByteArray ping()
+{
+    return RequestBody("11").bytes();
+}
+
+QByteArray update()
+{
+    return RequestBody("17").add("sv", param(VERSION)).bytes();
+}
+
+QByteArray login(const QString& login, const QString& passwordMd5, const QString& agent)
+{
+    return RequestBody("221")
+        .add("lg", login)
+        .add("pw", passwordMd5)
+        .add("fv", QStringLiteral("5"))
+        .add("sv", param(VERSION))
+        .add("ta", agent)
+        .bytes();
+}
+
+QByteArray getEvents()
+{
+    return RequestBody("241")
+        .add("lg", gParam->login.get())
+        .add("pw", gParam->passwordMd5.get())
+        .add("ta", param(AGENT_KEST))
+        .add("si", gParam->sessionId.get())
+        .add("zo", param(ZONE_KEST))
+        .add("jo", param(REP_JOUR))
+        .add("fv", QStringLiteral("5"))
+        .add("offset", QStringLiteral("0"))
+        .bytes();
+}
+
+QByteArray getTicketsCycle(const DeltaContext& delta)
+{
+    const QString one = QStringLiteral("1");
+    return RequestBody("53")
+        .add("lg", gParam->login.get())
+        .add("pw", gParam->passwordMd5.get())
+        .add("si", gParam->sessionId.get())
+        .add("zo", param(ZONE_KEST))
+        .add("jo", param(REP_JOUR))
+        .add("dt", delta.id)
+        .add("da", delta.date)
+        .add("ba", one)
+        .add("fv", QStringLiteral("5"))
+        .add("pl", one)
+        .add("ph", one)
+        .add("na", one)
+        .add("hi", one)
+        .add("id", gParam->currentIdRep.get())
+        .add("ta", param(AGENT_KEST))
+        .bytes();
+}
+
+QByteArray getTicketsTile(const DeltaContext* delta, const QString& idRep)
+{
+    const QString one = QStringLiteral("1");
+    RequestBody body("53");
+    body.add("lg", gParam->login.get())
+        .add("ta", param(AGENT_KEST))
+        .add("pw", gParam->passwordMd5.get())
+        .add("si", gParam->sessionId.get())
+        .add("zo", param(ZONE_KEST))
+        .add("jo", param(REP_JOUR))
+        .add("fv", QStringLiteral("5"))
+        .add("pl", one)
+        .add("ph", one)
+        .add("na", one)
+        .add("hi", one);
+    if (delta) {
+        body.add("dt", delta->id).add("da", delta->date).add("ba", one);
+    } else {
+        body.add("ba", QStringLiteral("0"));
+    }
+    return body.add("id", idRep).bytes();
+}
+
+QByteArray sendPunchCycle(const DeltaContext& delta, const PunchBatch& batch)
+{
+    RequestBody body("61");
+    body.add("lg", gParam->login.get())
+        .add("pw", gParam->passwordMd5.get())
+        .add("si", gParam->sessionId.get())
+        .add("zo", param(ZONE_KEST))
+        .add("jo", param(REP_JOUR))
+        .add("dt", delta.id)
+        .add("da", delta.date)
+        .add("ba", QStringLiteral("1"))
+        .add("fv", QStringLiteral("5"))
+        .add("id", gParam->currentIdRep.get())
+        .add("ta", param(AGENT_KEST));
+    return withList(body, batch);
+}
+
+QByteArray sendPunchTile(const DeltaContext& delta, const PunchBatch& batch)
+{
+    RequestBody body("61");
+    body.add("lg", gParam->login.get())
+        .add("ta", param(AGENT_KEST))
+        .add("pw", gParam->passwordMd5.get())
+        .add("si", gParam->sessionId.get())
+        .add("zo", param(ZONE_KEST))
+        .add("dt", delta.id)
+        .add("da", delta.date)
+        .add("fv", QStringLiteral("5"));
+    return withList(body, batch);
+}
+
+QByteArray sendPunchWorker(const DeltaContext& delta, const PunchBatch& batch)
+{
+    RequestBody body("61");
+    body.add("lg", gParam->login.get())
+        .add("ta", param(AGENT_KEST))
+        .add("pw", gParam->passwordMd5.get())
+        .add("si", gParam->sessionId.get())
+        .add("zo", param(ZONE_KEST))
+        .add("jo", param(REP_JOUR))
+        .add("dt", delta.id)
+        .add("da", delta.date)
+        .add("ba", QStringLiteral("1"))
+        .add("fv", QStringLiteral("5"))
+        .add("id", gParam->currentIdRep.get());
+    return withList(body, batch);
+}
+
+QByteArray sendGlobalPunch(const CDataVidange& row)
+{
+    CDataModifListe one;
+    CDataModif modif;
+    modif.TYPE = row.TYPE;
+    modif.DATE = row.DATE;
+    modif.CODE_BARRE = row.CODE_BARRE;
+    modif.REP_ID = row.REP_ID;
+    modif.EDITEUR_ID = row.EDITEUR_ID;
+    one.insert(1, modif);
+    RequestBody body("61");
+    body.add("lg", row.LOGIN)
+        .add("pw", row.PASSWORD)
+        .add("zo", QString::number(row.ZONE_ID))
+        .add("dt", QString::number(row.DELTA_ID))
+        .add("da", row.DELTA_DATE)
+        .add("ba", QStringLiteral("1"))
+        .add("fv", QStringLiteral("5"))
+        .add("ta", param(AGENT_KEST));
+    return withList(body, nextPunchBatch(one, BatchRule::SameKind, ItemLayout::DateBarcodeRepEditeur));
+}
+
+}  // namespace body
