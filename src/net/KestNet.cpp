@@ -121,7 +121,8 @@ void KestNet::Disconnect()
     emit signal_Error(QNetworkReply::TimeoutError);
 }
 
-// The reply's end follows at once and reports the failure a second time.
+// The reply's end follows and reports the failure a second time, then ends the
+// request.
 void KestNet::Error(QNetworkReply::NetworkError code)
 {
     if (m_ended || !reply) {
@@ -132,7 +133,6 @@ void KestNet::Error(QNetworkReply::NetworkError code)
                   QStringLiteral("Kestnet Error Request (") + QString::number(code) + QStringLiteral(") : ")
                       + requestText() + QStringLiteral(" : ") + reply->errorString(),
                   false);
-    deleteLater();
     emit signal_Error(code);
 }
 
