@@ -86,11 +86,7 @@ void CThreadPunch::actionResponseSendPunch(const QByteArray& response)
         exit();
         return;
     }
-    for (int i = 0; i < batchSize && !pendingPunches.isEmpty(); ++i) {
-        const auto head = pendingPunches.begin();
-        head.value().synchroSql(*m_runDb, mutex);
-        pendingPunches.erase(head);
-    }
+    markBatchSent(pendingPunches, batchSize, *m_runDb, mutex);
     if (pendingPunches.isEmpty()) {
         exit();
     } else {

@@ -66,11 +66,7 @@ void MainWindow::sendPunch()
 void MainWindow::actionResponseSendPunch(const QByteArray& response)
 {
     if (!response.isEmpty()) {
-        for (int i = 0; i < nbModifSent && !dataModifListe.isEmpty(); ++i) {
-            const auto head = dataModifListe.begin();
-            head.value().synchroSql(db, dbMutex);
-            dataModifListe.erase(head);
-        }
+        markBatchSent(dataModifListe, nbModifSent, db, dbMutex);
         if (!dataModifListe.isEmpty() && !isRepPageRequested && !isExitRequested) {
             sendPunch();
             return;

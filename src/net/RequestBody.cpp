@@ -9,6 +9,7 @@
 #include <QDate>
 #include <QMutex>
 #include <QSet>
+#include <QSqlError>
 #include <QTime>
 
 namespace
@@ -185,6 +186,22 @@ PunchBatch nextPunchBatch(const CDataModifListe& pending, BatchRule rule, ItemLa
         ++batch.count;
     }
     return batch;
+}
+
+void markBatchSent(CDataModifListe& pending, int count, QSqlDatabase& db, QMutex* mutex)
+{
+    // One commit for the batch instead of one per row.
+    QMutexLocker lock(mutex);
+    const bool inTransaction = db.transaction();
+    for (int i = 0; i < count && !pending.isEmpty(); ++i) {
+        const auto head = pending.begin();
+        head.value().synchroSql(db, nullptr);
+        pending.erase(head);
+    }
+    if (inTransaction && !db.commit()) {
+        enregistreLog(2, QStringLiteral("Erreur synchroSql commit : ") + db.lastError().text(), false);
+        db.rollback();
+    }
 }
 
 namespace body

@@ -104,6 +104,12 @@ void keepUploadableRows(Liste& rows, const char* table)
 // The batch at the head of `pending` (ID order). An empty list gives count 0.
 PunchBatch nextPunchBatch(const CDataModifListe& pending, BatchRule rule, ItemLayout layout);
 
+// The acknowledgement of a batch: the first `count` rows of `pending` are marked sent
+// (STATUS 0) in one transaction and leave the list. A row whose update fails leaves
+// the list too and stays pending on disk, so a later upload sends it again. Any
+// thread, with `mutex` not held by the caller.
+void markBatchSent(CDataModifListe& pending, int count, QSqlDatabase& db, QMutex* mutex);
+
 // The bodies, one function per request, keys in the order the service expects.
 namespace body
 {
