@@ -132,6 +132,8 @@ QByteArray statusText(int status)
     switch (status) {
     case 200:
         return "OK";
+    case 302:
+        return "Found";
     case 404:
         return "Not Found";
     case 500:
@@ -205,6 +207,13 @@ ScriptedReply ScriptedReply::httpError(int code, const QByteArray& body)
 {
     ScriptedReply reply = bytes(body);
     reply.status = code;
+    return reply;
+}
+
+ScriptedReply ScriptedReply::redirect(const QByteArray& location, const QByteArray& body)
+{
+    ScriptedReply reply = httpError(302, body);
+    reply.headers.append({QByteArrayLiteral("Location"), location});
     return reply;
 }
 
@@ -516,6 +525,9 @@ void StandinServer::send(QTcpSocket* socket, const ScriptedReply& reply)
     }
     QByteArray out = "HTTP/1.1 " + QByteArray::number(reply.status) + ' ' + statusText(reply.status)
                      + "\r\nContent-Type: text/html; charset=UTF-8\r\nConnection: close\r\n";
+    for (const auto& [name, value] : reply.headers) {
+        out += name + ": " + value + "\r\n";
+    }
     if (reply.chunked) {
         const QByteArray first = reply.body.left(reply.body.size() / 2);
         const QByteArray second = reply.body.mid(first.size());

@@ -90,6 +90,8 @@ struct ScriptedReply
     bool chunked = false;
     // The response leaves this many milliseconds late (the client may have given up).
     int delayMs = 0;
+    // Headers added to the response, e.g. a "Location" of a redirect.
+    QList<QPair<QByteArray, QByteArray>> headers;
 
     static ScriptedReply normal();
     static ScriptedReply bytes(const QByteArray& body);
@@ -97,6 +99,8 @@ struct ScriptedReply
     static ScriptedReply empty();
     // An HTTP error: 404 reaches a Qt client as error 203, 500 as 401.
     static ScriptedReply httpError(int code, const QByteArray& body = QByteArrayLiteral("error"));
+    // A redirect to `location` with a body of its own.
+    static ScriptedReply redirect(const QByteArray& location, const QByteArray& body);
     static ScriptedReply close();
     static ScriptedReply silent();
     static ScriptedReply chunkedBytes(const QByteArray& body);

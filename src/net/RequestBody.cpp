@@ -7,6 +7,7 @@
 #include "data/CDataVidange.h"
 
 #include <QDate>
+#include <QHash>
 #include <QMutex>
 #include <QSet>
 #include <QSqlError>
@@ -207,6 +208,62 @@ void markBatchSent(CDataModifListe& pending, int count, QSqlDatabase& db, QMutex
 namespace body
 {
 
+namespace
+{
+
+// What a key of the session's requests stands for.
+QString sessionValue(const QByteArray& key, const DeltaContext* delta)
+{
+    static const QHash<QByteArray, QString> constants{{"fv", QStringLiteral("5")},
+                                                      {"ba", QStringLiteral("1")},
+                                                      {"pl", QStringLiteral("1")},
+                                                      {"ph", QStringLiteral("1")},
+                                                      {"na", QStringLiteral("1")},
+                                                      {"hi", QStringLiteral("1")},
+                                                      {"offset", QStringLiteral("0")}};
+    static const QHash<QByteArray, ParamKey> settings{{"zo", ZONE_KEST},
+                                                      {"jo", REP_JOUR},
+                                                      {"ta", AGENT_KEST},
+                                                      {"sv", VERSION}};
+    if (constants.contains(key)) {
+        return constants.value(key);
+    }
+    if (settings.contains(key)) {
+        return param(settings.value(key));
+    }
+    if (key == "lg") {
+        return gParam->login.get();
+    }
+    if (key == "pw") {
+        return gParam->passwordMd5.get();
+    }
+    if (key == "si") {
+        return gParam->sessionId.get();
+    }
+    if (key == "id") {
+        return gParam->currentIdRep.get();
+    }
+    if (delta && key == "dt") {
+        return delta->id;
+    }
+    if (delta && key == "da") {
+        return delta->date;
+    }
+    return QString();
+}
+
+// "pa", "se", then `keys` in this order with the session's values.
+RequestBody sessionBody(const char* pa, std::initializer_list<const char*> keys, const DeltaContext* delta = nullptr)
+{
+    RequestBody body(pa);
+    for (const char* key : keys) {
+        body.add(key, sessionValue(key, delta));
+    }
+    return body;
+}
+
+}  // namespace
+
 QByteArray ping()
 {
     return RequestBody("11").bytes();
@@ -214,7 +271,7 @@ QByteArray ping()
 
 QByteArray update()
 {
-    return RequestBody("17").add("sv", param(VERSION)).bytes();
+    return sessionBody("17", {"sv"}).bytes();
 }
 
 QByteArray login(const QString& login, const QString& passwordMd5, const QString& agent)
@@ -230,57 +287,22 @@ QByteArray login(const QString& login, const QString& passwordMd5, const QString
 
 QByteArray getEvents()
 {
-    return RequestBody("241")
-        .add("lg", gParam->login.get())
-        .add("pw", gParam->passwordMd5.get())
-        .add("ta", param(AGENT_KEST))
-        .add("si", gParam->sessionId.get())
-        .add("zo", param(ZONE_KEST))
-        .add("jo", param(REP_JOUR))
-        .add("fv", QStringLiteral("5"))
-        .add("offset", QStringLiteral("0"))
-        .bytes();
+    return sessionBody("241", {"lg", "pw", "ta", "si", "zo", "jo", "fv", "offset"}).bytes();
 }
 
 QByteArray getTicketsCycle(const DeltaContext& delta)
 {
-    const QString one = QStringLiteral("1");
-    return RequestBody("53")
-        .add("lg", gParam->login.get())
-        .add("pw", gParam->passwordMd5.get())
-        .add("si", gParam->sessionId.get())
-        .add("zo", param(ZONE_KEST))
-        .add("jo", param(REP_JOUR))
-        .add("dt", delta.id)
-        .add("da", delta.date)
-        .add("ba", one)
-        .add("fv", QStringLiteral("5"))
-        .add("pl", one)
-        .add("ph", one)
-        .add("na", one)
-        .add("hi", one)
-        .add("id", gParam->currentIdRep.get())
-        .add("ta", param(AGENT_KEST))
+    return sessionBody("53",
+                       {"lg", "pw", "si", "zo", "jo", "dt", "da", "ba", "fv", "pl", "ph", "na", "hi", "id", "ta"},
+                       &delta)
         .bytes();
 }
 
 QByteArray getTicketsTile(const DeltaContext* delta, const QString& idRep)
 {
-    const QString one = QStringLiteral("1");
-    RequestBody body("53");
-    body.add("lg", gParam->login.get())
-        .add("ta", param(AGENT_KEST))
-        .add("pw", gParam->passwordMd5.get())
-        .add("si", gParam->sessionId.get())
-        .add("zo", param(ZONE_KEST))
-        .add("jo", param(REP_JOUR))
-        .add("fv", QStringLiteral("5"))
-        .add("pl", one)
-        .add("ph", one)
-        .add("na", one)
-        .add("hi", one);
+    RequestBody body = sessionBody("53", {"lg", "ta", "pw", "si", "zo", "jo", "fv", "pl", "ph", "na", "hi"});
     if (delta) {
-        body.add("dt", delta->id).add("da", delta->date).add("ba", one);
+        body.add("dt", delta->id).add("da", delta->date).add("ba", QStringLiteral("1"));
     } else {
         body.add("ba", QStringLiteral("0"));
     }
@@ -289,49 +311,19 @@ QByteArray getTicketsTile(const DeltaContext* delta, const QString& idRep)
 
 QByteArray sendPunchCycle(const DeltaContext& delta, const PunchBatch& batch)
 {
-    RequestBody body("61");
-    body.add("lg", gParam->login.get())
-        .add("pw", gParam->passwordMd5.get())
-        .add("si", gParam->sessionId.get())
-        .add("zo", param(ZONE_KEST))
-        .add("jo", param(REP_JOUR))
-        .add("dt", delta.id)
-        .add("da", delta.date)
-        .add("ba", QStringLiteral("1"))
-        .add("fv", QStringLiteral("5"))
-        .add("id", gParam->currentIdRep.get())
-        .add("ta", param(AGENT_KEST));
+    RequestBody body = sessionBody("61", {"lg", "pw", "si", "zo", "jo", "dt", "da", "ba", "fv", "id", "ta"}, &delta);
     return withList(body, batch);
 }
 
 QByteArray sendPunchTile(const DeltaContext& delta, const PunchBatch& batch)
 {
-    RequestBody body("61");
-    body.add("lg", gParam->login.get())
-        .add("ta", param(AGENT_KEST))
-        .add("pw", gParam->passwordMd5.get())
-        .add("si", gParam->sessionId.get())
-        .add("zo", param(ZONE_KEST))
-        .add("dt", delta.id)
-        .add("da", delta.date)
-        .add("fv", QStringLiteral("5"));
+    RequestBody body = sessionBody("61", {"lg", "ta", "pw", "si", "zo", "dt", "da", "fv"}, &delta);
     return withList(body, batch);
 }
 
 QByteArray sendPunchWorker(const DeltaContext& delta, const PunchBatch& batch)
 {
-    RequestBody body("61");
-    body.add("lg", gParam->login.get())
-        .add("ta", param(AGENT_KEST))
-        .add("pw", gParam->passwordMd5.get())
-        .add("si", gParam->sessionId.get())
-        .add("zo", param(ZONE_KEST))
-        .add("jo", param(REP_JOUR))
-        .add("dt", delta.id)
-        .add("da", delta.date)
-        .add("ba", QStringLiteral("1"))
-        .add("fv", QStringLiteral("5"))
-        .add("id", gParam->currentIdRep.get());
+    RequestBody body = sessionBody("61", {"lg", "ta", "pw", "si", "zo", "jo", "dt", "da", "ba", "fv", "id"}, &delta);
     return withList(body, batch);
 }
 

@@ -10,6 +10,12 @@ standin::Organiser smallOrganiser()
     return standin::makeSampleOrganiser(7, 5, QDate(2030, 1, 1));
 }
 
+std::unique_ptr<standin::StandinServer> startStandin()
+{
+    auto server = std::make_unique<standin::StandinServer>(smallOrganiser());
+    return server->listen() ? std::move(server) : nullptr;
+}
+
 void setSession(const QString& serviceUrl)
 {
     gParam->initParametre(URL, serviceUrl);

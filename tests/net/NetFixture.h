@@ -10,6 +10,8 @@
 #include <QSqlDatabase>
 #include <QString>
 
+#include <memory>
+
 // What the server-link tests share: a small organiser for the stand-in, the session
 // values the request bodies read, and pending journal rows.
 namespace netfixture
@@ -17,6 +19,10 @@ namespace netfixture
 
 // Seed 7, five tickets per performance, dated from 2030-01-01.
 standin::Organiser smallOrganiser();
+
+// A stand-in serving smallOrganiser() on a free loopback port; null when it cannot
+// listen.
+std::unique_ptr<standin::StandinServer> startStandin();
 
 // A known session (terminal "PC-MAC-Test-0011", login "orga", zone 7, agent 12,
 // current list 4001, online, TIMEOUT 300) whose requests go to `serviceUrl`.

@@ -73,8 +73,8 @@ private slots:
     void initTestCase()
     {
         fixture::initQuietCore();
-        m_server = std::make_unique<standin::StandinServer>(netfixture::smallOrganiser());
-        QVERIFY(m_server->listen());
+        m_server = netfixture::startStandin();
+        QVERIFY(m_server);
         m_manager = std::make_unique<QNetworkAccessManager>();
     }
 
@@ -139,6 +139,16 @@ private slots:
         QCOMPARE(first.header("Content-Type"), QByteArrayLiteral("application/x-www-form-urlencoded"));
         QCOMPARE(first.body, body);
         QCOMPARE(requests[1].header("Content-Length"), QByteArrayLiteral("0"));
+    }
+
+    // A redirect ends the request with its own body: it is not followed.
+    void redirectNotFollowed()
+    {
+        m_server->enqueue(QStringLiteral("11"),
+                          ScriptedReply::redirect(m_server->imageUrl(QStringLiteral("x.png")).toLatin1(), "moved"));
+        const Outcome outcome = post(*m_manager, m_server->serviceUrl(), QByteArrayLiteral("d={\"pa\":\"11\"}"));
+        QCOMPARE(outcome.responses, QList<QByteArray>{"moved"});
+        QCOMPARE(m_server->requests().size(), 1);
     }
 
     void refusedPort()

@@ -75,8 +75,8 @@ private slots:
     {
         fixture::initQuietCore();
         m_boxes = std::make_unique<BoxRecorder>();
-        m_server = std::make_unique<standin::StandinServer>(netfixture::smallOrganiser());
-        QVERIFY(m_server->listen());
+        m_server = netfixture::startStandin();
+        QVERIFY(m_server);
     }
 
     void init()

@@ -1,6 +1,7 @@
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "net/CThreadEvt.h"
+#include "net/JsonReply.h"
 
 #include "CoreFixture.h"
 #include "DataFixture.h"
@@ -195,6 +196,61 @@ private slots:
             QStringLiteral("error - Erreur de decodage de la reponse JSON de la recuperation des representations.")));
         QCOMPARE(sqlRows(db, QStringLiteral("select count(*) from EVENEMENT")), QStringList{"0"});
         QCOMPARE(gParam->sessionId.get(), QStringLiteral("S-old"));
+    }
+
+    // Replies parse as tolerantly as they always have: blanks alone or a top-level
+    // scalar are a document without members, bytes that are not UTF-8 are Latin-1.
+    void parse_data()
+    {
+        QTest::addColumn<QByteArray>("data");
+        QTest::addColumn<bool>("ok");
+        QTest::addColumn<QString>("request");
+        QTest::newRow("object") << QByteArray("{\"request\":\"x\"}") << true << "x";
+        QTest::newRow("empty") << QByteArray() << false << "";
+        QTest::newRow("blanks") << QByteArray(" \n ") << true << "";
+        QTest::newRow("number") << QByteArray("5") << true << "";
+        QTest::newRow("text") << QByteArray("\"x\"") << true << "";
+        QTest::newRow("null") << QByteArray("null") << true << "";
+        QTest::newRow("array") << QByteArray("[1]") << true << "";
+        QTest::newRow("broken") << QByteArray("{\"request\":") << false << "";
+        QTest::newRow("trailing garbage") << QByteArray("{} x") << false << "";
+        QTest::newRow("latin-1") << QByteArray("{\"request\":\"\xe9t\xe9\"}") << true << "été";
+        QTest::newRow("utf-8 kept") << QByteArray("{\"request\":\"\xc3\xa9t\xc3\xa9\"}") << true << "été";
+    }
+
+    void parse()
+    {
+        QFETCH(QByteArray, data);
+        QFETCH(bool, ok);
+        QFETCH(QString, request);
+        bool parsed = !ok;
+        const QVariantMap map = jsonreply::parseObject(data, &parsed);
+        QCOMPARE(parsed, ok);
+        QCOMPARE(jsonreply::toText(map.value(QStringLiteral("request"))), request);
+    }
+
+    // Members are read as the documents have always been read.
+    void conversions_data()
+    {
+        QTest::addColumn<QVariant>("value");
+        QTest::addColumn<uint>("number");
+        QTest::addColumn<QString>("text");
+        QTest::newRow("number") << QVariant(42.0) << 42u << "42";
+        QTest::newRow("decimal text") << QVariant(QStringLiteral("007")) << 7u << "007";
+        QTest::newRow("letters") << QVariant(QStringLiteral("x1")) << 0u << "x1";
+        QTest::newRow("null") << QVariant::fromValue(nullptr) << 0u << "";
+        QTest::newRow("missing") << QVariant() << 0u << "";
+        QTest::newRow("object") << QVariant(QVariantMap{{QStringLiteral("a"), 1}}) << 0u << "";
+        QTest::newRow("list") << QVariant(QVariantList{1}) << 0u << "";
+    }
+
+    void conversions()
+    {
+        QFETCH(QVariant, value);
+        QFETCH(uint, number);
+        QFETCH(QString, text);
+        QCOMPARE(jsonreply::toUInt32(value), number);
+        QCOMPARE(jsonreply::toText(value), text);
     }
 
     // Bytes that are not UTF-8 are read as Latin-1, not refused.

@@ -52,8 +52,8 @@ private slots:
     void initTestCase()
     {
         fixture::initQuietCore();
-        m_server = std::make_unique<standin::StandinServer>(netfixture::smallOrganiser());
-        QVERIFY(m_server->listen());
+        m_server = netfixture::startStandin();
+        QVERIFY(m_server);
     }
 
     void init()
