@@ -27,6 +27,13 @@ KestNet::KestNet(QNetworkAccessManager* manager, QObject* parent)
 
     timer.setSingleShot(true);
     connect(&timer, &QTimer::timeout, this, &KestNet::Disconnect, Qt::DirectConnection);
+    // The manager takes its replies with it; a request left without them has no one
+    // to report to either.
+    connect(manager, &QObject::destroyed, this, [this] {
+        reply = nullptr;
+        m_ended = true;
+        deleteLater();
+    });
     request.setUrl(QUrl());
     const QString proxyHost = gParam->parametre(PROXY);
     if (!proxyHost.isEmpty()) {

@@ -210,6 +210,22 @@ private slots:
         QCOMPARE(KestNet::timeoutMs(setting), ms);
     }
 
+    // A request whose manager goes (its window closed) goes too, without reporting.
+    void managerGoesFirst()
+    {
+        auto* manager = new QNetworkAccessManager;
+        m_server->enqueue(QStringLiteral("11"), ScriptedReply::silent());
+        auto* request = new KestNet(manager);
+        QSignalSpy errors(request, &KestNet::signal_Error);
+        QSignalSpy destroyed(request, &QObject::destroyed);
+        request->Init(m_server->serviceUrl(), QStringLiteral("ping"), QByteArrayLiteral("d={\"pa\":\"11\"}"));
+        request->Request();
+        QTRY_COMPARE(m_server->requests().size(), 1);
+        delete manager;
+        QVERIFY(destroyed.wait());
+        QCOMPARE(errors.size(), 0);
+    }
+
     // A host-only proxy goes on the shared manager and stays there.
     void proxyStays()
     {
