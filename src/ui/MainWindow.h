@@ -19,6 +19,7 @@
 #include <QVariant>
 
 #include <array>
+#include <functional>
 
 class CKeyboardWidget;
 class CParam;
@@ -198,6 +199,14 @@ public slots:
     void drainGlobalClicked();
     void actionGetDeltaTerminated();
     void timerDelta();
+    void actionResponseSendPunch(const QByteArray& response);
+    void actionErrorSendPunch(int code);
+    void actionSendPunchTerminated();
+    void actionResponseGetDelta(const QByteArray& response);
+    void actionErrorGetDelta(int code);
+    void actionResponseSendGlobalPunch(const QByteArray& response);
+    void actionErrorSendGlobalPunch(int code);
+    void actionSendGlobalPunchTerminated();
 
     // ---- session and performance choice: src/session/MainWindowSession.cpp ----
     void exitClick();
@@ -246,6 +255,27 @@ public slots:
     void valideSaisieEdit(const QString& value);
 
 public:
+    // ---- server link and synchronisation: src/net/MainWindowNet.cpp ----
+    // Posts the cycle's next batch of pending journal rows.
+    void sendPunch();
+    // Posts the cycle's delta request for the open ticket list.
+    void getDelta();
+    // Before a login with another account or a change of zone deletes every database
+    // file: fills dataVidangeListe with the whole drain queue, then every pending
+    // journal row of every other database file with its file's DELTA context, none
+    // replacing another. Changes no file; leaves `db` open on the main database. The
+    // caller wipes the files, reopens the main database and writes the list back with
+    // CDataVidangeListe::ajouteSql, which it must check: until then the rows exist
+    // only in that list.
+    void recupVidange();
+    // Posts the drain's first row, or ends the drain.
+    void sendGlobalPunch();
+    // Bumped by every cycle: a delta reply or error of an earlier one is dropped.
+    quint64 deltaRequestGeneration = 0;
+    // Ends the program once the cycle asked to exit is over; empty: quits the
+    // application's event loop.
+    std::function<void()> quitEventLoop;
+
     // ---- session and performance choice: src/session/MainWindowSession.cpp ----
     // The terminal identifier, "PC-MAC-" and the machine's names.
     QString getSerialNumber();

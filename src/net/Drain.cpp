@@ -1,0 +1,61 @@
+#include "net/Drain.h"
+
+#include "core/AppFolder.h"
+#include "core/Database.h"
+#include "data/CDataDelta.h"
+#include "data/CDataModif.h"
+#include "data/CDataVidange.h"
+#include "net/RequestBody.h"
+
+#include <QDir>
+
+namespace drain
+{
+
+CDataVidange rowFor(const CDataModif& pending, const CDataDelta& delta)
+{
+    CDataVidange row;
+    row.initDefaut();
+    row.TYPE = pending.TYPE;
+    row.REP_ID = pending.REP_ID;
+    row.EDITEUR_ID = pending.EDITEUR_ID;
+    row.DATE = pending.DATE;
+    row.CODE_BARRE = pending.CODE_BARRE;
+    row.LOGIN = delta.LOGIN;
+    row.PASSWORD = delta.PASSWORD;
+    row.ZONE_ID = delta.ZONE_ID;
+    row.DELTA_ID = delta.ID;
+    row.DELTA_DATE = delta.LAST_UPDATE;
+    return row;
+}
+
+void collect(QSqlDatabase& db, QMutex* mutex, CDataVidangeListe& rows)
+{
+    openBDD(db, mutex);
+    rows.initParSql(db, mutex);
+    unsigned int nextKey = rows.isEmpty() ? 1 : rows.lastKey() + 1;
+
+    const QStringList names =
+        QDir(dbFolder()).entryList(QStringList(QStringLiteral("*.db")), QDir::Files, QDir::Name | QDir::IgnoreCase);
+    for (const QString& name : names) {
+        if (!name.endsWith(QLatin1String(".db")) || name == QLatin1String("kest.db")) {
+            continue;
+        }
+        openRepBDD(db, mutex, dbFolder() + name);
+        CDataModifListe pending;
+        pending.initLocalPunchParSql(db, mutex);
+        if (pending.isEmpty()) {
+            continue;
+        }
+        // Defaults first: a file without DELTA row must not inherit another's context.
+        CDataDelta delta;
+        delta.initDefaut();
+        delta.initParSql(db, mutex);
+        for (const CDataModif& row : std::as_const(pending)) {
+            rows.insert(nextKey++, rowFor(row, delta));
+        }
+    }
+    openBDD(db, mutex);
+}
+
+}  // namespace drain
