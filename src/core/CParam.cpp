@@ -301,6 +301,20 @@ bool CParam::charge(QString dir, bool create)
     return true;
 }
 
+QList<unsigned int> CParam::appliqueModifications(const QHash<unsigned int, QString>& base, const CParam& edited)
+{
+    const QHash<unsigned int, QString> values = edited.parametresCopy();
+    QList<unsigned int> changed;
+    QMutexLocker lock(&m_mutex);
+    for (unsigned int id = 0; id < kParamCount; ++id) {
+        if (values.value(id) != base.value(id)) {
+            parametres[id] = values.value(id);
+            changed << id;
+        }
+    }
+    return changed;
+}
+
 int currentLangue()
 {
     return gParam ? gParam->parametre(LANGUE).toInt() : 0;

@@ -137,6 +137,12 @@ public:
     // False when the file cannot be created or (without `create`) does not exist.
     bool sauvegarde(QString dir, bool create);
 
+    // Copies into this object, in one step under its lock, each value of `edited` that
+    // differs from `base`, the values `edited` started from; flags and session texts
+    // stay. So a value another thread wrote meanwhile survives unless it was edited
+    // too. Returns the ids copied.
+    QList<unsigned int> appliqueModifications(const QHash<unsigned int, QString>& base, const CParam& edited);
+
 private:
     static QString filePath(const QString& dir);
 

@@ -9,6 +9,7 @@
 #include "net/CThreadGet.h"
 
 #include <QByteArray>
+#include <QHash>
 #include <QList>
 #include <QMainWindow>
 #include <QMutex>
@@ -227,7 +228,8 @@ public slots:
     void F5KeyPressed();
     void affichePageRep();
 
-    // ---- settings, languages and update: src/settings/MainWindowSettings.cpp ----
+    // ---- settings, languages and update: src/settings/MainWindowSettings.cpp,
+    // MainWindowLanguage.cpp (changeLangue) and MainWindowUpdate.cpp (the update) ----
     void configClick();
     void updateSoftwareClick();
     void saveParamClicked();
@@ -253,6 +255,10 @@ public slots:
     void getUpdateClicked();
     void cancelUpdateClicked();
     void valideSaisieEdit(const QString& value);
+    void actionResponseUpdate(const QByteArray& response);
+    void actionErrorUpdate(int code);
+    void actionResponseGetUpdate(const QByteArray& response);
+    void actionErrorGetUpdate(int code);
 
 public:
     // ---- server link and synchronisation: src/net/MainWindowNet.cpp ----
@@ -288,13 +294,19 @@ public:
     // The zone chosen in the input dialog (its goal 0): moves the session to that zone.
     void zoneChosen(uint zoneId);
 
-    // ---- settings, languages and update: src/settings/MainWindowSettings.cpp ----
+    // ---- settings, languages and update: src/settings/ ----
     // Rewrites every caption in `language` (0 French, 1 English, 2 Spanish).
     void changeLangue(int language);
     // Records the built-in version in the settings file.
     void updateSoftware();
     // Asks the service whether a newer version exists.
     void verifNewVersion();
+    // Shows the values of the settings copy on the settings pages.
+    void displayParam();
+    // The page label and the paging buttons of the configuration sub-pages.
+    void updateParamCongigNavigation();
+    // The values `paramEdit` was copied with: Save writes back only what differs.
+    QHash<unsigned int, QString> paramEditBase;
 
 protected:
     // ---- window chrome: src/ui/MainWindowChrome.cpp ----

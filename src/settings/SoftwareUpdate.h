@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+// The version check and the hand-off to the installer, apart from the window.
+namespace softwareUpdate
+{
+
+// The name the downloaded installer is written under, relative to the working folder.
+inline constexpr char kInstallerPath[] = "./update.exe";
+
+// The number a version compares by: its text without the dots, read as a base-10
+// signed 32-bit number; 0 when it is not one. So "4.3.10" (4310) beats "4.3.9" (439)
+// and "5.0" (50) does not beat "4.3.1" (431): stored versions have always compared so.
+int versionNumber(const QString& version);
+
+// The body of the "update" request: "d=" and {"pa":"17","se":<serial>,"sv":<version>}.
+QByteArray requestBody(const QString& serial, const QString& version);
+
+struct Offer
+{
+    QString version;
+    QString url;
+    QStringList modifs;
+};
+
+enum class ReplyKind
+{
+    Empty,
+    NotJson,
+    // JSON, but not a "getUpdate" answer with an address.
+    NoOffer,
+    Offer,
+};
+
+// Reads the reply to "update"; `offer` is filled only for ReplyKind::Offer. A reply in
+// Latin-1 instead of UTF-8 is read as Latin-1.
+ReplyKind parseReply(const QByteArray& reply, Offer* offer);
+
+// Whether the installer may be fetched from `url`: HTTPS only, except in pre-production.
+bool isDownloadAllowed(const QString& url, bool isPreprod);
+
+enum class InstallStep
+{
+    Done,
+    Empty,
+    Write,
+    Permission,
+    Start,
+};
+
+// Writes `installer` to `path` (created or truncated), makes it executable and starts
+// it detached without arguments. Stops at the first step that fails and returns it,
+// with the file system's error text in `detail`; a partly written file is removed.
+// GUI thread.
+InstallStep install(const QByteArray& installer, const QString& path, QString* detail);
+
+// Starts `program` detached, with no arguments; true when it started. The default
+// runs QProcess::startDetached; tests put a recorder in its place.
+using DetachedStarter = std::function<bool(const QString& program)>;
+// An empty function restores the default.
+void setDetachedStarter(DetachedStarter starter);
+
+}  // namespace softwareUpdate
