@@ -186,7 +186,7 @@ private slots:
         QVERIFY(!window.progressBar->isHidden());
         QTRY_VERIFY(window.progressBar->isHidden());
 
-        const QList<standin::RecordedRequest> requests = m_server->requests();
+        const QList<standin::RecordedRequest> requests = m_server->requests(QStringLiteral("61"));
         QCOMPARE(requests.size(), 2);
         QCOMPARE(requests[0].keys, QStringList({"pa", "se", "lg", "pw", "zo", "dt", "da", "ba", "fv", "ta", "cl"}));
         QCOMPARE(requests[0].value(QStringLiteral("lg")), QStringLiteral("a"));
@@ -246,7 +246,7 @@ private slots:
         window.drainGlobalClicked();
         QTRY_VERIFY(window.progressBar->isHidden());
         QCOMPARE(sqlRows(window.db, QStringLiteral("select CODE_BARRE from VIDANGE")), QStringList{"odd"});
-        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(m_server->requests(QStringLiteral("61")).size(), 1);
     }
 };
 

@@ -138,7 +138,7 @@ private slots:
         m_server->enqueue(QStringLiteral("61"), reply);
         scan.window.timerDelta();
         QTRY_VERIFY(scan.window.deltaTimer.isActive());
-        QCOMPARE(m_server->requests().size(), 1);
+        QCOMPARE(m_server->requests(QStringLiteral("61")).size(), 1);
         QCOMPARE(scan.pending(), 25);
         QCOMPARE(scan.workerStarts.size(), 0);
         if (!logged.isEmpty()) {
@@ -160,7 +160,7 @@ private slots:
         scan.window.timerDelta();
         QVERIFY(scan.window.deltaTimer.isActive() && !scan.window.isSyncRunning);
         QVERIFY(scan.window.dataModifListe.isEmpty());
-        QCOMPARE(m_server->requests().size(), 0);
+        QCOMPARE(m_server->requests(QStringLiteral("61")).size() + m_server->requests(QStringLiteral("53")).size(), 0);
     }
 
     // Exit or a change of performance during an upload waits for its answer, then
@@ -181,7 +181,7 @@ private slots:
         (exit ? scan.window.isExitRequested : scan.window.isRepPageRequested) = true;
         QTRY_VERIFY(!scan.window.isSyncRunning);
         QCOMPARE(scan.quits, exit ? 1 : 0);
-        QCOMPARE(batchesOf(m_server->requests()), QStringList{"cl20"});
+        QCOMPARE(batchesOf(m_server->requests(QStringLiteral("61"))), QStringList{"cl20"});
         QCOMPARE(scan.pending(), 5);
         QVERIFY(!scan.window.deltaTimer.isActive());
         QCOMPARE(scan.workerStarts.size(), 0);
