@@ -116,7 +116,7 @@ void CDataBillet::readRow(const QSqlQuery& query)
     CODE_BARRE = query.value(16).toString();
 }
 
-bool CDataBillet::initParSql(QSqlDatabase& db, QMutex* mutex, QString codeBarre, unsigned int editeurId)
+bool CDataBillet::initParSql(QSqlDatabase& db, QMutex* mutex, QString codeBarre, unsigned int editeurId, bool* failed)
 {
     const QString statement = selectSql() + QStringLiteral(" where upper(CODE_BARRE)=upper('")
                               + utilSqlFormateString(codeBarre) + QStringLiteral("') and EDITEUR_ID=")
@@ -128,7 +128,13 @@ bool CDataBillet::initParSql(QSqlDatabase& db, QMutex* mutex, QString codeBarre,
             row.readRow(query);
             rows.append(row);
         })) {
+        if (failed) {
+            *failed = true;
+        }
         return false;
+    }
+    if (failed) {
+        *failed = false;
     }
     enregistreLog(6, QStringLiteral("search Barcode : ") + statement, false);
     for (const CDataBillet& row : std::as_const(rows)) {
@@ -136,6 +142,26 @@ bool CDataBillet::initParSql(QSqlDatabase& db, QMutex* mutex, QString codeBarre,
         *this = row;
     }
     return !rows.isEmpty();
+}
+
+bool CDataBillet::initParSqlExact(QSqlDatabase& db,
+                                  QMutex* mutex,
+                                  QString codeBarre,
+                                  unsigned int editeurId,
+                                  bool& found)
+{
+    found = false;
+    CDataBillet row;
+    row.CODE_BARRE = codeBarre;
+    row.EDITEUR_ID = editeurId;
+    return sqlrun::exec(db,
+                        mutex,
+                        selectSql() + whereBillet(row),
+                        QStringLiteral("Erreur initParSql "),
+                        [this, &found](QSqlQuery& query) {
+                            readRow(query);
+                            found = true;
+                        });
 }
 
 bool CDataBillet::punchSql(QSqlDatabase& db, QMutex* mutex, bool lastUse)
@@ -201,4 +227,19 @@ bool CDataBilletListe::ajouteSql(QSqlDatabase& db, QMutex* mutex) const
 void CDataBilletListe::dropList()
 {
     clear();
+}
+
+bool CDataBilletListe::compteSql(QSqlDatabase& db, QMutex* mutex, int& live, int& usedUp)
+{
+    live = 0;
+    usedUp = 0;
+    return sqlrun::exec(
+        db,
+        mutex,
+        QStringLiteral("select count(*),coalesce(sum(NB_COMPOSTAGE=0),0) from BILLET where IS_DELETED=0"),
+        QStringLiteral("Erreur compteSql "),
+        [&](QSqlQuery& query) {
+            live = query.value(0).toInt();
+            usedUp = query.value(1).toInt();
+        });
 }
