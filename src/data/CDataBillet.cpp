@@ -85,14 +85,10 @@ QString CDataBillet::insertHead()
 // Same column order as selectSql: NB_COMPOSTAGE seventh.
 QString CDataBillet::valuesSql() const
 {
-    const QLatin1Char comma(',');
-    return sqlrun::quoted(ID) + comma + sqlrun::quoted(EDITEUR_ID) + comma + sqlrun::quoted(REP_ID) + comma
-           + sqlrun::quoted(CANAL_VENTE_ID) + comma + sqlrun::quoted(IS_USABLE) + comma + sqlrun::quoted(IS_DELETED)
-           + comma + sqlrun::quoted(NB_COMPOSTAGE) + comma + sqlrun::quoted(NOM_PORTEUR) + comma
-           + sqlrun::quoted(PRENOM_PORTEUR) + comma + sqlrun::quoted(TEL_PORTEUR) + comma + sqlrun::quoted(NOM_ACHETEUR)
-           + comma + sqlrun::quoted(PRENOM_ACHETEUR) + comma + sqlrun::quoted(TEL_ACHETEUR) + comma
-           + sqlrun::quoted(DATE_ACHAT) + comma + sqlrun::quoted(IMAGE) + comma + sqlrun::quoted(MAIL) + comma
-           + sqlrun::quoted(CODE_BARRE);
+    return (sqlrun::ValueList() << ID << EDITEUR_ID << REP_ID << CANAL_VENTE_ID << IS_USABLE << IS_DELETED
+                                << NB_COMPOSTAGE << NOM_PORTEUR << PRENOM_PORTEUR << TEL_PORTEUR << NOM_ACHETEUR
+                                << PRENOM_ACHETEUR << TEL_ACHETEUR << DATE_ACHAT << IMAGE << MAIL << CODE_BARRE)
+        .text();
 }
 
 void CDataBillet::readRow(const QSqlQuery& query)

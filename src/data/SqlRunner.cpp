@@ -225,4 +225,44 @@ QString quoted(quint32 number)
     return QLatin1Char('\'') + QString::number(number) + QLatin1Char('\'');
 }
 
+void ValueList::separate()
+{
+    if (m_text.isEmpty()) {
+        m_text.reserve(256);
+    } else {
+        m_text += QLatin1Char(',');
+    }
+}
+
+ValueList& ValueList::operator<<(const QString& text)
+{
+    separate();
+    m_text += QLatin1Char('\'');
+    m_text += utilSqlFormateString(text);
+    m_text += QLatin1Char('\'');
+    return *this;
+}
+
+ValueList& ValueList::operator<<(quint32 number)
+{
+    separate();
+    char digits[12];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    m_text += QLatin1Char('\'');
+    while (count > 0) {
+        m_text += QLatin1Char(digits[--count]);
+    }
+    m_text += QLatin1Char('\'');
+    return *this;
+}
+
+QString ValueList::text() const
+{
+    return m_text;
+}
+
 }  // namespace sqlrun

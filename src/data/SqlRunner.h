@@ -98,4 +98,19 @@ bool inTransaction(const QSqlDatabase& db);
 QString quoted(const QString& text);
 QString quoted(quint32 number);
 
+// The values of one row, each as quoted() gives it, joined by commas: the same text
+// as joining quoted() pieces, built in one buffer (a big list write makes millions).
+class ValueList
+{
+public:
+    ValueList& operator<<(const QString& text);
+    ValueList& operator<<(quint32 number);
+    QString text() const;
+
+private:
+    void separate();
+
+    QString m_text;
+};
+
 }  // namespace sqlrun
