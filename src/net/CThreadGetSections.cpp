@@ -39,6 +39,18 @@ void setId(QString& id, const QString& key)
     id = key;
 }
 
+// Every field from the entry: a missing member gives 0 or an empty text, not the
+// record's default.
+void fillRep(CDataRep& rep, const QString& key, const QJsonValue& value)
+{
+    const QJsonObject object = value.toObject();
+    setId(rep.ID, key);
+    rep.DATE_DEBUT = toText(member(object, "debut"));
+    rep.DATE_FIN = toText(member(object, "fin"));
+    rep.EVENT_ID = toUInt32(member(object, "evt"));
+    rep.NB_COMPOSTAGE = toUInt32(member(object, "comp"));
+}
+
 }  // namespace
 
 TicketListRun::TicketListRun(CThreadGet& worker, const QJsonObject& document, bool isDelta)
@@ -90,22 +102,11 @@ bool TicketListRun::storeTickets(QSqlDatabase& db, QMutex* mutex)
             return false;
         }
     }
-    const bool stored =
-        deltaRow()
-        && oneRecordSection<CDataRepListe>("rep",
-                                           13,
-                                           [](CDataRep& rep, const QString& key, const QJsonValue& value) {
-                                               const QJsonObject object = value.toObject();
-                                               setId(rep.ID, key);
-                                               rep.DATE_DEBUT = toText(member(object, "debut"));
-                                               rep.DATE_FIN = toText(member(object, "fin"));
-                                               rep.EVENT_ID = toUInt32(member(object, "evt"));
-                                               rep.NB_COMPOSTAGE = toUInt32(member(object, "comp"));
-                                           })
-        && idNomSection<CDataEventListe>("evt", 8) && idNomSection<CDataTarifListe>("tarif", 14)
-        && idNomSection<CDataAgentListe>("agent", 16) && idNomSection<CDataEditeurListe>("pub", 15)
-        && idNomSection<CDataCaisseListe>("caisse", 18) && idNomSection<CDataCanalVenteListe>("canal", 19) && tickets()
-        && modifs();
+    const bool stored = deltaRow() && oneRecordSection<CDataRepListe>("rep", 13, fillRep)
+                        && idNomSection<CDataEventListe>("evt", 8) && idNomSection<CDataTarifListe>("tarif", 14)
+                        && idNomSection<CDataAgentListe>("agent", 16) && idNomSection<CDataEditeurListe>("pub", 15)
+                        && idNomSection<CDataCaisseListe>("caisse", 18)
+                        && idNomSection<CDataCanalVenteListe>("canal", 19) && tickets() && modifs();
     if (!stored || m_isDelta) {
         return stored;
     }
