@@ -488,17 +488,21 @@ private slots:
         QTest::newRow("no zone") << QByteArray(R"({"dwd":true})") << u" 0"_s;
         QTest::newRow("dwd 2") << QByteArray(R"({"dwd":2,"zo":9})") << u"3 0"_s;
         QTest::newRow("dwd letters") << QByteArray(R"({"dwd":"x","zo":9})") << u"3 0"_s;
+        QTest::newRow("settings file gone") << QByteArray(R"({"dwd":1,"zo":5})") << u"5 1"_s;
     }
 
     void settingsSwitch()
     {
         QFETCH(QByteArray, params);
         QFETCH(QString, settings);
+        const bool fileGone = QTest::currentDataTag() == "settings file gone"_ba;
         QVERIFY(gParam->sauvegarde(QString(), true));
+        QVERIFY(!fileGone || QFile::remove(appFolder() + u"/param.ini"_s));
         const QStringList events = run(R"({"evtData":{"event":{"1":{"id":5}}},"params":)" + params + '}', true);
         QCOMPARE(gParam->parametre(ZONE_KEST) + u' ' + gParam->parametre(REP_JOUR), settings);
         const QString saved = QString::fromLatin1(fileBytes(appFolder() + u"/param.ini"_s));
-        QVERIFY(saved.contains(u"ZONE_KEST="_s + gParam->parametre(ZONE_KEST) + u'\n'));
+        QCOMPARE(saved.contains(u"ZONE_KEST="_s + gParam->parametre(ZONE_KEST) + u'\n'), !fileGone);
+        QCOMPARE(fixture::logContains(u" - error - Erreur de sauvegarde des parametres"_s), fileGone);
         QCOMPARE(events.filter(u"repfile:"_s).size(), settings == u"3 0"_s ? 0 : 1);
     }
 
