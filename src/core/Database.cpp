@@ -4,6 +4,8 @@
 #include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "core/Log.h"
+#include "data/CDataModif.h"
+#include "data/SqlRunner.h"
 
 #include <QAtomicInteger>
 #include <QDir>
@@ -295,6 +297,21 @@ bool dropRepBDD(QSqlDatabase& db, QMutex* mutex, QString path)
                       + (removed ? QLatin1Char('1') : QLatin1Char('0')) + QLatin1Char(')'),
                   false);
     return removed;
+}
+
+bool resetRepBDD(QSqlDatabase& db, QMutex* mutex)
+{
+    for (const Statement& table : kRepSchema) {
+        QString statement = QStringLiteral("delete from ") + QString::fromLatin1(table.table);
+        if (qstrcmp(table.table, "MODIF") == 0) {
+            // "is not" also clears rows whose STATUS is null.
+            statement += QStringLiteral(" where STATUS is not ") + QString::number(MODIF_STATUS_PENDING);
+        }
+        if (!sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur resetRepBDD "))) {
+            return false;
+        }
+    }
+    return createDefaultValuesRepBDD(db, mutex);
 }
 
 bool checkConnectionAlive(QSqlDatabase& db)

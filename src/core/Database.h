@@ -21,8 +21,16 @@ bool openRepBDD(QSqlDatabase& db, QMutex* mutex, QString path);
 // is that very text. Other connections open on the file are retired.
 bool dropRepBDD(QSqlDatabase& db, QMutex* mutex, QString path);
 
-// Writes the four rows with id 0 of a fresh ticket-list database.
-void createDefaultValuesRepBDD(QSqlDatabase& db, QMutex* mutex);
+// Writes the four rows with id 0 of a fresh ticket-list database. False when one of
+// them failed (each failure is logged).
+bool createDefaultValuesRepBDD(QSqlDatabase& db, QMutex* mutex);
+
+// Empties the tables of the ticket-list database `db` is open on, in place, keeping
+// the journal rows waiting for upload (STATUS 1) with their IDs, then writes the
+// default rows. Meant to run inside the caller's transaction, so that the file is
+// never without its pending punches. `mutex` (may be null) is held per statement.
+// False at the first failed statement (logged).
+bool resetRepBDD(QSqlDatabase& db, QMutex* mutex);
 
 // For the statement runner, with the database mutex held: false (and the connection
 // closed) when the file `db` was open on has been removed by a drop since.

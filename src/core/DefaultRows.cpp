@@ -10,29 +10,30 @@
 // Tickets whose event, performance, issuer or price category is missing from the
 // downloaded tables still find a row with ID 0 to show. Each write takes the mutex
 // by itself; a failed one is logged by its record and the others still run.
-void createDefaultValuesRepBDD(QSqlDatabase& db, QMutex* mutex)
+bool createDefaultValuesRepBDD(QSqlDatabase& db, QMutex* mutex)
 {
     const QString inconnu = gAffichage ? gAffichage->getTraduction(currentLangue(), 145) : QString();
 
     CDataEvent event;
     event.initDefaut();
     event.NOM = inconnu;
-    event.ajouteSql(db, mutex);
+    bool written = event.ajouteSql(db, mutex) != 0;
 
     // ID 0 and EVENT_ID 0 are the defaults, as are the widest dates and one punch.
     CDataRep rep;
     rep.initDefaut();
-    rep.ajouteSql(db, mutex);
+    written = rep.ajouteSql(db, mutex) != 0 && written;
 
     CDataEditeur editeur;
     editeur.initDefaut();
     editeur.NOM = QStringLiteral("kestrova");
-    editeur.ajouteSql(db, mutex);
+    written = editeur.ajouteSql(db, mutex) != 0 && written;
 
     CDataTarif tarif;
     tarif.initDefaut();
     tarif.NOM = inconnu;
-    tarif.ajouteSql(db, mutex);
+    written = tarif.ajouteSql(db, mutex) != 0 && written;
 
     enregistreLog(5, QStringLiteral("Creation des valeurs par defaut terminees"), false);
+    return written;
 }

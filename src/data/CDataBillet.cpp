@@ -85,14 +85,10 @@ QString CDataBillet::insertHead()
 // Same column order as selectSql: NB_COMPOSTAGE seventh.
 QString CDataBillet::valuesSql() const
 {
-    const QLatin1Char comma(',');
-    return sqlrun::quoted(ID) + comma + sqlrun::quoted(EDITEUR_ID) + comma + sqlrun::quoted(REP_ID) + comma
-           + sqlrun::quoted(CANAL_VENTE_ID) + comma + sqlrun::quoted(IS_USABLE) + comma + sqlrun::quoted(IS_DELETED)
-           + comma + sqlrun::quoted(NB_COMPOSTAGE) + comma + sqlrun::quoted(NOM_PORTEUR) + comma
-           + sqlrun::quoted(PRENOM_PORTEUR) + comma + sqlrun::quoted(TEL_PORTEUR) + comma + sqlrun::quoted(NOM_ACHETEUR)
-           + comma + sqlrun::quoted(PRENOM_ACHETEUR) + comma + sqlrun::quoted(TEL_ACHETEUR) + comma
-           + sqlrun::quoted(DATE_ACHAT) + comma + sqlrun::quoted(IMAGE) + comma + sqlrun::quoted(MAIL) + comma
-           + sqlrun::quoted(CODE_BARRE);
+    return (sqlrun::ValueList() << ID << EDITEUR_ID << REP_ID << CANAL_VENTE_ID << IS_USABLE << IS_DELETED
+                                << NB_COMPOSTAGE << NOM_PORTEUR << PRENOM_PORTEUR << TEL_PORTEUR << NOM_ACHETEUR
+                                << PRENOM_ACHETEUR << TEL_ACHETEUR << DATE_ACHAT << IMAGE << MAIL << CODE_BARRE)
+        .text();
 }
 
 void CDataBillet::readRow(const QSqlQuery& query)
@@ -116,7 +112,7 @@ void CDataBillet::readRow(const QSqlQuery& query)
     CODE_BARRE = query.value(16).toString();
 }
 
-bool CDataBillet::initParSql(QSqlDatabase& db, QMutex* mutex, QString codeBarre, unsigned int editeurId)
+bool CDataBillet::initParSql(QSqlDatabase& db, QMutex* mutex, QString codeBarre, unsigned int editeurId, bool* failed)
 {
     const QString statement = selectSql() + QStringLiteral(" where upper(CODE_BARRE)=upper('")
                               + utilSqlFormateString(codeBarre) + QStringLiteral("') and EDITEUR_ID=")
@@ -128,7 +124,13 @@ bool CDataBillet::initParSql(QSqlDatabase& db, QMutex* mutex, QString codeBarre,
             row.readRow(query);
             rows.append(row);
         })) {
+        if (failed) {
+            *failed = true;
+        }
         return false;
+    }
+    if (failed) {
+        *failed = false;
     }
     enregistreLog(6, QStringLiteral("search Barcode : ") + statement, false);
     for (const CDataBillet& row : std::as_const(rows)) {
@@ -136,6 +138,26 @@ bool CDataBillet::initParSql(QSqlDatabase& db, QMutex* mutex, QString codeBarre,
         *this = row;
     }
     return !rows.isEmpty();
+}
+
+bool CDataBillet::initParSqlExact(QSqlDatabase& db,
+                                  QMutex* mutex,
+                                  QString codeBarre,
+                                  unsigned int editeurId,
+                                  bool& found)
+{
+    found = false;
+    CDataBillet row;
+    row.CODE_BARRE = codeBarre;
+    row.EDITEUR_ID = editeurId;
+    return sqlrun::exec(db,
+                        mutex,
+                        selectSql() + whereBillet(row),
+                        QStringLiteral("Erreur initParSql "),
+                        [this, &found](QSqlQuery& query) {
+                            readRow(query);
+                            found = true;
+                        });
 }
 
 bool CDataBillet::punchSql(QSqlDatabase& db, QMutex* mutex, bool lastUse)
@@ -201,4 +223,19 @@ bool CDataBilletListe::ajouteSql(QSqlDatabase& db, QMutex* mutex) const
 void CDataBilletListe::dropList()
 {
     clear();
+}
+
+bool CDataBilletListe::compteSql(QSqlDatabase& db, QMutex* mutex, int& live, int& usedUp)
+{
+    live = 0;
+    usedUp = 0;
+    return sqlrun::exec(
+        db,
+        mutex,
+        QStringLiteral("select count(*),coalesce(sum(NB_COMPOSTAGE=0),0) from BILLET where IS_DELETED=0"),
+        QStringLiteral("Erreur compteSql "),
+        [&](QSqlQuery& query) {
+            live = query.value(0).toInt();
+            usedUp = query.value(1).toInt();
+        });
 }

@@ -43,7 +43,11 @@ public:
 
     // Reads the ticket of `codeBarre` (letter case ignored) sold by `editeurId`. True
     // when a row was read; false on a miss or a failed statement, the record untouched.
-    bool initParSql(QSqlDatabase& db, QMutex* mutex, QString codeBarre, unsigned int editeurId);
+    // `failed`, when given, tells the two apart.
+    bool initParSql(QSqlDatabase& db, QMutex* mutex, QString codeBarre, unsigned int editeurId, bool* failed = nullptr);
+    // Reads the row of exactly this barcode and issuer (the key a list write replaces).
+    // `found` says whether there was one; false when the statement failed.
+    bool initParSqlExact(QSqlDatabase& db, QMutex* mutex, QString codeBarre, unsigned int editeurId, bool& found);
 
     // Uses up one entry (never below 0) and, with `lastUse`, makes the ticket unusable.
     // The change applies to the stored row as read under the mutex, so a punch written
@@ -81,4 +85,8 @@ public:
     // others are still written. The list keeps its content.
     bool ajouteSql(QSqlDatabase& db, QMutex* mutex) const;
     void dropList();
+
+    // Counts the live tickets (not deleted) and, among them, those with no entry left,
+    // as the scan gauge does. False when the statement failed.
+    static bool compteSql(QSqlDatabase& db, QMutex* mutex, int& live, int& usedUp);
 };

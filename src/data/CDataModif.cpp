@@ -38,10 +38,9 @@ QString CDataModif::insertHead()
 
 QString CDataModif::valuesSql() const
 {
-    const QLatin1Char comma(',');
-    return sqlrun::quoted(TYPE) + comma + sqlrun::quoted(STATUS) + comma + sqlrun::quoted(AGENT_ID) + comma
-           + sqlrun::quoted(REP_ID) + comma + sqlrun::quoted(EDITEUR_ID) + comma + sqlrun::quoted(CODE_BARRE) + comma
-           + sqlrun::quoted(NEW_VALUE) + comma + sqlrun::quoted(DATE);
+    return (sqlrun::ValueList() << TYPE << STATUS << AGENT_ID << REP_ID << EDITEUR_ID << CODE_BARRE << NEW_VALUE
+                                << DATE)
+        .text();
 }
 
 void CDataModif::readRow(const QSqlQuery& query)

@@ -34,8 +34,7 @@ QString CDataPlace::insertHead()
 
 QString CDataPlace::valuesSql() const
 {
-    return sqlrun::quoted(CODE_BARRE) + QLatin1Char(',') + sqlrun::quoted(TARIF_ID) + QLatin1Char(',')
-           + sqlrun::quoted(EDITEUR_ID) + QLatin1Char(',') + sqlrun::quoted(PLACEMENT);
+    return (sqlrun::ValueList() << CODE_BARRE << TARIF_ID << EDITEUR_ID << PLACEMENT).text();
 }
 
 void CDataPlace::readRow(const QSqlQuery& query)

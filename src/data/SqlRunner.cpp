@@ -4,6 +4,7 @@
 #include "core/Log.h"
 #include "core/Util.h"
 
+#include <QSet>
 #include <QSqlError>
 #include <QVariant>
 
@@ -14,6 +15,37 @@ namespace sqlrun
 
 namespace
 {
+
+// Connections with an open Transaction, by name.
+class OpenTransactions
+{
+public:
+    void set(const QString& connection, bool open)
+    {
+        QMutexLocker lock(&m_mutex);
+        if (open) {
+            m_names.insert(connection);
+        } else {
+            m_names.remove(connection);
+        }
+    }
+
+    bool contains(const QString& connection) const
+    {
+        QMutexLocker lock(&m_mutex);
+        return m_names.contains(connection);
+    }
+
+private:
+    mutable QMutex m_mutex;
+    QSet<QString> m_names;
+};
+
+OpenTransactions& openTransactions()
+{
+    static OpenTransactions instance;
+    return instance;
+}
 
 // Runs one statement with the mutex already held (or none given).
 bool execLocked(QSqlDatabase& db,
@@ -46,6 +78,16 @@ bool execLocked(QSqlDatabase& db,
 // in which case the statements before it run again), and the rest run one by one.
 bool execGroup(QSqlDatabase& db, const QStringList& statements, const QString& errorHead)
 {
+    // In the caller's transaction a failed statement may have undone it whole (a full
+    // disk): going on would commit the next statements one by one.
+    if (inTransaction(db)) {
+        for (const QString& statement : statements) {
+            if (!execLocked(db, statement, errorHead, {}, nullptr)) {
+                return false;
+            }
+        }
+        return true;
+    }
     const bool inTransaction = statements.size() > 1 && checkConnectionAlive(db) && db.transaction();
     bool ok = true;
     qsizetype next = 0;
@@ -103,7 +145,7 @@ bool execRows(QSqlDatabase& db, QMutex* mutex, const QString& head, const QStrin
     }
     constexpr qsizetype rowsPerGroup = qsizetype(kMaxRowsPerStatement) * kStatementsPerTransaction;
     bool allWritten = true;
-    for (qsizetype group = 0; group < rows.size(); group += rowsPerGroup) {
+    for (qsizetype group = 0; group < rows.size() && (allWritten || !inTransaction(db)); group += rowsPerGroup) {
         QStringList statements;
         const qsizetype end = std::min(rows.size(), group + rowsPerGroup);
         for (qsizetype first = group; first < end; first += kMaxRowsPerStatement) {
@@ -119,6 +161,60 @@ bool execRows(QSqlDatabase& db, QMutex* mutex, const QString& head, const QStrin
     return allWritten;
 }
 
+bool inTransaction(const QSqlDatabase& db)
+{
+    return openTransactions().contains(db.connectionName());
+}
+
+Transaction::Transaction(QSqlDatabase& db, QMutex* mutex)
+    : m_db(db)
+    , m_mutex(mutex)
+{
+    QMutexLocker lock(m_mutex);
+    m_open = checkConnectionAlive(m_db) && m_db.transaction();
+    if (!m_open) {
+        enregistreLog(2, QStringLiteral("Erreur begin : ") + m_db.lastError().text(), false);
+        return;
+    }
+    openTransactions().set(m_db.connectionName(), true);
+}
+
+Transaction::~Transaction()
+{
+    if (m_open) {
+        end(false);
+    }
+}
+
+bool Transaction::isOpen() const
+{
+    return m_open;
+}
+
+bool Transaction::commit()
+{
+    if (!m_open) {
+        return false;
+    }
+    end(true);
+    return m_committed;
+}
+
+void Transaction::end(bool keep)
+{
+    QMutexLocker lock(m_mutex);
+    openTransactions().set(m_db.connectionName(), false);
+    m_open = false;
+    m_committed = keep && m_db.commit();
+    if (keep && !m_committed) {
+        enregistreLog(2, QStringLiteral("Erreur commit : ") + m_db.lastError().text(), false);
+    }
+    if (!m_committed) {
+        // Fails harmlessly when SQLite has already undone the transaction itself.
+        m_db.rollback();
+    }
+}
+
 QString quoted(const QString& text)
 {
     return QLatin1Char('\'') + utilSqlFormateString(text) + QLatin1Char('\'');
@@ -127,6 +223,46 @@ QString quoted(const QString& text)
 QString quoted(quint32 number)
 {
     return QLatin1Char('\'') + QString::number(number) + QLatin1Char('\'');
+}
+
+void ValueList::separate()
+{
+    if (m_text.isEmpty()) {
+        m_text.reserve(256);
+    } else {
+        m_text += QLatin1Char(',');
+    }
+}
+
+ValueList& ValueList::operator<<(const QString& text)
+{
+    separate();
+    m_text += QLatin1Char('\'');
+    m_text += utilSqlFormateString(text);
+    m_text += QLatin1Char('\'');
+    return *this;
+}
+
+ValueList& ValueList::operator<<(quint32 number)
+{
+    separate();
+    char digits[12];
+    int count = 0;
+    do {
+        digits[count++] = static_cast<char>('0' + number % 10);
+        number /= 10;
+    } while (number != 0);
+    m_text += QLatin1Char('\'');
+    while (count > 0) {
+        m_text += QLatin1Char(digits[--count]);
+    }
+    m_text += QLatin1Char('\'');
+    return *this;
+}
+
+QString ValueList::text() const
+{
+    return m_text;
 }
 
 }  // namespace sqlrun

@@ -36,9 +36,11 @@ bool exec(QSqlDatabase& db,
 // Writes `rows` (each "select '..','..'") after `head` in statements of at most
 // kMaxRowsPerStatement rows joined by " union all ", in the given order, committed
 // by groups of kStatementsPerTransaction statements. Every statement is tried, and
-// a failing one loses only its own rows; returns whether all succeeded. An empty
-// `rows` runs `head` alone, which the database rejects and which is logged like any
-// failure. Any thread, with the mutex not held by the caller.
+// a failing one loses only its own rows; returns whether all succeeded. Inside a
+// Transaction of the connection the statements join it instead, and the first
+// failure ends the write. An empty `rows` runs `head` alone, which the database
+// rejects and which is logged like any failure. Any thread, with the mutex not held
+// by the caller.
 bool execRows(QSqlDatabase& db, QMutex* mutex, const QString& head, const QStringList& rows, const QString& errorHead);
 
 // Several statements under one hold of the mutex: a read and the write computed
@@ -63,8 +65,52 @@ private:
     QMutexLocker<QMutex> m_lock;
 };
 
+// Makes the statements run on one connection all-or-nothing: begun by the
+// constructor, rolled back by the destructor unless commit() succeeded. Begin,
+// commit and rollback hold `mutex` (may be null); the statements in between take
+// whatever mutex they are given. One thread, one connection; not nested.
+class Transaction
+{
+public:
+    Transaction(QSqlDatabase& db, QMutex* mutex);
+    ~Transaction();
+    Transaction(const Transaction&) = delete;
+    Transaction& operator=(const Transaction&) = delete;
+
+    // Whether the transaction began (and was neither committed nor rolled back).
+    bool isOpen() const;
+    // Commits; on failure rolls back. False when nothing was committed.
+    bool commit();
+
+private:
+    void end(bool keep);
+
+    QSqlDatabase& m_db;
+    QMutex* m_mutex;
+    bool m_open = false;
+    bool m_committed = false;
+};
+
+// Whether a Transaction is open on this connection.
+bool inTransaction(const QSqlDatabase& db);
+
 // "'" + value + "'" with the value's quotes turned into blanks.
 QString quoted(const QString& text);
 QString quoted(quint32 number);
+
+// The values of one row, each as quoted() gives it, joined by commas: the same text
+// as joining quoted() pieces, built in one buffer (a big list write makes millions).
+class ValueList
+{
+public:
+    ValueList& operator<<(const QString& text);
+    ValueList& operator<<(quint32 number);
+    QString text() const;
+
+private:
+    void separate();
+
+    QString m_text;
+};
 
 }  // namespace sqlrun

@@ -1,11 +1,27 @@
 #include "net/CThreadGet.h"
 
+#include "core/CAffichage.h"
+#include "core/CParam.h"
+#include "core/Database.h"
+#include "core/Log.h"
+#include "data/SqlRunner.h"
+#include "net/CThreadGetJson.h"
+#include "net/CThreadGetRun.h"
+
+#include <QFileInfo>
+#include <QJsonObject>
+#include <QMutexLocker>
+
 CThreadGet::CThreadGet(QObject* parent)
     : QThread(parent)
 {}
 
-void CThreadGet::run()
-{}
+// An owner must not be destroyed while its worker runs; ask it to stop and wait.
+CThreadGet::~CThreadGet()
+{
+    requestInterruption();
+    wait();
+}
 
 void CThreadGet::setData(const QByteArray& data, QMutex* mutex, const QSqlDatabase& db, bool isDelta)
 {
@@ -13,4 +29,66 @@ void CThreadGet::setData(const QByteArray& data, QMutex* mutex, const QSqlDataba
     this->mutex = mutex;
     this->db = db;
     this->isDelta = isDelta;
+    m_path = db.databaseName();
+}
+
+void CThreadGet::run()
+{
+    QJsonObject document;
+    if (!ticketlist::parseDocument(data, document)) {
+        enregistreLog(3, QStringLiteral("Erreur de decodage de la reponse JSON de recuperation des billets."), false);
+        const QString title = gAffichage ? gAffichage->getTraduction(currentLangue(), 100) : QString();
+        emit signalError(title, TicketListRun::message(3));
+        emit signalNbTicket(0, 0);
+        return;
+    }
+
+    // The scan page works on the file of a delta run, "drop" or not: its punches must
+    // wait for the run rather than meet a file being rewritten.
+    const bool holdMutex = isDelta;
+    if (ticketlist::isTrue(document.value(QLatin1String("drop")))) {
+        isDelta = false;
+    }
+    if (!isDelta) {
+        emit signalProgressText(TicketListRun::message(7));
+        emit signalProgressMax(10);
+        emit signalProgressValue(0);
+        emit signalProgressShow(true);
+    }
+    const QString sessionId = ticketlist::toText(document.value(QLatin1String("si")));
+    if (!sessionId.isEmpty()) {
+        gParam->sessionId.set(sessionId);
+    }
+
+    // A file removed since setData must not be created again with a delta in it.
+    if (m_path.isEmpty() || !QFileInfo::exists(m_path)) {
+        enregistreLog(3, QStringLiteral("Base de la liste des billets introuvable : ") + m_path, false);
+        emit signalNbTicket(0, 0);
+        return;
+    }
+
+    TicketListRun ticketRun(*this, document, isDelta);
+    bool stored = false;
+    {
+        ThreadConnection connection(QStringLiteral("CThreadGet"));
+        if (openRepBDD(connection.db(), mutex, m_path)) {
+            QMutexLocker whole(holdMutex ? mutex : nullptr);
+            QMutex* perStatement = holdMutex ? nullptr : mutex;
+            sqlrun::Transaction transaction(connection.db(), perStatement);
+            stored =
+                transaction.isOpen() && ticketRun.storeTickets(connection.db(), perStatement) && transaction.commit();
+        }
+    }
+    if (!stored) {
+        enregistreLog(isInterruptionRequested() ? 4 : 3,
+                      QStringLiteral("Liste des billets non enregistree, la base est inchangee : ") + m_path,
+                      false);
+        emit signalNbTicket(0, 0);
+        return;
+    }
+
+    if (ticketRun.applySettings()) {
+        ticketRun.storeEventData(mutex);
+    }
+    emit signalNbTicket(ticketRun.nbTicket(), ticketRun.nbPunched());
 }

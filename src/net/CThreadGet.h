@@ -9,12 +9,22 @@ class QMutex;
 
 // Parses a ticket-list, delta or event-file reply into a ticket-list database, in its
 // own thread.
+//
+// A run works through a connection of its own on the file `db` was open on when
+// setData was called, and stores the whole document in one transaction: a failed
+// statement, or an interruption request, leaves the file as it was and reports
+// signalNbTicket(0, 0), so the same delta is asked for again. A delta run (and a
+// "drop" within it) holds `mutex` for the whole transaction, since the scan page
+// works on that file; a full load holds it per statement. The event data goes to the
+// main database through a second connection of the run's own: `db` itself is never
+// used or moved.
 class CThreadGet : public QThread
 {
     Q_OBJECT
 
 public:
     explicit CThreadGet(QObject* parent = nullptr);
+    ~CThreadGet() override;
 
     // Stores the input of the next run; only while the worker is idle.
     void setData(const QByteArray& data, QMutex* mutex, const QSqlDatabase& db, bool isDelta);
@@ -32,9 +42,14 @@ signals:
     void signalProgressText(const QString& text);
     void signalError(const QString& title, const QString& message);
     void signalRepFile(uint dataEventId, uint dataEventType, uint dataRepId, const QString& idRep);
-    // Tickets added, tickets without entries left.
+    // Changes made by the run to the number of live tickets and to the number of live
+    // tickets with no entry left; (0, 0) when nothing was stored. Emitted once, last.
     void signalNbTicket(int added, int usedUp);
 
 protected:
     void run() override;
+
+private:
+    // The file `db` named at setData.
+    QString m_path;
 };

@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QJsonObject>
+#include <QJsonValue>
+#include <QMutex>
+#include <QSqlDatabase>
+#include <QString>
+
+#include <functional>
+
+class CDataBillet;
+class CDataModif;
+class CThreadGet;
+
+// One run of CThreadGet over a parsed document: the sections in their fixed order,
+// the counts and the progress. Worker thread only.
+class TicketListRun
+{
+public:
+    TicketListRun(CThreadGet& worker, const QJsonObject& document, bool isDelta);
+
+    // Stores every section from "dt" to "modifs" through `db`, which must be inside a
+    // transaction; a full load first empties the tables in place. Each statement
+    // holds `mutex` (null when the caller holds it). False at the first failed
+    // statement or when the worker is asked to stop: the caller rolls back.
+    bool storeTickets(QSqlDatabase& db, QMutex* mutex);
+    // The settings switch of "params"; true when it is on ("dwd" 1), which lets the
+    // event data through.
+    bool applySettings();
+    // Writes "evtData" into the main database through a connection of the run's own,
+    // holding `mutex` meanwhile, then reports the list's event and performance.
+    void storeEventData(QMutex* mutex);
+
+    int nbTicket() const;
+    int nbPunched() const;
+
+    // Line `line` of the message table in the settings' language.
+    static QString message(int line);
+
+private:
+    struct Counts
+    {
+        int live = 0;
+        int usedUp = 0;
+    };
+
+    using EntryWriter = std::function<bool(const QString& key, const QJsonValue& value)>;
+
+    static Counts countsOf(const CDataBillet& billet);
+    void addChange(const Counts& before, const Counts& after);
+    bool interrupted() const;
+
+    // The frame shared by the sections: progress, names in text order, one call per
+    // member, the stop request.
+    bool section(const char* member, int messageLine, const EntryWriter& writeEntry);
+    template <typename Liste>
+    bool flush(Liste& list);
+    template <typename Liste, typename Fill>
+    bool oneRecordSection(const char* member, int messageLine, Fill fill);
+    template <typename Liste>
+    bool idNomSection(const char* member, int messageLine);
+
+    bool deltaRow();
+    bool tickets();
+    bool modifs();
+    bool applyModif(const CDataModif& modif);
+
+    CThreadGet& m_worker;
+    const QJsonObject m_document;
+    const bool m_isDelta;
+    // The run's connection, while storeTickets runs.
+    QSqlDatabase* m_db = nullptr;
+    QMutex* m_mutex = nullptr;
+    Counts m_change;
+};
