@@ -7,6 +7,7 @@
 #include "data/SqlRunner.h"
 #include "net/CThreadGetJson.h"
 #include "net/CThreadGetRun.h"
+#include "net/JsonReply.h"
 
 #include <QFileInfo>
 #include <QJsonObject>
@@ -34,8 +35,9 @@ void CThreadGet::setData(const QByteArray& data, QMutex* mutex, const QSqlDataba
 
 void CThreadGet::run()
 {
-    QJsonObject document;
-    if (!ticketlist::parseDocument(data, document)) {
+    bool parsed = false;
+    const QJsonObject document = jsonreply::parseDocument(data, &parsed);
+    if (!parsed) {
         enregistreLog(3, QStringLiteral("Erreur de decodage de la reponse JSON de recuperation des billets."), false);
         const QString title = gAffichage ? gAffichage->getTraduction(currentLangue(), 100) : QString();
         emit signalError(title, TicketListRun::message(3));
@@ -55,7 +57,7 @@ void CThreadGet::run()
         emit signalProgressValue(0);
         emit signalProgressShow(true);
     }
-    const QString sessionId = ticketlist::toText(document.value(QLatin1String("si")));
+    const QString sessionId = jsonreply::toText(document.value(QLatin1String("si")));
     if (!sessionId.isEmpty()) {
         gParam->sessionId.set(sessionId);
     }

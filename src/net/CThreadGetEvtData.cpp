@@ -8,13 +8,14 @@
 #include "net/CThreadGet.h"
 #include "net/CThreadGetJson.h"
 #include "net/CThreadGetRun.h"
+#include "net/JsonReply.h"
 
 #include <QJsonArray>
 #include <QMutexLocker>
 
+using jsonreply::toText;
+using jsonreply::toUInt32;
 using ticketlist::member;
-using ticketlist::toText;
-using ticketlist::toUInt32;
 
 namespace
 {
@@ -80,12 +81,12 @@ struct EvtDataWriter
 bool TicketListRun::applySettings()
 {
     const QJsonObject params = member(m_document, "params").toObject();
-    if (ticketlist::toInteger(member(params, "dwd")) != 1) {
+    if (jsonreply::toInteger(member(params, "dwd")) != 1) {
         return false;
     }
     const QJsonValue zone = member(params, "zo");
     gParam->initParametre(ZONE_KEST, toText(zone));
-    gParam->initParametre(REP_JOUR, ticketlist::toInteger(zone) == 0 ? QStringLiteral("0") : QStringLiteral("1"));
+    gParam->initParametre(REP_JOUR, jsonreply::toInteger(zone) == 0 ? QStringLiteral("0") : QStringLiteral("1"));
     if (!gParam->sauvegarde(QString(), false)) {
         enregistreLog(3, QStringLiteral("Erreur de sauvegarde des parametres de la liste des billets"), false);
     }

@@ -15,12 +15,13 @@
 #include "net/CThreadGet.h"
 #include "net/CThreadGetJson.h"
 #include "net/CThreadGetRun.h"
+#include "net/JsonReply.h"
 
 #include <QJsonArray>
 
+using jsonreply::toText;
+using jsonreply::toUInt32;
 using ticketlist::member;
-using ticketlist::toText;
-using ticketlist::toUInt32;
 
 namespace
 {

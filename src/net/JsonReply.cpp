@@ -1,8 +1,11 @@
 #include "net/JsonReply.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
-#include <QJsonObject>
 #include <QJsonParseError>
+
+#include <cmath>
+#include <limits>
 
 namespace jsonreply
 {
@@ -57,6 +60,16 @@ QJsonDocument parse(const QByteArray& data, QJsonParseError* error)
     return document;
 }
 
+// A JSON number as a whole number; fractions round half away from zero.
+bool wholeNumber(double number, qint64& out)
+{
+    if (!std::isfinite(number) || std::fabs(number) >= 9.0e18) {
+        return false;
+    }
+    out = std::llround(number);
+    return true;
+}
+
 }  // namespace
 
 QByteArray repairUtf8(const QByteArray& data)
@@ -76,51 +89,76 @@ QByteArray repairUtf8(const QByteArray& data)
     return out;
 }
 
-QVariantMap parseObject(const QByteArray& data, bool* ok)
+QJsonObject parseDocument(const QByteArray& data, bool* ok)
 {
     QJsonParseError error;
     const QJsonDocument document = parse(data, &error);
     if (error.error == QJsonParseError::NoError) {
         *ok = true;
-        return document.isObject() ? document.object().toVariantMap() : QVariantMap();
+        return document.object();
     }
-    // A lone scalar, or blanks alone, is a document that is not an object.
+    // A lone scalar, or blanks alone, is a document that is not an object. Inside
+    // brackets it parses to at most one element; anything more was never one document.
     if (error.error == QJsonParseError::IllegalValue && !data.isEmpty()) {
-        QJsonParseError wrappedError;
-        parse('[' + data + ']', &wrappedError);
-        *ok = wrappedError.error == QJsonParseError::NoError;
-        return QVariantMap();
+        const QJsonDocument wrapped = parse('[' + data + ']', &error);
+        *ok = error.error == QJsonParseError::NoError && wrapped.array().size() <= 1;
+        return QJsonObject();
     }
     *ok = false;
-    return QVariantMap();
+    return QJsonObject();
 }
 
-unsigned int toUInt32(const QVariant& value)
+QVariantMap parseObject(const QByteArray& data, bool* ok)
 {
-    switch (value.typeId()) {
-    case QMetaType::QString:
-    case QMetaType::Double:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::Bool:
-        return value.toUInt();
+    return parseDocument(data, ok).toVariantMap();
+}
+
+qint64 toInteger(const QJsonValue& value)
+{
+    switch (value.type()) {
+    case QJsonValue::Bool:
+        return value.toBool() ? 1 : 0;
+    case QJsonValue::Double: {
+        qint64 whole = 0;
+        return wholeNumber(value.toDouble(), whole) ? whole : 0;
+    }
+    case QJsonValue::String:
+        return value.toString().toLongLong(nullptr, 10);
     default:
         return 0;
     }
 }
 
+unsigned int toUInt32(const QJsonValue& value)
+{
+    if (value.isString()) {
+        return value.toString().toUInt(nullptr, 10);
+    }
+    const qint64 number = toInteger(value);
+    return number >= 0 && number <= std::numeric_limits<quint32>::max() ? static_cast<unsigned int>(number) : 0;
+}
+
+unsigned int toUInt32(const QVariant& value)
+{
+    return toUInt32(QJsonValue::fromVariant(value));
+}
+
+QString toText(const QJsonValue& value)
+{
+    switch (value.type()) {
+    case QJsonValue::String:
+        return value.toString();
+    case QJsonValue::Double:
+    case QJsonValue::Bool:
+        return value.toVariant().toString();
+    default:
+        return QString();
+    }
+}
+
 QString toText(const QVariant& value)
 {
-    switch (value.typeId()) {
-    case QMetaType::QVariantMap:
-    case QMetaType::QVariantList:
-    case QMetaType::Nullptr:
-        return QString();
-    default:
-        return value.isNull() ? QString() : value.toString();
-    }
+    return toText(QJsonValue::fromVariant(value));
 }
 
 }  // namespace jsonreply
