@@ -529,6 +529,14 @@ private slots:
         const QStringList texts = out.filter(u"text:"_s);
         QCOMPARE(texts.mid(texts.size() - 2), (QStringList{u"text:"_s + msg(8), u"text:"_s + msg(9)}));
         QVERIFY(out.contains(u"repfile:5,1,0,"_s));
+
+        // A failed performance takes its event with it, and nothing is reported.
+        QVERIFY(sqlRun(main.db(),
+                       u"create trigger boom before insert on REPRESENTATION begin select raise(abort,'b'); end"_s));
+        out = run(R"({"params":{"dwd":1},"evtData":{"event":{"1":{"id":70,"replist":[{"id":6}]}}}})", true);
+        QVERIFY(out.filter(u"repfile:"_s).isEmpty()
+                && fixture::logContains(u"Evenement de la liste des billets non enregistre"_s));
+        QCOMPARE(sqlRows(main.db(), u"select count(*) from EVENEMENT where ID=70"_s).value(0), u"0"_s);
     }
 };
 

@@ -164,13 +164,15 @@ private slots:
                  QStringList({"2|0", "2|1"}));
     }
 
-    // A missing member gives 0 or an empty text, not the record's defaults.
+    // A missing member gives 0 or an empty text, not the record's defaults; a
+    // "replist" that is not an array gives no performance.
     void missingMembers()
     {
         QJsonObject bare{{QStringLiteral("id"), 3}};
-        run(reply({{QStringLiteral("a"), entry(9, QStringLiteral("Bare"), {bare})}}));
-        QCOMPARE(sqlRows(db, QStringLiteral("select DATE_DEBUT,DATE_FIN,NB_PLACE,NOM_SALLE from REPRESENTATION")),
-                 QStringList{"||0|"});
+        QJsonObject textList{{QStringLiteral("id"), 8}, {QStringLiteral("replist"), QStringLiteral("x")}};
+        run(reply({{QStringLiteral("a"), entry(9, QStringLiteral("Bare"), {bare})}, {QStringLiteral("b"), textList}}));
+        QCOMPARE(sqlRows(db, QStringLiteral("select EVENEMENT_ID,DATE_DEBUT,NB_PLACE,NOM_SALLE from REPRESENTATION")),
+                 QStringList{"9||0|"});
     }
 
     void progress()
