@@ -3,6 +3,7 @@
 #include "core/CParam.h"
 #include "core/Log.h"
 #include "net/KestNet.h"
+#include "net/RequestBody.h"
 #include "settings/ParamEdit.h"
 #include "settings/SoftwareUpdate.h"
 #include "ui/MainWindow.h"
@@ -51,10 +52,7 @@ void MainWindow::verifNewVersion()
     auto* request = new KestNet(networkManager);
     connect(request, &KestNet::signal_Response, this, &MainWindow::actionResponseUpdate, Qt::QueuedConnection);
     connect(request, &KestNet::signal_Error, this, &MainWindow::actionErrorUpdate, Qt::DirectConnection);
-    const QString address = gParam->parametre(gParam->isPreprod ? URL_PREPROD : URL);
-    request->Init(address,
-                  QStringLiteral("update"),
-                  softwareUpdate::requestBody(gParam->serialNumber.get(), gParam->parametre(VERSION)));
+    request->Init(serviceUrl(), QStringLiteral("update"), body::update());
     request->Request();
 }
 

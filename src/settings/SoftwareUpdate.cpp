@@ -1,11 +1,10 @@
 #include "settings/SoftwareUpdate.h"
 
+#include "net/JsonReply.h"
+
 #include <QFile>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QProcess>
 #include <QUrl>
-#include <QVariantMap>
 
 namespace softwareUpdate
 {
@@ -27,38 +26,6 @@ bool startDetached(const QString& program)
     return QProcess::startDetached(program, {});
 }
 
-// A value can neither end its JSON string nor cut the form field the service decodes.
-QString bodyValue(const QString& text)
-{
-    QString out;
-    for (const QChar c : text) {
-        switch (c.unicode()) {
-        case '"':
-            out += QLatin1String("\\\"");
-            break;
-        case '\\':
-            out += QLatin1String("\\\\");
-            break;
-        case '%':
-            out += QLatin1String("%25");
-            break;
-        case '&':
-            out += QLatin1String("%26");
-            break;
-        case '+':
-            out += QLatin1String("%2B");
-            break;
-        default:
-            if (c.unicode() < 0x20) {
-                out += QStringLiteral("\\u%1").arg(static_cast<uint>(c.unicode()), 4, 16, QLatin1Char('0'));
-            } else {
-                out += c;
-            }
-        }
-    }
-    return out;
-}
-
 }  // namespace
 
 int versionNumber(const QString& version)
@@ -68,34 +35,23 @@ int versionNumber(const QString& version)
     return isNumber ? number : 0;
 }
 
-QByteArray requestBody(const QString& serial, const QString& version)
-{
-    const QString json = QStringLiteral("{\"pa\":\"17\",\"se\":\"") + bodyValue(serial) + QStringLiteral("\",\"sv\":\"")
-                         + bodyValue(version) + QStringLiteral("\"}");
-    return QByteArrayLiteral("d=") + json.toLatin1();
-}
-
 ReplyKind parseReply(const QByteArray& reply, Offer* offer)
 {
     if (reply.isEmpty()) {
         return ReplyKind::Empty;
     }
-    QJsonParseError error{};
-    QJsonDocument document = QJsonDocument::fromJson(reply, &error);
-    if (error.error == QJsonParseError::IllegalUTF8String) {
-        document = QJsonDocument::fromJson(QString::fromLatin1(reply).toUtf8(), &error);
-    }
-    if (document.isNull()) {
+    bool parsed = false;
+    // An array gives an empty map, hence no offer.
+    const QVariantMap map = jsonreply::parseObject(reply, &parsed);
+    if (!parsed) {
         return ReplyKind::NotJson;
     }
-    // An array gives an empty map, hence no offer.
-    const QVariantMap map = document.object().toVariantMap();
-    if (map.value(QStringLiteral("request")).toString() != QLatin1String("getUpdate")
-        || map.value(QStringLiteral("url")).toString().isEmpty()) {
+    const QString url = jsonreply::toText(map.value(QStringLiteral("url")));
+    if (jsonreply::toText(map.value(QStringLiteral("request"))) != QLatin1String("getUpdate") || url.isEmpty()) {
         return ReplyKind::NoOffer;
     }
-    offer->version = map.value(QStringLiteral("version")).toString();
-    offer->url = map.value(QStringLiteral("url")).toString();
+    offer->url = url;
+    offer->version = jsonreply::toText(map.value(QStringLiteral("version")));
     offer->modifs = map.value(QStringLiteral("modifs")).toStringList();
     return ReplyKind::Offer;
 }

@@ -18,9 +18,6 @@ inline constexpr char kInstallerPath[] = "./update.exe";
 // and "5.0" (50) does not beat "4.3.1" (431): stored versions have always compared so.
 int versionNumber(const QString& version);
 
-// The body of the "update" request: "d=" and {"pa":"17","se":<serial>,"sv":<version>}.
-QByteArray requestBody(const QString& serial, const QString& version);
-
 struct Offer
 {
     QString version;
@@ -37,8 +34,8 @@ enum class ReplyKind
     Offer,
 };
 
-// Reads the reply to "update"; `offer` is filled only for ReplyKind::Offer. A reply in
-// Latin-1 instead of UTF-8 is read as Latin-1.
+// Reads the reply to "update" as every reply is read (jsonreply); `offer` is filled
+// only for ReplyKind::Offer.
 ReplyKind parseReply(const QByteArray& reply, Offer* offer);
 
 // Whether the installer may be fetched from `url`: HTTPS only, except in pre-production.
