@@ -1,6 +1,5 @@
 #include "net/CThreadPunch.h"
 
-#include "core/CParam.h"
 #include "core/Database.h"
 #include "core/Log.h"
 #include "net/KestNet.h"
@@ -73,9 +72,7 @@ void CThreadPunch::sendPunch()
         Qt::DirectConnection);
     const QString url = serviceUrl();
     const QByteArray requestBody = body::sendPunchWorker(loadDeltaContext(*m_runDb, mutex), batch);
-    if (gParam->isDebug) {
-        enregistreLog(6, url + QString::fromLatin1(requestBody), false);
-    }
+    logRequestInDebug(url, requestBody);
     request->Init(url, QStringLiteral("sendPunch"), requestBody);
     request->Request();
 }

@@ -18,13 +18,6 @@ int language()
     return currentLangue();
 }
 
-void logRequestInDebug(const QString& url, const QByteArray& body)
-{
-    if (gParam->isDebug) {
-        enregistreLog(6, url + QString::fromLatin1(body), false);
-    }
-}
-
 }  // namespace
 
 // ---- synchronisation cycle ----

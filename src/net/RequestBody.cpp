@@ -124,6 +124,13 @@ QString serviceUrl()
     return param(gParam->isPreprod ? URL_PREPROD : URL);
 }
 
+void logRequestInDebug(const QString& url, const QByteArray& body)
+{
+    if (gParam->isDebug) {
+        enregistreLog(6, url + QString::fromLatin1(body), false);
+    }
+}
+
 QString kestrovaDateTime(const QString& sqlDateTime)
 {
     if (sqlDateTime.size() != 19) {

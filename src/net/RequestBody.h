@@ -34,6 +34,9 @@ private:
 // The service address: URL, or URL_PREPROD when started with "preprod".
 QString serviceUrl();
 
+// With "debug", logs a request's address followed by its body (level 6).
+void logRequestInDebug(const QString& url, const QByteArray& body);
+
 // "yyyy-MM-dd hh:mm:ss" rewritten as the service's 14 figures "yyyyMMddhhmmss"; empty
 // when the text is not a 19-character valid date-time. No time zone is involved.
 QString kestrovaDateTime(const QString& sqlDateTime);
