@@ -11,6 +11,7 @@
 #include "ui/Ui_MainWindow.h"
 
 #include <QSoundEffect>
+#include <QStyle>
 #include <QUrl>
 
 namespace
@@ -42,10 +43,9 @@ QString markPosition(bool on)
     return on ? QStringLiteral("background-position: top;") : QStringLiteral("background-position: bottom;");
 }
 
-QString panelStyle(PanelLook look)
+const char* lookName(PanelLook look)
 {
-    const char* position = look == PanelLook::Accepte ? "top" : look == PanelLook::Refuse ? "bottom" : "center";
-    return QStringLiteral("QWidget#widgetScanResult { background-position: %1; }").arg(QLatin1String(position));
+    return look == PanelLook::Accepte ? "accepte" : look == PanelLook::Refuse ? "refuse" : "attente";
 }
 
 }  // namespace
@@ -355,7 +355,7 @@ void MainWindow::clearResultDisplay()
     ui->lstInfoHist->clear();
     ui->btnPunch->hide();
     ui->btnSignalFraude->hide();
-    ui->widgetScanResult->setStyleSheet(panelStyle(PanelLook::Attente));
+    setPanelLook(PanelLook::Attente);
     shownVerdict = Verdict::Aucun;
 }
 
@@ -371,7 +371,7 @@ void MainWindow::showVerdict(Verdict verdict)
         displayInfoCurrentTicket();
     }
     ui->lblResultStatus->setText(label(verdictLabel(verdict)));
-    ui->widgetScanResult->setStyleSheet(panelStyle(panelLookOf(verdict)));
+    setPanelLook(panelLookOf(verdict));
     const ActionButtons buttons = actionButtonsOf(verdict, currentBillet, settingOn(UNPUNCH));
     if (buttons.punchLabel > 0) {
         ui->btnPunch->setText(label(buttons.punchLabel));
@@ -379,6 +379,26 @@ void MainWindow::showVerdict(Verdict verdict)
     ui->btnPunch->setVisible(buttons.punchLabel > 0);
     ui->btnSignalFraude->setVisible(buttons.fraude);
     playSound(sonOf(verdict));
+}
+
+// The panel's sprite is picked by a property: polishing the panel alone is much
+// cheaper at every scan than giving it a new style sheet.
+void MainWindow::setPanelLook(PanelLook look)
+{
+    QWidget* panel = ui->widgetScanResult;
+    if (panel->styleSheet().isEmpty()) {
+        panel->setStyleSheet(
+            QStringLiteral("QWidget#widgetScanResult[look=\"accepte\"] { background-position: top; }"
+                           "QWidget#widgetScanResult[look=\"refuse\"] { background-position: bottom; }"));
+    }
+    const QByteArray name(lookName(look));
+    if (panel->property("look").toByteArray() == name) {
+        return;
+    }
+    panel->setProperty("look", name);
+    panel->style()->unpolish(panel);
+    panel->style()->polish(panel);
+    panel->update();
 }
 
 void MainWindow::playSound(Son son)

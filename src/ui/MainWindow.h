@@ -308,6 +308,7 @@ private:
     void finishResult();
     Verdict actOnCurrentTicket(ActionCompostage action);
     void moveCounters(const CDataBillet& before, const CDataBillet& after);
+    void setPanelLook(PanelLook look);
     void playSound(Son son);
     void showTicketPicture();
     void showPicture(const QString& path);

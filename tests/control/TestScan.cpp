@@ -47,15 +47,11 @@ QString nbOf(MainWindow& window, const QString& code, unsigned int editeur = 7)
         .value(0);
 }
 
+// The verdict panel's sprite: top accepted, bottom refused.
 QString panelPosition(MainWindow& window)
 {
-    const QString style = window.ui->widgetScanResult->styleSheet();
-    for (const char* position : {"top", "center", "bottom"}) {
-        if (style.contains(QLatin1String(position))) {
-            return QLatin1String(position);
-        }
-    }
-    return QString();
+    const QByteArray look = window.ui->widgetScanResult->property("look").toByteArray();
+    return look == "accepte" ? u"top"_s : look == "refuse" ? u"bottom"_s : u"center"_s;
 }
 
 }  // namespace
