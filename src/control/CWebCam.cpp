@@ -56,11 +56,8 @@ bool CWebCam::startWebcam()
         if (m_videoSource.isEmpty()) {
             d->capture.open(0, cv::CAP_V4L2);
         } else {
-            const std::string path = m_videoSource.toStdString();
-            // OpenCV's own reader needs no codec library for MJPG in an .avi.
-            if (!d->capture.open(path, cv::CAP_OPENCV_MJPEG)) {
-                d->capture.open(path, cv::CAP_ANY);
-            }
+            // MJPG in an .avi: OpenCV's own reader, which needs no codec library.
+            d->capture.open(m_videoSource.toStdString(), cv::CAP_OPENCV_MJPEG);
         }
     }
     if (!d->capture.isOpened()) {

@@ -29,8 +29,8 @@ public:
     explicit CWebCam(QWidget* parent);
     ~CWebCam() override;
 
-    // Reads frames from this video file instead of the camera, from its start again
-    // at its end. An empty path means the camera.
+    // Reads frames from this video file (MJPG in an .avi) instead of the camera, from
+    // its start again at its end. An empty path means the camera.
     void setVideoSource(const QString& path);
     void setClock(Clock clock);
 

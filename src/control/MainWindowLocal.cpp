@@ -1,3 +1,4 @@
+#include "control/TicketTable.h"
 #include "control/TicketText.h"
 #include "core/CAffichage.h"
 #include "core/CDateHeure.h"
@@ -60,6 +61,16 @@ bool storedLocal(QSqlDatabase& db, QMutex* mutex, const QString& code, CDataBill
         }
     }
     return false;
+}
+
+// A yes/no question about an existing local ticket.
+void askLocalQuestion(SaisieDlg* dialog, int goal, const QString& question)
+{
+    dialog->setGoal(goal);
+    dialog->setType(2);
+    dialog->clear();
+    dialog->setTitle(message(28), label(110), label(111));
+    dialog->setQuestion(question);
 }
 
 bool isLive(bool exists, const CDataBillet& billet)
@@ -138,11 +149,7 @@ void MainWindow::refreshLocalTickets()
             label(144),
             label(143),
         };
-        for (int column = 0; column < cells.size(); ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-            table->setItem(row, column, item);
-        }
+        setRowTexts(table, row, cells);
         ++row;
     }
     table->resizeColumnsToContents();
@@ -163,11 +170,7 @@ void MainWindow::localTicketClicked(int row, int column)
     // The ticket is the one clicked now, whatever the table shows by the answer.
     localTicketRowToDelete = row;
     localTicketBarcodeToDelete = barcode->text();
-    saisieDlg->setGoal(kGoalDelete);
-    saisieDlg->setType(2);
-    saisieDlg->clear();
-    saisieDlg->setTitle(message(28), label(110), label(111));
-    saisieDlg->setQuestion(message(30));
+    askLocalQuestion(saisieDlg, kGoalDelete, message(30));
     actionShowSaisieDlg(true);
 }
 
@@ -256,11 +259,7 @@ void MainWindow::addTicketClicked()
     billet.CODE_BARRE = existing.CODE_BARRE;
     localTicketToStore = billet;
     localTicketPlaceToStore = ui->editPlaceLocal->text();
-    saisieDlg->setGoal(kGoalReplace);
-    saisieDlg->setType(2);
-    saisieDlg->clear();
-    saisieDlg->setTitle(message(28), label(110), label(111));
-    saisieDlg->setQuestion(message(29));
+    askLocalQuestion(saisieDlg, kGoalReplace, message(29));
     actionShowSaisieDlg(true);
 }
 

@@ -1,4 +1,5 @@
 #include "control/CWebCam.h"
+#include "control/TicketTable.h"
 #include "control/TicketText.h"
 #include "core/CAffichage.h"
 #include "core/CParam.h"
@@ -95,11 +96,7 @@ void MainWindow::searchClicked()
             fullName(found.PRENOM_ACHETEUR, found.NOM_ACHETEUR),
             found.NOM_EDITEUR,
         };
-        for (int column = 0; column < cells.size(); ++column) {
-            auto* item = new QTableWidgetItem(cells[column]);
-            item->setFlags(Qt::ItemIsSelectable | Qt::ItemIsEnabled);
-            table->setItem(row, column, item);
-        }
+        setRowTexts(table, row, cells);
         // A hit is opened by its barcode and issuer: ids are not unique.
         table->item(row, 0)->setData(kBarcodeRole, found.CODE_BARRE);
         table->item(row, 0)->setData(kEditeurRole, found.EDITEUR_ID);

@@ -7,11 +7,18 @@
 #include "data/CDataBillet.h"
 #include "ui/Ui_MainWindow.h"
 
+#include "CoreFixture.h"
 #include "DataFixture.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QTest>
+
+void ScanTestBase::initTestCase()
+{
+    fixture::initQuietCore();
+    m_boxes = std::make_unique<BoxRecorder>();
+}
 
 namespace scanfixture
 {

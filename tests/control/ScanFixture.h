@@ -2,7 +2,10 @@
 
 #include "ui/MainWindow.h"
 
+#include "BoxRecorder.h"
+
 #include <QList>
+#include <QObject>
 #include <QString>
 #include <QStringList>
 
@@ -19,6 +22,19 @@ struct TicketRow
     unsigned int id = 1;
     QString prenom = QStringLiteral("Ada");
     QString nom = QStringLiteral("Lovelace");
+};
+
+// Base of the window tests of ticket control: quiet core services, and the message
+// boxes recorded instead of shown.
+class ScanTestBase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<BoxRecorder> m_boxes;
+
+private slots:
+    void initTestCase();
 };
 
 namespace scanfixture

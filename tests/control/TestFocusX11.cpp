@@ -1,8 +1,6 @@
 #include "ui/MainWindow.h"
 #include "ui/Ui_MainWindow.h"
 
-#include "BoxRecorder.h"
-#include "CoreFixture.h"
 #include "ScanFixture.h"
 #include "TestMain.h"
 
@@ -15,25 +13,17 @@ using namespace scanfixture;
 
 // On a real X server with no window manager, where a window whose flags change is
 // shown again without the keyboard unless it asks for it.
-class TestFocusX11 : public QObject
+class TestFocusX11 : public ScanTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<BoxRecorder> m_boxes;
-
 private slots:
-
-    void initTestCase()
-    {
-        fixture::initQuietCore();
-        m_boxes = std::make_unique<BoxRecorder>();
-        QCOMPARE(QGuiApplication::platformName(), u"xcb"_s);
-    }
 
     // The start of scanning gives the new window the keyboard: a reader types into the
     // barcode field at once.
     void startOfScanningGetsTheKeyboard()
     {
+        QCOMPARE(QGuiApplication::platformName(), u"xcb"_s);
         auto window = startScanning({{u"ONE"_s, 7, 2}});
         QTRY_COMPARE(QApplication::activeWindow(), window.get());
         QCOMPARE(window->focusWidget(), window->ui->editBarcode);

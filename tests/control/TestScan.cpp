@@ -6,7 +6,6 @@
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
-#include "BoxRecorder.h"
 #include "CoreFixture.h"
 #include "ScanFixture.h"
 #include "TestMain.h"
@@ -56,19 +55,11 @@ QString panelPosition(MainWindow& window)
 
 }  // namespace
 
-class TestScan : public QObject
+class TestScan : public ScanTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<BoxRecorder> m_boxes;
-
 private slots:
-
-    void initTestCase()
-    {
-        fixture::initQuietCore();
-        m_boxes = std::make_unique<BoxRecorder>();
-    }
 
     void init()
     {

@@ -5,7 +5,6 @@
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
-#include "BoxRecorder.h"
 #include "CoreFixture.h"
 #include "ScanFixture.h"
 #include "TestMain.h"
@@ -55,19 +54,11 @@ const QString kLocalRows =
 
 }  // namespace
 
-class TestSearchLocal : public QObject
+class TestSearchLocal : public ScanTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<BoxRecorder> m_boxes;
-
 private slots:
-
-    void initTestCase()
-    {
-        fixture::initQuietCore();
-        m_boxes = std::make_unique<BoxRecorder>();
-    }
 
     // Local tickets all have ID 0: no hit is lost, names outside Latin-1 are found, and
     // a hit opens as read, never punched.

@@ -3,7 +3,6 @@
 #include "ui/MainWindow.h"
 #include "ui/Ui_MainWindow.h"
 
-#include "BoxRecorder.h"
 #include "CoreFixture.h"
 #include "ScanFixture.h"
 #include "TestMain.h"
@@ -70,19 +69,16 @@ QStringList repeated(const QString& content, int count)
 
 }  // namespace
 
-class TestWebCam : public QObject
+class TestWebCam : public ScanTestBase
 {
     Q_OBJECT
 
     QTemporaryDir m_dir;
-    std::unique_ptr<BoxRecorder> m_boxes;
 
 private slots:
 
-    void initTestCase()
+    void init()
     {
-        fixture::initQuietCore();
-        m_boxes = std::make_unique<BoxRecorder>();
         QVERIFY(m_dir.isValid());
     }
 
