@@ -70,6 +70,7 @@ bool CWebCam::startWebcam()
         }
         return false;
     }
+    m_paused = false;
     m_captureTimer.start();
     return true;
 }

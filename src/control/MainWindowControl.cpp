@@ -164,6 +164,9 @@ void MainWindow::searchBarcode(const QString& barcode)
     }
     saisieDlg->setEditFocus(0);
     actionShowSaisieDlg(true);
+    // The capture goes on under the question, so that a cancel leaves it running; the
+    // ticket still in front is held back, another one drops the question.
+    finishResult();
 }
 
 void MainWindow::valideSaisieDlg()
@@ -242,7 +245,7 @@ void MainWindow::judgeCurrentTicket(bool mayPunch)
 
 void MainWindow::finishResult()
 {
-    if (webCam->isCapturing() && !saisieDlg->isVisible()) {
+    if (webCam->isCapturing()) {
         webCam->resumeAfter(kRestartDelay);
     }
 }

@@ -1,6 +1,7 @@
 #include "control/CWebCam.h"
 #include "core/CParam.h"
 #include "ui/MainWindow.h"
+#include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
 #include "CoreFixture.h"
@@ -188,6 +189,25 @@ private slots:
         window->webCam->captureFrame();
         QCOMPARE(window->ui->stackedWidget->currentIndex(), 3);
         QCOMPARE(rows(*window, u"select count(*) from MODIF"_s), QStringList{u"3"_s});
+
+        // Under the issuer question the capture goes on; the ticket held stays held.
+        window->backToScanClicked();
+        const QString twice = writeVideo(m_dir.filePath(u"twice.avi"_s), repeated(u"OTHER"_s, 4));
+        window->webCam->stopWebcam();
+        window->webCam->setVideoSource(twice);
+        QVERIFY(window->webCam->startWebcam());
+        QVERIFY(run(*window,
+                    u"insert into BILLET (ID, CODE_BARRE, EDITEUR_ID, IS_USABLE, IS_DELETED, NB_COMPOSTAGE) "
+                    "values (0, 'OTHER', 99999999, 1, 0, 1)"_s));
+        QTRY_VERIFY(!window->webCam->isPaused());
+        now += 10 * CWebCam::kRepeatMs;
+        window->webCam->captureFrame();
+        QVERIFY(window->saisieDlg->isVisible());
+        window->actionShowSaisieDlg(false);
+        QTRY_VERIFY(!window->webCam->isPaused());
+        now += CWebCam::kCaptureMs;
+        window->webCam->captureFrame();
+        QVERIFY(!window->saisieDlg->isVisible());
 
         window->activeWebcamClicked();
         QVERIFY(!window->webCam->isCapturing());
