@@ -193,14 +193,24 @@ bool CDataBillet::deleteSql(QSqlDatabase& db, QMutex* mutex)
 {
     sqlrun::Locked locked(db, mutex);
     IS_DELETED = 1;
-    return locked.exec(QStringLiteral("delete from BILLET") + whereBillet(*this), QStringLiteral("Erreur deleteSql "));
+    return locked.exec(deleteStatement(CODE_BARRE, EDITEUR_ID), QStringLiteral("Erreur deleteSql "));
+}
+
+QString CDataBillet::ajouteStatement() const
+{
+    return insertHead() + QStringLiteral("values (") + valuesSql() + QLatin1Char(')');
+}
+
+QString CDataBillet::deleteStatement(const QString& code, unsigned int editeur)
+{
+    return QStringLiteral("delete from BILLET where CODE_BARRE=") + sqlrun::quoted(code)
+           + QStringLiteral(" and EDITEUR_ID=") + sqlrun::quoted(editeur);
 }
 
 unsigned int CDataBillet::ajouteSql(QSqlDatabase& db, QMutex* mutex) const
 {
-    const QString statement = insertHead() + QStringLiteral("values (") + valuesSql() + QLatin1Char(')');
     quint32 rowId = 0;
-    sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur ajouteSql "), {}, &rowId);
+    sqlrun::exec(db, mutex, ajouteStatement(), QStringLiteral("Erreur ajouteSql "), {}, &rowId);
     return rowId;
 }
 

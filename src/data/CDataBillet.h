@@ -65,10 +65,12 @@ public:
     // Returns the row number SQLite gave it, 0 on failure.
     unsigned int ajouteSql(QSqlDatabase& db, QMutex* mutex) const;
 
-    // Statement pieces, shared with the list.
+    // Statement pieces, shared with the list and the local-ticket writes.
     static QString selectSql();
     static QString insertHead();
     QString valuesSql() const;
+    QString ajouteStatement() const;
+    static QString deleteStatement(const QString& code, unsigned int editeur);
     void readRow(const QSqlQuery& query);
 };
 

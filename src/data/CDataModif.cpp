@@ -56,11 +56,15 @@ void CDataModif::readRow(const QSqlQuery& query)
     DATE = query.value(8).toString();
 }
 
+QString CDataModif::ajouteStatement() const
+{
+    return QStringLiteral("replace into MODIF ") + kColumns + QStringLiteral("values (") + valuesSql()
+           + QLatin1Char(')');
+}
+
 bool CDataModif::ajouteSql(QSqlDatabase& db, QMutex* mutex) const
 {
-    const QString statement =
-        QStringLiteral("replace into MODIF ") + kColumns + QStringLiteral("values (") + valuesSql() + QLatin1Char(')');
-    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur ajouteSql "));
+    return sqlrun::exec(db, mutex, ajouteStatement(), QStringLiteral("Erreur ajouteSql "));
 }
 
 bool CDataModif::synchroSql(QSqlDatabase& db, QMutex* mutex)
@@ -97,11 +101,15 @@ bool CDataModifListe::initParSql(QSqlDatabase& db, QMutex* mutex, QString code, 
     });
 }
 
+QString CDataModifListe::deleteStatement(const QString& code, unsigned int editeur)
+{
+    return QStringLiteral("delete from MODIF where CODE_BARRE=") + sqlrun::quoted(code)
+           + QStringLiteral(" and EDITEUR_ID=") + sqlrun::quoted(editeur);
+}
+
 bool CDataModifListe::deleteSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur) const
 {
-    const QString statement = QStringLiteral("delete from MODIF where CODE_BARRE=") + sqlrun::quoted(code)
-                              + QStringLiteral(" and EDITEUR_ID=") + sqlrun::quoted(editeur);
-    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur deleteSql "));
+    return sqlrun::exec(db, mutex, deleteStatement(code, editeur), QStringLiteral("Erreur deleteSql "));
 }
 
 bool CDataModifListe::ajouteSql(QSqlDatabase& db, QMutex* mutex) const

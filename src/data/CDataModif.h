@@ -47,9 +47,10 @@ public:
     // also when no row has that ID; false when the statement failed.
     bool synchroSql(QSqlDatabase& db, QMutex* mutex);
 
-    // Statement pieces, shared with the list.
+    // Statement pieces, shared with the list and the punch transaction.
     static QString insertHead();
     QString valuesSql() const;
+    QString ajouteStatement() const;
     void readRow(const QSqlQuery& query);
 };
 
@@ -65,6 +66,7 @@ public:
     // Deletes every entry of that barcode and issuer; the list is not used. False
     // when the statement failed.
     bool deleteSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur) const;
+    static QString deleteStatement(const QString& code, unsigned int editeur);
     // Adds every entry as a new row, in key order, at most 100 rows a statement; the
     // new IDs follow the key order and identical entries are all kept. False when a
     // statement failed (the others are still written). The list keeps its content.

@@ -45,20 +45,25 @@ void CDataPlace::readRow(const QSqlQuery& query)
     PLACEMENT = query.value(3).toString();
 }
 
+QString CDataPlace::ajouteStatement() const
+{
+    return QStringLiteral("replace into PLACE (CODE_BARRE, TARIF_ID, EDITEUR_ID, PLACEMENT) values (") + valuesSql()
+           + QLatin1Char(')');
+}
+
+QString CDataPlace::deleteStatement(const QString& code, unsigned int editeur)
+{
+    return QStringLiteral("delete from PLACE") + whereTicket(code, editeur);
+}
+
 bool CDataPlace::ajouteSql(QSqlDatabase& db, QMutex* mutex) const
 {
-    const QString statement =
-        QStringLiteral("replace into PLACE (CODE_BARRE, TARIF_ID, EDITEUR_ID, PLACEMENT) values (") + valuesSql()
-        + QLatin1Char(')');
-    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur ajouteSql "));
+    return sqlrun::exec(db, mutex, ajouteStatement(), QStringLiteral("Erreur ajouteSql "));
 }
 
 bool CDataPlace::deleteSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur) const
 {
-    return sqlrun::exec(db,
-                        mutex,
-                        QStringLiteral("delete from PLACE") + whereTicket(code, editeur),
-                        QStringLiteral("Erreur deleteSql "));
+    return sqlrun::exec(db, mutex, deleteStatement(code, editeur), QStringLiteral("Erreur deleteSql "));
 }
 
 bool CDataPlaceListe::initParSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur)

@@ -31,9 +31,11 @@ public:
     // part). True also when there was none; false when the statement failed.
     bool deleteSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur) const;
 
-    // Statement pieces, shared with the list.
+    // Statement pieces, shared with the list and the local-ticket writes.
     static QString insertHead();
     QString valuesSql() const;
+    QString ajouteStatement() const;
+    static QString deleteStatement(const QString& code, unsigned int editeur);
     void readRow(const QSqlQuery& query);
 };
 

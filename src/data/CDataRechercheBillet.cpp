@@ -35,7 +35,7 @@ void CDataBilletFoundListe::dropList()
     clear();
 }
 
-void CDataRechercheBillet::initRequete(QString text, QStringList where, QStringList orderBy)
+void CDataRechercheBillet::initRequete(QString text, QStringList where, QStringList orderBy, unsigned int limit)
 {
     const QString pattern = QStringLiteral(" like '%") + utilSqlFormateString(text) + QStringLiteral("%'");
     setPieces(QStringLiteral("select BILLET.ID,BILLET.EDITEUR_ID,EDITEUR.NOM,BILLET.CANAL_VENTE_ID,CANAL_VENTE.NOM,"
@@ -47,7 +47,9 @@ void CDataRechercheBillet::initRequete(QString text, QStringList where, QStringL
                   + QStringLiteral(" or BILLET.NOM_ACHETEUR") + pattern + QStringLiteral(" or BILLET.PRENOM_ACHETEUR")
                   + pattern + QStringLiteral(" or BILLET.CODE_BARRE") + pattern,
               where,
-              orderBy);
+              orderBy,
+              QString(),
+              limit > 0 ? QString::number(limit) : QString());
 }
 
 void CDataRechercheBillet::getData()

@@ -49,8 +49,9 @@ class CDataRechercheBillet : public CDataRecherche
 {
 public:
     // The search text (quotes are searched as blanks; "%" and "_" act as wildcards)
-    // and the caller's extra conditions and sort keys, usually empty.
-    void initRequete(QString text, QStringList where, QStringList orderBy);
+    // and the caller's extra conditions and sort keys, usually empty. A `limit`
+    // above 0 reads at most that many rows.
+    void initRequete(QString text, QStringList where, QStringList orderBy, unsigned int limit = 0);
 
     // Runs the search with the mutex held by the caller and replaces `liste` with
     // every matching row, in ticket ID order. On failure logs it at level 2, leaves

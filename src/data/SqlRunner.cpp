@@ -166,14 +166,15 @@ bool inTransaction(const QSqlDatabase& db)
     return openTransactions().contains(db.connectionName());
 }
 
-Transaction::Transaction(QSqlDatabase& db, QMutex* mutex)
+Transaction::Transaction(QSqlDatabase& db, QMutex* mutex, const QString& errorHead)
     : m_db(db)
     , m_mutex(mutex)
+    , m_errorHead(errorHead)
 {
     QMutexLocker lock(m_mutex);
     m_open = checkConnectionAlive(m_db) && m_db.transaction();
     if (!m_open) {
-        enregistreLog(2, QStringLiteral("Erreur begin : ") + m_db.lastError().text(), false);
+        enregistreLog(2, m_errorHead + QStringLiteral("begin : ") + m_db.lastError().text(), false);
         return;
     }
     openTransactions().set(m_db.connectionName(), true);
@@ -207,7 +208,7 @@ void Transaction::end(bool keep)
     m_open = false;
     m_committed = keep && m_db.commit();
     if (keep && !m_committed) {
-        enregistreLog(2, QStringLiteral("Erreur commit : ") + m_db.lastError().text(), false);
+        enregistreLog(2, m_errorHead + QStringLiteral("commit : ") + m_db.lastError().text(), false);
     }
     if (!m_committed) {
         // Fails harmlessly when SQLite has already undone the transaction itself.

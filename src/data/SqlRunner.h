@@ -67,12 +67,14 @@ private:
 
 // Makes the statements run on one connection all-or-nothing: begun by the
 // constructor, rolled back by the destructor unless commit() succeeded. Begin,
-// commit and rollback hold `mutex` (may be null); the statements in between take
-// whatever mutex they are given. One thread, one connection; not nested.
+// commit and rollback hold `mutex` (null when the caller already holds it, as under
+// Locked); the statements in between take whatever mutex they are given. A failed
+// begin or commit is logged at level 2 after `errorHead`. One thread, one
+// connection; not nested.
 class Transaction
 {
 public:
-    Transaction(QSqlDatabase& db, QMutex* mutex);
+    Transaction(QSqlDatabase& db, QMutex* mutex, const QString& errorHead = QStringLiteral("Erreur "));
     ~Transaction();
     Transaction(const Transaction&) = delete;
     Transaction& operator=(const Transaction&) = delete;
@@ -87,6 +89,7 @@ private:
 
     QSqlDatabase& m_db;
     QMutex* m_mutex;
+    QString m_errorHead;
     bool m_open = false;
     bool m_committed = false;
 };

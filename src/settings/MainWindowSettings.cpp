@@ -14,7 +14,6 @@ constexpr int kUserSubPage = 0;
 constexpr int kConfigSubPage = 1;
 constexpr int kConnectionSubPage = 2;
 constexpr int kAdvancedSubPage = 3;
-constexpr int kAccessCodeGoal = 2;
 
 // The first code opens the configuration sub-pages, the second the raw settings text.
 const QLatin1String kConfigCode("72910358");
@@ -248,7 +247,7 @@ void MainWindow::updateParamCongigNavigation()
 
 void MainWindow::advancedParamClicked()
 {
-    saisieDlg->setGoal(kAccessCodeGoal);
+    saisieDlg->setGoal(saisiegoal::AccessCode);
     saisieDlg->setType(0);
     saisieDlg->clear();
     saisieDlg->setTitle(gAffichage->getMessage(languageOf(*gParam), 23),
@@ -261,7 +260,15 @@ void MainWindow::advancedParamClicked()
 void MainWindow::valideSaisieEdit(const QString& value)
 {
     actionShowSaisieDlg(false);
-    if (saisieDlg->goal() != kAccessCodeGoal || !paramEdit) {
+    if (saisieDlg->goal() == saisiegoal::ReplaceLocalTicket) {
+        addLocalTicket();
+        return;
+    }
+    if (saisieDlg->goal() == saisiegoal::DeleteLocalTicket) {
+        deleteLocalTicket(localTicketRowToDelete);
+        return;
+    }
+    if (saisieDlg->goal() != saisiegoal::AccessCode || !paramEdit) {
         return;
     }
     // Compared as typed: a blank makes another code.

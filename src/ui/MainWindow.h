@@ -1,6 +1,8 @@
 #pragma once
 
+#include "control/Verdict.h"
 #include "data/CDataBillet.h"
+#include "data/CDataCompostage.h"
 #include "data/CDataEvenement.h"
 #include "data/CDataModif.h"
 #include "data/CDataRepresentation.h"
@@ -32,6 +34,7 @@ class QMouseEvent;
 class QNetworkAccessManager;
 class QShortcut;
 class QSignalMapper;
+class QSoundEffect;
 class SaisieDlg;
 class Ui_MainWindow;
 
@@ -159,7 +162,9 @@ public slots:
     void actionUpdateProgressMax(uint max);
     void actionDownloadProgress(qint64 value, qint64 max);
 
-    // ---- ticket control: src/control/MainWindowControl.cpp ----
+    // ---- ticket control: src/control/MainWindowControl.cpp (scanning and verdict),
+    // MainWindowDisplay.cpp (ticket display), MainWindowSearch.cpp (search page),
+    // MainWindowLocal.cpp (local tickets) ----
     void startScanClicked();
     void localTicketPageClicked();
     void checkBarcode(const QString& barcode);
@@ -289,6 +294,27 @@ public:
     // ---- ticket control: src/control/MainWindowControl.cpp ----
     // Redraws the scan gauge; with `reload` it first counts the list's tickets.
     void updateScanJauge(bool reload);
+    // Manual and direct actions on the ticket shown, each written with its journal
+    // row in one transaction; the verdict they lead to.
+    Verdict punchCurrentTicket();
+    Verdict unpunchCurrentTicket();
+    Verdict signalFraudeCurrentTicket();
+    // src/control/MainWindowDisplay.cpp: fills the panel and lists from currentBillet.
+    void displayInfoCurrentTicket();
+    // src/control/MainWindowLocal.cpp: the answers to the input dialog's goals 3 and 4.
+    void addLocalTicket();
+    // Deletes the local ticket captured when the agent asked; `row` only says which
+    // row was clicked.
+    void deleteLocalTicket(int row);
+
+    // The verdict on screen, the sound played for it (none for a mere reading).
+    Verdict shownVerdict = Verdict::Aucun;
+    Son lastSound = Son::Aucun;
+    // Barcode of the local ticket whose deletion waits for confirmation.
+    QString localTicketBarcodeToDelete;
+    // The local ticket whose replacement waits for confirmation.
+    CDataBillet localTicketToStore;
+    QString localTicketPlaceToStore;
 
     // ---- session and performance choice: src/session/MainWindowSession.cpp ----
     // The zone chosen in the input dialog (its goal 0): moves the session to that zone.
@@ -315,6 +341,27 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    // ---- ticket control: src/control/MainWindow*.cpp ----
+    bool isRepDatabaseOpen();
+    void clearResultDisplay();
+    void showVerdict(Verdict verdict);
+    void judgeCurrentTicket(bool mayPunch);
+    void loadAndJudge(const QString& barcode, unsigned int editeurId, bool mayPunch);
+    void finishResult();
+    Verdict actOnCurrentTicket(ActionCompostage action);
+    void moveCounters(const CDataBillet& before, const CDataBillet& after);
+    void setPanelLook(PanelLook look);
+    void playSound(Son son);
+    void showTicketPicture();
+    void showPicture(const QString& path);
+    void openSearchPage();
+    void refreshLocalTickets();
+    void fillLocalForm(int row);
+    void clearLocalForm();
+    void storeLocalTicket(const CDataBillet& billet, const QString& placement);
+    QSoundEffect* soundOk = nullptr;
+    QSoundEffect* soundKo = nullptr;
+
     // ---- construction: src/ui/MainWindow.cpp ----
     void createDialogs();
     void fillLoginFields();

@@ -5,6 +5,16 @@
 
 class Ui_SaisieDlg;
 
+// What a question of the box is for: the receiver of the answer acts by it.
+namespace saisiegoal
+{
+constexpr int Zone = 0;
+constexpr int Issuer = 1;
+constexpr int AccessCode = 2;
+constexpr int ReplaceLocalTicket = 3;
+constexpr int DeleteLocalTicket = 4;
+}  // namespace saisiegoal
+
 // The one question box: a text (type 0), a choice in a list (type 1) or a yes/no
 // question (any other type). The goal tells the answer's receiver what was asked;
 // the receivers, not the dialog, hide it.

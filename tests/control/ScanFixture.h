@@ -1,0 +1,63 @@
+#pragma once
+
+#include "ui/MainWindow.h"
+
+#include "BoxRecorder.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QStringList>
+
+#include <memory>
+
+// One ticket of the list database the scan tests work on.
+struct TicketRow
+{
+    QString code;
+    unsigned int editeur = 7;
+    unsigned int nb = 1;
+    unsigned int usable = 1;
+    unsigned int deleted = 0;
+    unsigned int id = 1;
+    QString prenom = QStringLiteral("Ada");
+    QString nom = QStringLiteral("Lovelace");
+};
+
+// Base of the window tests of ticket control: quiet core services, and the message
+// boxes recorded instead of shown.
+class ScanTestBase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    std::unique_ptr<BoxRecorder> m_boxes;
+
+private slots:
+    void initTestCase();
+};
+
+namespace scanfixture
+{
+
+// The list database the window scans: performance 12 of event 5 "Concert", issuer 7
+// "Billetterie", and `tickets`.
+QString listPath();
+
+// A shown and active window scanning a fresh list database with `tickets`, with the
+// webcam off, direct punch on and the settings at their defaults.
+std::unique_ptr<MainWindow> startScanning(const QList<TicketRow>& tickets);
+
+// Types `code` into the barcode field and presses Return, as a barcode reader does.
+void scan(MainWindow& window, const QString& code);
+
+// The verdict's text on the panel.
+QString status(MainWindow& window);
+// The translation line `index` in French.
+QString label(int index);
+
+// Rows of the window's database, columns joined by "|".
+QStringList rows(MainWindow& window, const QString& sql);
+bool run(MainWindow& window, const QString& sql);
+
+}  // namespace scanfixture

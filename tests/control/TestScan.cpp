@@ -1,0 +1,337 @@
+#include "core/AppFolder.h"
+#include "core/CParam.h"
+#include "core/Database.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageDlg.h"
+#include "ui/SaisieDlg.h"
+#include "ui/Ui_MainWindow.h"
+
+#include "CoreFixture.h"
+#include "ScanFixture.h"
+#include "TestMain.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QImage>
+#include <QPixmap>
+
+#include <memory>
+
+using namespace Qt::StringLiterals;
+using namespace scanfixture;
+
+Q_DECLARE_METATYPE(Son)
+
+namespace
+{
+
+const QList<TicketRow> kTickets{
+    {u"DEL"_s, 7, 2, 1, 1},
+    {u"USED"_s, 7, 1, 0},
+    {u"ZERO"_s, 7, 0},
+    {u"ONE"_s, 7, 1},
+    {u"MULTI"_s, 7, 3},
+    {u"LOC"_s, EDITEUR_LOCAL_ID, 1},
+    {u"A 1"_s, 7, 1},
+    {u"TWICE"_s, 7, 2},
+    {u"TWICE"_s, EDITEUR_LOCAL_ID, 1},
+};
+
+const QString kJournal = u"select TYPE||'|'||STATUS||'|'||AGENT_ID||'|'||length(DATE) from MODIF order by ID"_s;
+
+QString nbOf(MainWindow& window, const QString& code, unsigned int editeur = 7)
+{
+    return rows(window,
+                u"select NB_COMPOSTAGE from BILLET where CODE_BARRE='%1' and EDITEUR_ID=%2"_s.arg(code).arg(editeur))
+        .value(0);
+}
+
+// The verdict panel's sprite: top accepted, bottom refused.
+QString panelPosition(MainWindow& window)
+{
+    const QByteArray look = window.ui->widgetScanResult->property("look").toByteArray();
+    return look == "accepte" ? u"top"_s : look == "refuse" ? u"bottom"_s : u"center"_s;
+}
+
+}  // namespace
+
+class TestScan : public ScanTestBase
+{
+    Q_OBJECT
+
+private slots:
+
+    void init()
+    {
+        m_boxes->clear();
+    }
+
+    // Journal rows are "TYPE|STATUS"; an empty NB means no such ticket.
+    void verdicts_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("directPunch");
+        QTest::addColumn<int>("verdict");
+        QTest::addColumn<QString>("panel");
+        QTest::addColumn<Son>("sound");
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("journal");
+
+        QTest::newRow("deleted") << u"DEL"_s << true << 47 << u"bottom"_s << Son::Ko << u"2"_s << QString();
+        QTest::newRow("not usable") << u"USED"_s << true << 46 << u"bottom"_s << Son::Ko << u"1"_s << QString();
+        QTest::newRow("no entry left") << u"ZERO"_s << true << 46 << u"bottom"_s << Son::Ko << u"0"_s << QString();
+        QTest::newRow("valid, read mode") << u"ONE"_s << false << 45 << u"top"_s << Son::Aucun << u"1"_s << QString();
+        QTest::newRow("valid, last entry") << u"ONE"_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|1"_s;
+        QTest::newRow("valid, entries left") << u"MULTI"_s << true << 64 << u"top"_s << Son::Ok << u"2"_s << u"8|1"_s;
+        QTest::newRow("local ticket") << u"LOC"_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|0"_s;
+        QTest::newRow("quote read as a blank") << u"A'1"_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|1"_s;
+        QTest::newRow("blanks around") << u"  ONE "_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|1"_s;
+        QTest::newRow("unknown") << u"NOPE"_s << true << 48 << u"bottom"_s << Son::Ko << QString() << QString();
+        QTest::newRow("other case") << u"one"_s << true << 48 << u"bottom"_s << Son::Ko << QString() << QString();
+        QTest::newRow("wildcards") << u"O%_"_s << true << 48 << u"bottom"_s << Son::Ko << QString() << QString();
+    }
+
+    // Typed and sent with Return as a reader does: the verdict, its colour and sound,
+    // and at most one entry used with its journal row.
+    void verdicts()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, directPunch);
+        QFETCH(int, verdict);
+        QFETCH(QString, panel);
+        QFETCH(Son, sound);
+        QFETCH(QString, stored);
+        QFETCH(QString, journal);
+
+        auto window = startScanning(kTickets);
+        gParam->isDirectPunch = directPunch;
+        gParam->initParametre(MY_AGENT_ID, u"A7"_s);
+        scan(*window, typed);
+        QCOMPARE(status(*window), label(verdict));
+        QCOMPARE(panelPosition(*window), panel);
+        QCOMPARE(window->lastSound, sound);
+        QVERIFY(window->ui->editBarcode->text().isEmpty());
+        const QString code = typed.trimmed() == u"A'1"_s ? u"A 1"_s : typed.trimmed();
+        QCOMPARE(nbOf(*window, code, typed == u"LOC"_s ? EDITEUR_LOCAL_ID : 7), stored);
+        QCOMPARE(rows(*window, kJournal), journal.isEmpty() ? QStringList() : QStringList{journal + u"|A7|19"_s});
+        QVERIFY(m_boxes->entries().isEmpty());
+    }
+
+    // Two issuers sold the barcode: the agent picks one, and a new barcode read while
+    // the question is open drops it rather than punching under the wrong issuer.
+    void issuerChoice()
+    {
+        auto window = startScanning(kTickets);
+        scan(*window, u"TWICE"_s);
+        QVERIFY(window->saisieDlg->isVisible());
+        QCOMPARE(window->saisieDlg->goal(), 1);
+        auto* combo = window->saisieDlg->findChild<QComboBox*>();
+        QVERIFY(combo);
+        QStringList items;
+        for (int i = 0; i < combo->count(); ++i) {
+            items.append(combo->itemText(i) + u':' + combo->itemData(i).toString());
+        }
+        items.sort();
+        QCOMPARE(items, QStringList({u"99999999:99999999"_s, u"Billetterie:7"_s}));
+        QVERIFY(rows(*window, kJournal).isEmpty());
+
+        scan(*window, u"ONE"_s);
+        QVERIFY(!window->saisieDlg->isVisible());
+        QCOMPARE(status(*window), label(64));
+        QCOMPARE(nbOf(*window, u"TWICE"_s), u"2"_s);
+
+        scan(*window, u"TWICE"_s);
+        combo->setCurrentIndex(combo->findData(EDITEUR_LOCAL_ID));
+        window->saisieDlg->sendValue();
+        QVERIFY(!window->saisieDlg->isVisible());
+        QCOMPARE(status(*window), label(64));
+        QCOMPARE(nbOf(*window, u"TWICE"_s, EDITEUR_LOCAL_ID), u"0"_s);
+        QCOMPARE(nbOf(*window, u"TWICE"_s), u"2"_s);
+        QCOMPARE(rows(*window, u"select CODE_BARRE||'|'||EDITEUR_ID||'|'||STATUS from MODIF order by ID"_s),
+                 QStringList({u"ONE|7|1"_s, u"TWICE|99999999|0"_s}));
+    }
+
+    // A ticket that cannot be read is never punched, nor is the one shown before it.
+    void failedLoadNeverPunches()
+    {
+        auto window = startScanning(kTickets);
+        gParam->isDirectPunch = false;
+        scan(*window, u"MULTI"_s);
+        QCOMPARE(status(*window), label(45));
+        gParam->isDirectPunch = true;
+        QVERIFY(run(*window, u"alter table BILLET rename to BILLET_OLD"_s));
+        scan(*window, u"MULTI"_s);
+        QCOMPARE(status(*window), label(100));
+        QVERIFY(window->ui->lblResultName->text().isEmpty());
+        QVERIFY(window->ui->btnPunch->isHidden());
+        window->ui->btnPunch->click();
+        QVERIFY(run(*window, u"alter table BILLET_OLD rename to BILLET"_s));
+        QCOMPARE(nbOf(*window, u"MULTI"_s), u"3"_s);
+
+        // An issuer answer without data loads nothing.
+        scan(*window, u"TWICE"_s);
+        window->valideSaisieCombo(QVariant());
+        QCOMPARE(status(*window), label(100));
+        QVERIFY(rows(*window, kJournal).isEmpty());
+    }
+
+    // The punch and its journal row fail together: the screen shows no punch.
+    void failedPunchShowsNoPunch()
+    {
+        auto window = startScanning(kTickets);
+        const int punched = window->nbPunched;
+        window->db.close();
+        window->db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
+        QVERIFY(window->db.open());
+        scan(*window, u"MULTI"_s);
+        QCOMPARE(status(*window), label(100));
+        QCOMPARE(panelPosition(*window), u"bottom"_s);
+        QCOMPARE(window->lastSound, Son::Ko);
+        QCOMPARE(window->nbPunched, punched);
+        window->db.close();
+        window->db.setConnectOptions();
+        QVERIFY(window->db.open());
+        QCOMPARE(nbOf(*window, u"MULTI"_s), u"3"_s);
+        QVERIFY(rows(*window, kJournal).isEmpty());
+    }
+
+    // Manual actions on the ticket shown; un-punching is offered only for a ticket shown
+    // as punched, and only with the setting on.
+    void manualActions()
+    {
+        for (const bool unpunch : {false, true}) {
+            auto window = startScanning(kTickets);
+            gParam->initParametre(UNPUNCH, unpunch ? u"1"_s : u"0"_s);
+            gParam->isDirectPunch = false;
+            scan(*window, u"ONE"_s);
+            QCOMPARE(window->ui->btnPunch->text(), label(51));
+            window->ui->btnPunch->click();
+            QCOMPARE(status(*window), label(64));
+            QCOMPARE(window->lastSound, Son::Ok);
+            QCOMPARE(window->ui->btnPunch->isVisible(), unpunch);
+            window->ui->btnPunch->click();
+            QCOMPARE(nbOf(*window, u"ONE"_s), unpunch ? u"1"_s : u"0"_s);
+            QCOMPARE(rows(*window, u"select TYPE from MODIF order by ID"_s),
+                     unpunch ? QStringList({u"3"_s, u"4"_s}) : QStringList{u"3"_s});
+            if (unpunch) {
+                QCOMPARE(status(*window), label(65));
+                QCOMPARE(window->ui->btnPunch->text(), label(51));
+            }
+            window->ui->btnSignalFraude->click();
+            QCOMPARE(status(*window), label(103));
+            QVERIFY(window->ui->btnSignalFraude->isHidden());
+            QCOMPARE(rows(*window, u"select TYPE||'|'||STATUS from MODIF order by ID desc limit 1"_s),
+                     QStringList{u"99|1"_s});
+        }
+    }
+
+    // A manual punch acts on the ticket as stored now, not as it was read.
+    void manualPunchOfStaleTicket()
+    {
+        auto window = startScanning(kTickets);
+        gParam->isDirectPunch = false;
+        scan(*window, u"ONE"_s);
+        QVERIFY(run(*window, u"update BILLET set NB_COMPOSTAGE=0 where CODE_BARRE='ONE'"_s));
+        window->ui->btnPunch->click();
+        QCOMPARE(status(*window), label(46));
+        QCOMPARE(window->lastSound, Son::Ko);
+        QVERIFY(rows(*window, kJournal).isEmpty());
+    }
+
+    // Counted at the start; a punch or un-punch here moves the totals by its change.
+    void gauge()
+    {
+        QList<TicketRow> tickets;
+        for (int i = 0; i < 10; ++i) {
+            tickets.append({u"G%1"_s.arg(i), 7, i < 3 ? 0u : 1u});
+        }
+        tickets.append({u"GONE"_s, 7, 0, 1, 1});
+        auto window = startScanning(tickets);
+        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"3 / 10"_s);
+        QCOMPARE(window->ui->pbJauge->value(), 30);
+        gParam->initParametre(UNPUNCH, u"1"_s);
+        scan(*window, u"G5"_s);
+        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"4 / 10"_s);
+        window->ui->btnPunch->click();
+        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"3 / 10"_s);
+        window->updateNbTicket(2, 1);
+        window->updateScanJauge(false);
+        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"4 / 12"_s);
+
+        auto empty = startScanning({});
+        QCOMPARE(empty->ui->lblScanJauge->text(), label(43) + u"0 / 0"_s);
+        QCOMPARE(empty->ui->pbJauge->value(), 0);
+    }
+
+    // Without the chosen performance's database nothing starts; with it, the page is
+    // ready for the first ticket, without the form's samples.
+    void startOfScanning()
+    {
+        gParam->isWebcam = false;
+        MainWindow window;
+        window.ui->stackedWidget->setCurrentIndex(1);
+        window.startScanClicked();
+        QCOMPARE(window.ui->stackedWidget->currentIndex(), 1);
+        QVERIFY(!window.focusTimer.isActive() && !window.deltaTimer.isActive());
+
+        auto scanning = startScanning(kTickets);
+        QCOMPARE(scanning->ui->stackedWidget->currentIndex(), 2);
+        QCOMPARE(scanning->ui->stackedWidgetScan->currentIndex(), 0);
+        QVERIFY(scanning->focusTimer.isActive() && scanning->deltaTimer.isActive());
+        QCOMPARE(scanning->deltaTimer.interval(), 5000);
+        QVERIFY(!scanning->isRepPageRequested);
+        QCOMPARE(scanning->focusWidget(), scanning->ui->editBarcode);
+        QVERIFY(status(*scanning).isEmpty() && scanning->ui->lblResultName->text().isEmpty());
+        QVERIFY(scanning->ui->btnPunch->isHidden() && scanning->ui->btnSignalFraude->isHidden());
+    }
+
+    // The connection moved off the list database: the agent is told, nothing is written.
+    void connectionOffTheList()
+    {
+        auto window = startScanning(kTickets);
+        QVERIFY(openBDD(window->db, window->dbMutex));
+        scan(*window, u"ONE"_s);
+        QCOMPARE(status(*window), label(100));
+        QVERIFY(window->messageDlg->isVisible());
+        QVERIFY(openRepBDD(window->db, window->dbMutex, listPath()));
+        QCOMPARE(nbOf(*window, u"ONE"_s), u"1"_s);
+    }
+
+    // The cached picture while it is fresh, else the no-picture image; offline no
+    // request is made, online the request may never answer.
+    void picture()
+    {
+        auto window = startScanning(kTickets);
+        gParam->isDirectPunch = false;
+        QImage red(20, 30, QImage::Format_RGB32);
+        red.fill(Qt::red);
+        QVERIFY(red.save(appFolder() + u"/img/pic.png"_s));
+        const auto shown = [&window] {
+            return window->ui->lblResultImg->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
+        };
+        const QImage noPicture = QPixmap(u":/design/kestrova/noPicture.png"_s)
+                                     .scaled(window->ui->lblResultImg->size(), Qt::KeepAspectRatio)
+                                     .toImage()
+                                     .convertToFormat(QImage::Format_RGB32);
+        const QImage cached = QPixmap::fromImage(red)
+                                  .scaled(window->ui->lblResultImg->size(), Qt::KeepAspectRatio)
+                                  .toImage()
+                                  .convertToFormat(QImage::Format_RGB32);
+
+        for (const auto& [image, expected] : {std::pair(u"http://pictures.invalid/a/pic.png"_s, cached),
+                                              std::pair(u"http://pictures.invalid/a/missing.png"_s, noPicture),
+                                              std::pair(u"http://pictures.invalid/a/.."_s, noPicture)}) {
+            QVERIFY(run(*window, u"update BILLET set IMAGE='%1' where CODE_BARRE='ONE'"_s.arg(image)));
+            scan(*window, u"ONE"_s);
+            QCOMPARE(shown(), expected);
+        }
+        gParam->isOnline = true;
+        scan(*window, u"ONE"_s);
+        QCOMPARE(shown(), noPicture);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(status(*window), label(45));
+    }
+};
+
+TAVRIMEX_TEST_MAIN(TestScan)
+#include "TestScan.moc"

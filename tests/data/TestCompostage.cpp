@@ -1,0 +1,181 @@
+#include "core/Database.h"
+#include "data/CDataBillet.h"
+#include "data/CDataBilletLocal.h"
+#include "data/CDataCompostage.h"
+#include "data/CDataModif.h"
+
+#include "DataFixture.h"
+#include "TestMain.h"
+
+using namespace Qt::StringLiterals;
+
+Q_DECLARE_METATYPE(ActionCompostage)
+Q_DECLARE_METATYPE(ResultatCompostage)
+
+namespace
+{
+
+CDataBillet stored(QSqlDatabase& db, QMutex* mutex, const QString& code, unsigned int editeur, QString counts)
+{
+    const QStringList parts = counts.split(u' ');
+    CDataBillet billet;
+    billet.initDefaut();
+    billet.CODE_BARRE = code;
+    billet.EDITEUR_ID = editeur;
+    billet.REP_ID = 12;
+    billet.IS_USABLE = parts[0].toUInt();
+    billet.IS_DELETED = parts[1].toUInt();
+    billet.NB_COMPOSTAGE = parts[2].toUInt();
+    billet.ajouteSql(db, mutex);
+    return billet;
+}
+
+const QString kCounts = u"select IS_USABLE||' '||IS_DELETED||' '||NB_COMPOSTAGE from BILLET where CODE_BARRE='T1'"_s;
+const QString kJournal = u"select TYPE,STATUS,AGENT_ID,REP_ID,EDITEUR_ID,CODE_BARRE,length(DATE) from MODIF"_s;
+
+}  // namespace
+
+class TestCompostage : public DataFixture
+{
+    Q_OBJECT
+
+private slots:
+
+    void init()
+    {
+        QVERIFY(openRep());
+    }
+
+    // Counts are "IS_USABLE IS_DELETED NB_COMPOSTAGE"; the journal row is "TYPE|STATUS".
+    void actions_data()
+    {
+        QTest::addColumn<ActionCompostage>("action");
+        QTest::addColumn<unsigned int>("editeur");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<ResultatCompostage>("result");
+        QTest::addColumn<QString>("after");
+        QTest::addColumn<QString>("journal");
+
+        const auto punch = ActionCompostage::Punch;
+        const auto unpunch = ActionCompostage::Unpunch;
+        const auto fraude = ActionCompostage::Fraude;
+        const auto ecrit = ResultatCompostage::Ecrit;
+        const auto refuse = ResultatCompostage::Refuse;
+        QTest::newRow("punch of the last entry") << punch << 7u << "1 0 1" << ecrit << "1 0 0"
+                                                 << "3|1";
+        QTest::newRow("punch leaving entries") << punch << 7u << "1 0 3" << ecrit << "1 0 2"
+                                               << "8|1";
+        QTest::newRow("punch of a local ticket") << punch << EDITEUR_LOCAL_ID << "1 0 1" << ecrit << "1 0 0"
+                                                 << "3|0";
+        QTest::newRow("punch, no entry left") << punch << 7u << "1 0 0" << refuse << "1 0 0"
+                                              << "";
+        QTest::newRow("punch, not usable") << punch << 7u << "0 0 2" << refuse << "0 0 2"
+                                           << "";
+        QTest::newRow("punch, deleted") << punch << 7u << "1 1 2" << refuse << "1 1 2"
+                                        << "";
+        QTest::newRow("un-punch to one entry") << unpunch << 7u << "0 0 0" << ecrit << "1 0 1"
+                                               << "4|1";
+        QTest::newRow("un-punch to more") << unpunch << 7u << "1 0 2" << ecrit << "1 0 3"
+                                          << "16|1";
+        QTest::newRow("un-punch of a local ticket") << unpunch << EDITEUR_LOCAL_ID << "1 0 0" << ecrit << "1 0 1"
+                                                    << "4|0";
+        QTest::newRow("un-punch, deleted") << unpunch << 7u << "1 1 0" << refuse << "1 1 0"
+                                           << "";
+        QTest::newRow("fraud report") << fraude << 7u << "1 0 1" << ecrit << "1 0 1"
+                                      << "99|1";
+        QTest::newRow("fraud report, local ticket") << fraude << EDITEUR_LOCAL_ID << "1 0 1" << ecrit << "1 0 1"
+                                                    << "99|1";
+    }
+
+    // The stored row changes by one entry with its journal row, or nothing is written.
+    void actions()
+    {
+        QFETCH(ActionCompostage, action);
+        QFETCH(unsigned int, editeur);
+        QFETCH(QString, before);
+        QFETCH(ResultatCompostage, result);
+        QFETCH(QString, after);
+        QFETCH(QString, journal);
+
+        CDataBillet billet = stored(db, &mutex, u"T1"_s, editeur, before);
+        CDataModif written;
+        QCOMPARE(compostageSql(db, &mutex, billet, action, u"A7"_s, u"2024-05-01 20:15:00"_s, &written), result);
+        QCOMPARE(sqlRows(db, kCounts), QStringList{after});
+        QCOMPARE(u"%1 %2 %3"_s.arg(billet.IS_USABLE).arg(billet.IS_DELETED).arg(billet.NB_COMPOSTAGE), after);
+        const QStringList rows = sqlRows(db, kJournal);
+        if (journal.isEmpty()) {
+            QVERIFY(rows.isEmpty());
+            return;
+        }
+        QCOMPARE(rows, QStringList{journal + u"|A7|12|%1|T1|19"_s.arg(editeur)});
+        QCOMPARE(u"%1|%2"_s.arg(written.TYPE).arg(written.STATUS), journal);
+    }
+
+    // Two copies loaded before either punch: each punch takes one entry of the stored row.
+    void punchesOfStaleCopies()
+    {
+        CDataBillet first = stored(db, &mutex, u"T1"_s, 7, u"1 0 3"_s);
+        CDataBillet second = first;
+        QCOMPARE(compostageSql(db, &mutex, first, ActionCompostage::Punch, {}, u"2024-05-01 20:15:00"_s),
+                 ResultatCompostage::Ecrit);
+        QCOMPARE(compostageSql(db, &mutex, second, ActionCompostage::Punch, {}, u"2024-05-01 20:15:01"_s),
+                 ResultatCompostage::Ecrit);
+        QCOMPARE(second.NB_COMPOSTAGE, 1u);
+        QCOMPARE(sqlRows(db, u"select TYPE from MODIF order by ID"_s), QStringList({u"8"_s, u"8"_s}));
+        QCOMPARE(compostageSql(db, &mutex, first, ActionCompostage::Punch, {}, u"2024-05-01 20:15:02"_s),
+                 ResultatCompostage::Ecrit);
+        QCOMPARE(compostageSql(db, &mutex, second, ActionCompostage::Punch, {}, u"2024-05-01 20:15:03"_s),
+                 ResultatCompostage::Refuse);
+        QCOMPARE(sqlRows(db, kCounts), QStringList{u"1 0 0"_s});
+    }
+
+    // A file opened read-only: the punch fails whole and the record keeps its values.
+    void failedTransaction()
+    {
+        CDataBillet billet = stored(db, &mutex, u"T1"_s, 7, u"1 0 2"_s);
+        const QString path = db.databaseName();
+        db.close();
+        db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
+        QVERIFY(db.open());
+        for (const ActionCompostage action :
+             {ActionCompostage::Punch, ActionCompostage::Unpunch, ActionCompostage::Fraude}) {
+            QCOMPARE(compostageSql(db, &mutex, billet, action, {}, u"2024-05-01 20:15:00"_s),
+                     ResultatCompostage::Echec);
+            QCOMPARE(billet.NB_COMPOSTAGE, 2u);
+        }
+        QCOMPARE(sqlRows(db, kCounts), QStringList{u"1 0 2"_s});
+        QVERIFY(sqlRows(db, kJournal).isEmpty());
+        db.close();
+        db.setConnectOptions();
+        QVERIFY(openRepBDD(db, &mutex, path));
+    }
+
+    // The local ticket is replaced whole, and its deletion takes its seats and journal
+    // only: the same barcode of another issuer stays.
+    void localTickets()
+    {
+        stored(db, &mutex, u"L 1 "_s, 7, u"1 0 1"_s);
+        CDataBillet local;
+        local.initDefaut();
+        local.CODE_BARRE = u"L 1 "_s;
+        local.EDITEUR_ID = EDITEUR_LOCAL_ID;
+        for (const QString& seat : {u"A1"_s, u""_s}) {
+            QVERIFY(ajouteBilletLocalSql(db, &mutex, local, seat, u"En local"_s));
+        }
+        QCOMPARE(sqlRows(db, u"select EDITEUR_ID from BILLET order by EDITEUR_ID"_s),
+                 QStringList({u"7"_s, u"99999999"_s}));
+        QCOMPARE(sqlRows(db, u"select TARIF_ID,EDITEUR_ID,PLACEMENT from PLACE"_s), QStringList{u"0|99999999|"_s});
+        QCOMPARE(sqlRows(db, u"select ID,NOM from EDITEUR where ID=99999999"_s), QStringList{u"99999999|En local"_s});
+        QCOMPARE(compostageSql(db, &mutex, local, ActionCompostage::Punch, {}, u"2024-05-01 20:15:00"_s),
+                 ResultatCompostage::Ecrit);
+        QVERIFY(sqlRun(db, u"insert into MODIF (TYPE, CODE_BARRE, EDITEUR_ID) values (3, 'L 1 ', 7)"_s));
+
+        QVERIFY(supprimeBilletLocalSql(db, &mutex, u"L 1 "_s));
+        QCOMPARE(sqlRows(db, u"select EDITEUR_ID from BILLET"_s), QStringList{u"7"_s});
+        QVERIFY(sqlRows(db, u"select * from PLACE"_s).isEmpty());
+        QCOMPARE(sqlRows(db, u"select EDITEUR_ID from MODIF"_s), QStringList{u"7"_s});
+    }
+};
+
+TAVRIMEX_TEST_GUILESS_MAIN(TestCompostage)
+#include "TestCompostage.moc"
