@@ -443,7 +443,7 @@ private slots:
     }
 
     // One row per issuer name in issuer order; deleted tickets nowhere; a ticket
-    // without issuer row in the totals only.
+    // without issuer row in the totals only; a failed count is no number.
     void recap()
     {
         QVERIFY(openRepBDD(db(), m_window->dbMutex, dbPath("R8_Z7.db")));
@@ -460,6 +460,13 @@ private slots:
         }
         QCOMPARE(shown, QStringList({"Web|2", "Guichet|1"}));
         QCOMPARE(ui()->lblRepNbPunch->text() + ui()->lblRepNbPlace->text(), "2 / 4");
+
+        // Counts that cannot be made show as such.
+        QVERIFY(openRepBDD(db(), m_window->dbMutex, dbPath("R8_Z7.db")));
+        QVERIFY(sqlRun(db(), "alter table BILLET rename column IS_DELETED to GONE"));
+        m_window->displayRecapRep();
+        QCOMPARE(ui()->lblRepNbPunch->text() + ui()->lblRepNbPlace->text(), "? / ?");
+        QVERIFY(table->isHidden());
     }
 
     // A header line is a ticket, short lines and empty barcodes are skipped, a later
