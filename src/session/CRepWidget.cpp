@@ -1,20 +1,386 @@
 #include "session/CRepWidget.h"
 
+#include "core/CParam.h"
+#include "core/Database.h"
+#include "core/Log.h"
+#include "core/Util.h"
+#include "net/KestNet.h"
+#include "session/RepDisplay.h"
+
+#include <QFileInfo>
+
+#include <type_traits>
+
+using repdisplay::label;
+
+// The buttons show the hand of what may be touched.
+#define TAVRIMEX_STYLE_CONSTRUCTOR(Name, Base)                                                                         \
+    Name::Name(QWidget* parent)                                                                                        \
+        : Base(parent)                                                                                                 \
+    {                                                                                                                  \
+        if constexpr (std::is_same_v<Base, QPushButton>) {                                                             \
+            setCursor(Qt::OpenHandCursor);                                                                             \
+        }                                                                                                              \
+    }
+
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetEvent, QLabel)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetBgImg, QLabel)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetRep, QLabel)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetStatus, QLabel)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetFinVente, QLabel)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetNbPlace, QLabel)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetPlace, QLabel)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetLastUpdate, QLabel)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetSeparateur, QLabel)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetDrainNeeded, QLabel)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetComboRep, QComboBox)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetSelect, QPushButton)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetDropRep, QPushButton)
+TAVRIMEX_STYLE_CONSTRUCTOR(CRepWidgetGetRep, QPushButton)
+
+#undef TAVRIMEX_STYLE_CONSTRUCTOR
+
 CRepWidget::CRepWidget(QWidget* parent)
     : QWidget(parent)
 {
-    resize(parent->size());
+    const int width = parent->width();
+    const int height = parent->height();
+    setGeometry(0, 0, width, height);
+
+    // Creation order is stacking order.
+    lblEvent = new CRepWidgetEvent(this);
+    lblBgImg = new CRepWidgetBgImg(this);
+    lblImage = new QLabel(lblBgImg);
+    lblRep = new CRepWidgetRep(this);
+    comboRep = new CRepWidgetComboRep(this);
+    lblStatus = new CRepWidgetStatus(this);
+    lblFinVente = new CRepWidgetFinVente(this);
+    lblNbPlace = new CRepWidgetNbPlace(this);
+    lblPlace = new CRepWidgetPlace(this);
+    lblLastUpdate = new CRepWidgetLastUpdate(this);
+    btnSelect = new CRepWidgetSelect(this);
+    btnDropRep = new CRepWidgetDropRep(this);
+    btnGetRep = new CRepWidgetGetRep(this);
+    lblSeparateur = new CRepWidgetSeparateur(this);
+    lblDrainNeeded = new CRepWidgetDrainNeeded(this);
+
+    lblEvent->setGeometry(100, 10, 310, 20);
+    lblBgImg->setGeometry(15, 15, 70, 70);
+    lblImage->setGeometry(8, 9, 54, 53);
+    lblRep->setGeometry(100, 30, 320, 16);
+    comboRep->setGeometry(100, 30, 293, 32);
+    lblStatus->setGeometry(100, 70, 110, 16);
+    lblFinVente->setGeometry(215, 70, 75, 16);
+    lblNbPlace->setGeometry(305, 70, 60, 16);
+    lblPlace->setGeometry(370, 70, 60, 20);
+    lblLastUpdate->setGeometry(425, 6, 90, 20);
+    btnSelect->setGeometry(435, 55, 115, 30);
+    btnDropRep->setGeometry(520, 6, 20, 20);
+    btnGetRep->setGeometry(545, 6, 20, 20);
+    lblSeparateur->setGeometry(0, height - 1, width, 1);
+    lblDrainNeeded->setGeometry(425, 30, 140, 20);
+
+    lblStatus->setAlignment(Qt::AlignCenter);
+    lblFinVente->setAlignment(Qt::AlignCenter);
+    lblDrainNeeded->setAlignment(Qt::AlignCenter);
+    lblPlace->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    lblNbPlace->setAlignment(Qt::AlignRight);
+    lblLastUpdate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+
+    btnDropRep->setToolTip(label(35));
+
+    connect(comboRep, &QComboBox::currentIndexChanged, this, &CRepWidget::comboRepClicked);
+    connect(btnGetRep, &QPushButton::clicked, this, &CRepWidget::getRepClicked);
+    connect(btnDropRep, &QPushButton::clicked, this, &CRepWidget::dropRepClicked);
+    connect(btnSelect, &QPushButton::clicked, this, &CRepWidget::selectClicked);
+
+    // Made once, so that one download ends exactly once.
+    threadGet.setObjectName(QStringLiteral("threadGetRep"));
+    connect(&threadGet, &QThread::finished, this, &CRepWidget::actionGetRepTerminated);
+    connect(&threadGet, &CThreadGet::signalProgressText, this, &CRepWidget::signalProgressText);
+    connect(&threadGet, &CThreadGet::signalProgressValue, this, &CRepWidget::signalProgressValue);
+    connect(&threadGet, &CThreadGet::signalProgressMax, this, &CRepWidget::signalProgressMax);
+    connect(&threadGet, &CThreadGet::signalError, this, [this] {
+        m_isParseFailed = true;
+    });
 }
 
-void CRepWidget::init(CDataEvenement evenement, QMutex* mutex, QSqlDatabase db, QNetworkAccessManager* manager)
+CRepWidget::~CRepWidget()
 {
-    Q_UNUSED(evenement);
-    Q_UNUSED(mutex);
-    Q_UNUSED(db);
-    Q_UNUSED(manager);
+    threadGet.requestInterruption();
+    threadGet.wait();
 }
 
 void CRepWidget::setVisibleSep(bool visible)
 {
-    Q_UNUSED(visible);
+    lblSeparateur->setVisible(visible);
+}
+
+void CRepWidget::init(CDataEvenement evenement, QMutex* mutex, QSqlDatabase db, QNetworkAccessManager* manager)
+{
+    this->manager = manager;
+    this->db = db;
+    this->mutex = mutex;
+    dataEvent.initDefaut();
+    dataEvent.NOM = evenement.NOM;
+    dataEvent.IMAGE = evenement.IMAGE;
+    dataEvent.ID = evenement.ID;
+    dataEvent.TYPE = evenement.TYPE;
+    dataRep.initDefaut();
+
+    // Event 0 is the page's entry for every event at once.
+    CDataRepresentationListe representations;
+    if (dataEvent.ID == 0) {
+        representations.initParSql(this->db, mutex);
+    } else {
+        representations.initParSql(this->db, mutex, dataEvent.ID);
+    }
+
+    lblEvent->setText(utilElidedText(dataEvent.NOM, lblEvent));
+    lblEvent->setToolTip(dataEvent.NOM);
+    showPicture();
+    idRep.clear();
+    lblDrainNeeded->hide();
+
+    if (dataEvent.TYPE == 1) {
+        fillPassOrEvent(representations, QStringLiteral("P"));
+    } else if (gParam->parametre(REP_JOUR) != QLatin1String("0")) {
+        fillPassOrEvent(representations, QStringLiteral("E"));
+    } else {
+        fillPerformances(representations);
+    }
+    lblPlace->setText(label(25));
+    btnSelect->setText(label(21));
+    lookForRepFile();
+
+    if (gParam->isDebug) {
+        enregistreLog(6, QStringLiteral("CRepWidget init : ") + repFilePath, false);
+    }
+}
+
+void CRepWidget::fillPassOrEvent(const CDataRepresentationListe& representations, const QString& kind)
+{
+    const QString id = QString::number(dataEvent.ID);
+    repFilePath = repdisplay::repDatabasePath(kind, id);
+    idRep = kind == QLatin1String("P") ? QLatin1Char('-') + id : id;
+    lblRep->show();
+    comboRep->hide();
+
+    const CDateHeure now(0);
+    CDateHeure shown = now;
+    CDateHeure latestEnd;
+    if (representations.isEmpty()) {
+        dataRep.DATE_DEBUT = now.toString(QStringLiteral("yyyy-MM-dd hh:mm"));
+        dataRep.NOM_SALLE.clear();
+    } else {
+        const CDataRepresentation& first = representations.first();
+        dataRep.DATE_DEBUT = first.DATE_DEBUT;
+        dataRep.NOM_SALLE = first.NOM_SALLE;
+        shown = repdisplay::storedDate(first.DATE_DEBUT);
+    }
+    const int language = currentLangue();
+    lblRep->setText(shown.getString(language));
+
+    unsigned int places = 0;
+    QStringList lines;
+    for (const CDataRepresentation& representation : representations) {
+        // An end of sale that cannot be read takes no part in the latest one.
+        const CDateHeure end = repdisplay::storedDate(representation.DATE_FIN_VENTE);
+        if (end.isValid() && (!latestEnd.isValid() || end > latestEnd)) {
+            latestEnd = end;
+        }
+        places += representation.NB_PLACE;
+        lines << representation.NOM_EVT + QStringLiteral(" - ")
+                     + repdisplay::storedDate(representation.DATE_DEBUT).getString(language);
+    }
+    dataRep.DATE_FIN_VENTE = latestEnd.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    repdisplay::showSaleBadge(lblStatus, lblFinVente, latestEnd);
+    lblNbPlace->setText(QString::number(places));
+    dataRep.NB_PLACE = places;
+    setToolTip(lines.join(QLatin1Char('\n')));
+}
+
+void CRepWidget::fillPerformances(const CDataRepresentationListe& representations)
+{
+    setToolTip(QString());
+    if (representations.size() > 1) {
+        lblRep->hide();
+        comboRep->show();
+        // Each change of the current entry runs comboRepClicked: with -1 when the old
+        // entries go, then with 0 for the first performance.
+        comboRep->clear();
+        const int language = currentLangue();
+        for (const CDataRepresentation& representation : representations) {
+            comboRep->addItem(repdisplay::storedDate(representation.DATE_DEBUT).getString(language),
+                              QVariant(representation.ID));
+        }
+        comboRep->setCurrentIndex(0);
+        idRep = comboRep->itemData(0).toString();
+        repFilePath = repdisplay::repDatabasePath(QStringLiteral("R"), idRep);
+        return;
+    }
+    lblRep->show();
+    comboRep->hide();
+    if (representations.isEmpty()) {
+        // Only a failed query leads here: the tile stands for no list at all.
+        repFilePath.clear();
+        lblRep->clear();
+        repdisplay::showSaleBadge(lblStatus, lblFinVente, CDateHeure());
+        lblNbPlace->setText(QStringLiteral("0"));
+        return;
+    }
+    const CDataRepresentation& only = representations.first();
+    dataRep.ID = only.ID;
+    dataRep.DATE_DEBUT = only.DATE_DEBUT;
+    dataRep.NOM_SALLE = only.NOM_SALLE;
+    dataRep.DATE_FIN_VENTE =
+        repdisplay::storedDate(only.DATE_FIN_VENTE).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
+    dataRep.NB_PLACE = only.NB_PLACE;
+    showRepresentation();
+    idRep = QString::number(only.ID);
+    repFilePath = repdisplay::repDatabasePath(QStringLiteral("R"), idRep);
+}
+
+// The date, badge and places of dataRep.
+void CRepWidget::showRepresentation()
+{
+    lblRep->setText(repdisplay::storedDate(dataRep.DATE_DEBUT).getString(currentLangue()));
+    repdisplay::showSaleBadge(lblStatus, lblFinVente, repdisplay::storedDate(dataRep.DATE_FIN_VENTE));
+    lblNbPlace->setText(QString::number(dataRep.NB_PLACE));
+}
+
+void CRepWidget::comboRepClicked(int index)
+{
+    const bool isEntry = index >= 0 && index < comboRep->count();
+    const QString id = isEntry ? QString::number(comboRep->itemData(index).toUInt()) : QString();
+    if (dataRep.initParSql(db, mutex, id.toUInt(), dataEvent.ID)) {
+        showRepresentation();
+    }
+    repFilePath = repdisplay::repDatabasePath(QStringLiteral("R"), id);
+    lookForRepFile();
+    idRep = id;
+}
+
+void CRepWidget::selectClicked()
+{
+    if (gParam->isDebug) {
+        enregistreLog(5,
+                      QStringLiteral("Data Event = ") + QString::number(dataEvent.ID) + QStringLiteral(", Data Rep = ")
+                          + QString::number(dataRep.ID),
+                      false);
+    }
+    emit selectRep(dataEvent, dataRep);
+}
+
+void CRepWidget::lookForRepFile()
+{
+    modifList.dropList();
+    repFileExists = !repFilePath.isEmpty() && QFileInfo(repFilePath).isFile();
+    if (!repFileExists) {
+        showNotDownloaded();
+        return;
+    }
+    showDownloaded();
+    openRepBDD(db, mutex, repFilePath);
+    modifList.initLocalPunchParSql(db, mutex);
+    lblDrainNeeded->setText(label(69));
+    lblDrainNeeded->setVisible(!modifList.isEmpty());
+    openBDD(db, mutex);
+}
+
+void CRepWidget::showDownloaded()
+{
+    const QString modified = QFileInfo(repFilePath).lastModified().toString(label(148));
+    lblLastUpdate->setText(modified);
+    lblLastUpdate->setToolTip(modified);
+    lblLastUpdate->setStyleSheet(QStringLiteral("background-position:left bottom;"));
+    btnDropRep->show();
+    btnSelect->show();
+    btnGetRep->setStyleSheet(QStringLiteral(
+        "QPushButton{background-position:center top;}QPushButton:pressed{background-position:center bottom;}"));
+    btnGetRep->setToolTip(label(34));
+}
+
+void CRepWidget::showNotDownloaded()
+{
+    lblLastUpdate->setText(label(29));
+    lblLastUpdate->setStyleSheet(QStringLiteral("background-position:left top;"));
+    btnDropRep->hide();
+    btnSelect->hide();
+    btnGetRep->setStyleSheet(QStringLiteral(
+        "QPushButton{background-position:right top;}QPushButton:pressed{background-position:right bottom;}"));
+    btnGetRep->setToolTip(label(33));
+    lblDrainNeeded->hide();
+}
+
+// ---- event picture ----
+
+void CRepWidget::showPicture()
+{
+    imagePath = repdisplay::pictureCachePath(dataEvent.IMAGE);
+    const QFileInfo cached(imagePath);
+    imageInCache = repdisplay::isCacheName(imagePath) && cached.exists();
+    if (imageInCache && repdisplay::isPictureFresh(cached.lastModified(), CDateHeure(0))) {
+        repdisplay::showPicture(lblImage, QImage(imagePath));
+        return;
+    }
+    if (gParam->isOnline && !dataEvent.IMAGE.isEmpty()) {
+        lblImage->setText(QStringLiteral(" "));
+        requestPicture();
+    } else {
+        repdisplay::showPicture(lblImage, repdisplay::defaultPicture());
+    }
+}
+
+void CRepWidget::requestPicture()
+{
+    // The reply may come after the tile was filled for another event: it keeps the
+    // file name and the event it was asked for.
+    const PictureRequest picture{imagePath, dataEvent.ID, dataEvent.TYPE, dataEvent.IMAGE};
+    auto* request = new KestNet(manager);
+    connect(
+        request,
+        &KestNet::signal_Response,
+        this,
+        [this, picture](const QByteArray& response) {
+            actionResponseGetImage(response, picture);
+        },
+        Qt::QueuedConnection);
+    connect(
+        request,
+        &KestNet::signal_Error,
+        this,
+        [this, picture](int code) {
+            actionErrorGetImage(code, picture);
+        },
+        Qt::DirectConnection);
+    request->Init(dataEvent.IMAGE, QStringLiteral("getImage"), QByteArray());
+    request->Request();
+}
+
+bool CRepWidget::showsEventOf(const PictureRequest& request) const
+{
+    return dataEvent.ID == request.eventId && dataEvent.TYPE == request.eventType && dataEvent.IMAGE == request.image;
+}
+
+void CRepWidget::actionResponseGetImage(const QByteArray& response, const PictureRequest& request)
+{
+    const QImage image = QImage::fromData(response);
+    // The format follows the file name's suffix; without a known one nothing is saved.
+    if (!image.isNull() && repdisplay::isCacheName(request.path)) {
+        image.save(request.path);
+    }
+    if (showsEventOf(request)) {
+        repdisplay::showPicture(lblImage, image);
+    }
+}
+
+void CRepWidget::actionErrorGetImage(int code, const PictureRequest& request)
+{
+    if (showsEventOf(request)) {
+        repdisplay::showPicture(lblImage, imageInCache ? QImage(imagePath) : repdisplay::defaultPicture());
+    }
+    enregistreLog(4,
+                  QStringLiteral("Erreur Connexion get image (err=") + QString::number(code) + QLatin1Char(')'),
+                  false);
 }

@@ -12,9 +12,6 @@ void MainWindow::verifLoginClicked()
 void MainWindow::editLoginChanged(const QString&)
 {}
 
-void MainWindow::setCurrentRep(CDataEvenement, CDataRepresentation)
-{}
-
 void MainWindow::actionPageEnable(bool)
 {}
 
@@ -22,9 +19,6 @@ void MainWindow::repNextPageClicked()
 {}
 
 void MainWindow::repPrevPageClicked()
-{}
-
-void MainWindow::loadFileClicked()
 {}
 
 void MainWindow::refreshListRepClicked()

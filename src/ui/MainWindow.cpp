@@ -117,6 +117,7 @@ MainWindow::MainWindow(QWidget* parent)
     qDebug() << "Keyboard OK";
 
     wireThreadGetDelta();
+    wireThreadGetFile();
     isSyncRunning = false;
     qDebug() << "Thread connectes";
 

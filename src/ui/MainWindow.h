@@ -24,6 +24,7 @@
 #include <array>
 #include <functional>
 
+class CDataNbBilletListe;
 class CKeyboardWidget;
 class CParam;
 class CRepWidget;
@@ -233,6 +234,19 @@ public slots:
     void F5KeyPressed();
     void affichePageRep();
 
+    // ---- current performance, recap and file imports: src/session/MainWindowRep.cpp
+    // (with setCurrentRep above) and src/session/MainWindowImport.cpp (with
+    // loadFileClicked above) ----
+    // The file-import worker has stored an event file's event and performance.
+    void actionSelectRepFile(uint dataEventId, uint dataEventType, uint dataRepId, const QString& idRep);
+    void actionGetRepFileTerminated();
+    // Counts and per-issuer table of the current performance's list; leaves `db` on it.
+    void displayRecapRep();
+    // A tile has removed the ticket-list database `path`.
+    void actionRepFileDropped(const QString& path);
+    void editFileSelectChange();
+    void editFileEdited(const QString& text);
+
     // ---- settings, languages and update: src/settings/MainWindowSettings.cpp,
     // MainWindowLanguage.cpp (changeLangue) and MainWindowUpdate.cpp (the update) ----
     void configClick();
@@ -320,6 +334,11 @@ public:
     // The zone chosen in the input dialog (its goal 0): moves the session to that zone.
     void zoneChosen(uint zoneId);
 
+    // ---- current performance and file imports: src/session/MainWindowRep.cpp and
+    // src/session/MainWindowImport.cpp ----
+    // The open-file dialog of the file box; empty: the platform's.
+    std::function<QString(QWidget* parent)> chooseFile;
+
     // ---- settings, languages and update: src/settings/ ----
     // Rewrites every caption in `language` (0 French, 1 English, 2 Spanish).
     void changeLangue(int language);
@@ -381,6 +400,7 @@ private:
     void wirePad();
     void wireKeyboardScan();
     void wireThreadGetDelta();
+    void wireThreadGetFile();
     void wireSearchPage();
     void wireKeyboardSearch();
     void wireSettingsPages();
@@ -390,4 +410,13 @@ private:
     void wireSaisieDlg();
     void wireTimers();
     void wireShortcuts();
+
+    // ---- current performance and file imports: src/session/MainWindowRep.cpp and
+    // src/session/MainWindowImport.cpp ----
+    // No current performance: the panel of the performance page shows none.
+    void resetCurrentRep();
+    void fillRecapTable(const CDataNbBilletListe& counts);
+    QString openFileDialog();
+    void importLocalTickets(const QByteArray& content);
+    void importEventFile(const QByteArray& content);
 };

@@ -103,6 +103,9 @@ void MainWindow::wireTiles()
     for (CRepWidget* tile : repWidgets) {
         WIRE(tile, &CRepWidget::signalError, displayMessage, Qt::DirectConnection);
     }
+    for (CRepWidget* tile : repWidgets) {
+        WIRE(tile, &CRepWidget::signalRepFileDropped, actionRepFileDropped, Qt::DirectConnection);
+    }
 }
 
 void MainWindow::wireRepPage()
@@ -186,6 +189,16 @@ void MainWindow::wireThreadGetDelta()
     WIRE(&threadGetDelta, &CThreadGet::signalProgressMax, actionUpdateProgressMax, Qt::AutoConnection);
     WIRE(&threadGetDelta, &CThreadGet::signalError, displayMessage, Qt::QueuedConnection);
     WIRE(&threadGetDelta, &CThreadGet::signalNbTicket, updateNbTicket, Qt::QueuedConnection);
+}
+
+// Connected once, however many files are imported.
+void MainWindow::wireThreadGetFile()
+{
+    WIRE(&threadGetFile, &QThread::finished, actionGetRepFileTerminated, Qt::AutoConnection);
+    WIRE(&threadGetFile, &CThreadGet::signalProgressText, actionUpdateProgressText, Qt::AutoConnection);
+    WIRE(&threadGetFile, &CThreadGet::signalProgressValue, actionUpdateProgressValue, Qt::AutoConnection);
+    WIRE(&threadGetFile, &CThreadGet::signalProgressMax, actionUpdateProgressMax, Qt::AutoConnection);
+    WIRE(&threadGetFile, &CThreadGet::signalRepFile, actionSelectRepFile, Qt::AutoConnection);
 }
 
 void MainWindow::wireSearchPage()

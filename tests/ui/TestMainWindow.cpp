@@ -137,7 +137,7 @@ private slots:
             MainWindow window;
             QVERIFY(window.isStartFailed);
             QVERIFY(!window.pingTimer.isActive() && !window.focusTimer.isActive() && !window.deltaTimer.isActive());
-            QCOMPARE(window.wiredConnections.size(), 152);
+            QCOMPARE(window.wiredConnections.size(), 163);
             QVERIFY(window.findChildren<QShortcut*>().isEmpty());
             QVERIFY(gParam->serialNumber.get().isEmpty());
             QVERIFY(window.saisieDlg && window.networkManager);

@@ -110,10 +110,10 @@ private slots:
                 queued << line;
             }
         }
-        QCOMPARE(m_window->wiredConnections.size(), 159);
-        QCOMPARE(distinct.size(), 159);
-        QCOMPARE(direct, 21);
-        QCOMPARE(automatic, 136);
+        QCOMPARE(m_window->wiredConnections.size(), 170);
+        QCOMPARE(distinct.size(), 170);
+        QCOMPARE(direct, 27);
+        QCOMPARE(automatic, 141);
         QCOMPARE(queued,
                  QStringList({"threadGetDelta signalError(QString,QString) displayMessage(QString,QString)",
                               "threadGetDelta signalNbTicket(int,int) updateNbTicket(int,int)"}));

@@ -1,0 +1,557 @@
+#include "core/AppFolder.h"
+#include "core/CAffichage.h"
+#include "core/CParam.h"
+#include "core/Database.h"
+#include "data/CDataDelta.h"
+#include "session/CRepWidget.h"
+#include "session/RepDisplay.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageDlg.h"
+#include "ui/Ui_MainWindow.h"
+
+#include "BoxRecorder.h"
+#include "CoreFixture.h"
+#include "DataFixture.h"
+#include "NetFixture.h"
+#include "TestMain.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QJsonDocument>
+#include <QLabel>
+
+#include <memory>
+
+using standin::ScriptedReply;
+
+namespace
+{
+
+struct Perf
+{
+    unsigned int id = 0;
+    QString debut;
+    QString finVente;
+    unsigned int places = 0;
+};
+
+QString dbPath(const QString& name)
+{
+    return dbFolder() + name;
+}
+
+QString cachePath(const QString& name)
+{
+    return appFolder() + "/img/" + name;
+}
+
+// The message dialog's title and text for message `index` under `title`.
+QString box(int index, int title = 100)
+{
+    return gAffichage->getTraduction(0, title) + ": " + gAffichage->getMessage(0, index);
+}
+
+CDataEvenement eventRecord(unsigned int id, unsigned int type, const QString& image = QString())
+{
+    CDataEvenement evenement;
+    evenement.initDefaut();
+    evenement.ID = id;
+    evenement.TYPE = type;
+    evenement.NOM = QStringLiteral("Concert %1").arg(id);
+    evenement.IMAGE = image;
+    return evenement;
+}
+
+}  // namespace
+
+// The tiles, the current performance and the file box of one window, against the
+// stand-in of the service.
+class TestRepWidget : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<BoxRecorder> m_boxes;
+    std::unique_ptr<standin::StandinServer> m_server;
+    std::unique_ptr<MainWindow> m_window;
+    CRepWidget* m_tile = nullptr;
+
+    QSqlDatabase& db()
+    {
+        return m_window->db;
+    }
+
+    Ui_MainWindow* ui()
+    {
+        return m_window->ui;
+    }
+
+    void addEvent(const CDataEvenement& evenement, const QList<Perf>& perfs)
+    {
+        QVERIFY(evenement.ajouteSql(db(), m_window->dbMutex));
+        for (const Perf& perf : perfs) {
+            CDataRepresentation representation;
+            representation.initDefaut();
+            representation.ID = perf.id;
+            representation.EVENEMENT_ID = evenement.ID;
+            representation.DATE_DEBUT = perf.debut;
+            representation.DATE_FIN_VENTE = perf.finVente;
+            representation.NB_PLACE = perf.places;
+            representation.NOM_EVT = QStringLiteral("Perf %1").arg(perf.id);
+            QVERIFY(representation.ajouteSql(db(), m_window->dbMutex));
+        }
+    }
+
+    // A list file with `pending` rows and, unless `deltaId` is 0, a DELTA row.
+    void makeRepFile(const QString& name, const QList<CDataModif>& pending, unsigned int deltaId = 0)
+    {
+        QVERIFY(openRepBDD(db(), m_window->dbMutex, dbPath(name)));
+        QVERIFY(pending.isEmpty() || netfixture::addPending(db(), m_window->dbMutex, pending));
+        CDataDelta delta;
+        delta.initDefaut();
+        delta.ID = deltaId;
+        delta.LAST_UPDATE = QStringLiteral("2030-01-01 08:00:00");
+        delta.LOGIN = QStringLiteral("orga");
+        delta.ZONE_ID = 7;
+        QVERIFY(deltaId == 0 || delta.ajouteSql(db(), m_window->dbMutex));
+        QVERIFY(openBDD(db(), m_window->dbMutex));
+    }
+
+    // The tile of event 301 and its performance 4001, as the stand-in sells them.
+    void tile4001(const QList<CDataModif>& pending = {}, unsigned int deltaId = 0, bool withFile = true)
+    {
+        if (withFile) {
+            makeRepFile("R4001_Z7.db", pending, deltaId);
+        }
+        addEvent(eventRecord(301, 0), {{4001, "2030-01-01 20:00:00", "", 5}});
+        fill(eventRecord(301, 0));
+    }
+
+    void fill(const CDataEvenement& evenement)
+    {
+        m_tile->init(evenement, m_window->dbMutex, db(), m_window->networkManager);
+    }
+
+    int pendingIn4001()
+    {
+        return rows(dbPath("R4001_Z7.db"), "select count(*) from MODIF where STATUS=1").value(0).toInt();
+    }
+
+    QStringList rows(const QString& file, const QString& sql)
+    {
+        openRepBDD(db(), m_window->dbMutex, file);
+        const QStringList result = sqlRows(db(), sql);
+        openBDD(db(), m_window->dbMutex);
+        return result;
+    }
+
+    QString shownMessage()
+    {
+        return m_window->messageDlg->isHidden()
+                   ? QString()
+                   : m_window->messageDlg->findChild<QLabel*>("lblMessageDlgTitle")->text() + ": "
+                         + m_window->messageDlg->findChild<QLabel*>("lblMessageDlgInfo")->text();
+    }
+
+    void importFile(const QString& name, const QByteArray& content)
+    {
+        const QString path = QDir::tempPath() + "/tavrimex-import-" + name;
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate) && file.write(content) == content.size());
+        file.close();
+        m_window->chooseFile = [path](QWidget*) {
+            return path;
+        };
+        m_window->loadFileClicked();
+        QTRY_VERIFY(m_window->isEnabled() && !m_window->threadGetFile.isRunning());
+    }
+
+    QString current()
+    {
+        return gParam->currentIdRep.get() + ' ' + m_window->currentRepDbName.mid(dbFolder().size());
+    }
+
+private slots:
+
+    void initTestCase()
+    {
+        fixture::initQuietCore();
+        m_boxes = std::make_unique<BoxRecorder>();
+        m_server = netfixture::startStandin();
+        QVERIFY(m_server);
+    }
+
+    void init()
+    {
+        netfixture::setSession(m_server->serviceUrl());
+        gParam->initParametre(HIDE_RECAP_TICKET_REP, QStringLiteral("0"));
+        gParam->isLockFocus = false;
+        QVERIFY(gParam->sauvegarde(QString(), true));
+        for (const QString& name : QDir(dbFolder()).entryList(QDir::Files)) {
+            QFile::remove(dbPath(name));
+        }
+        m_window = std::make_unique<MainWindow>();
+        m_tile = m_window->repWidgets[0];
+        m_server->clearRequests();
+    }
+
+    void cleanup()
+    {
+        m_window.reset();
+        QVERIFY(m_boxes->entries().isEmpty());
+    }
+
+    // Which list a tile stands for; a combo lists by id, a whole event sums.
+    void kinds_data()
+    {
+        QTest::addColumn<unsigned int>("type");
+        QTest::addColumn<QString>("jour");
+        QTest::addColumn<bool>("twoPerfs");
+        QTest::addColumn<QString>("idAndFile");
+        QTest::newRow("several performances") << 0u << "0" << true << "7 R7_Z7.db";
+        QTest::newRow("single performance") << 0u << "0" << false << "7 R7_Z7.db";
+        QTest::newRow("whole event") << 0u << "2" << true << "50 E50_Z7.db";
+        QTest::newRow("pass") << 1u << "0" << true << "-50 P50_Z7.db";
+    }
+
+    void kinds()
+    {
+        QFETCH(unsigned int, type);
+        QFETCH(QString, jour);
+        QFETCH(bool, twoPerfs);
+        QFETCH(QString, idAndFile);
+        gParam->initParametre(REP_JOUR, jour);
+        QList<Perf> perfs{{7, "2030-05-03 20:00:00", "2030-05-02 18:00:00", 100}};
+        if (twoPerfs) {
+            perfs.prepend({12, "2030-05-01 20:00:00", "2030-05-04 18:00:00", 50});
+        }
+        addEvent(eventRecord(50, type), perfs);
+        fill(eventRecord(50, type));
+
+        QCOMPARE(m_tile->idRep + ' ' + m_tile->repFilePath.mid(dbFolder().size()), idAndFile);
+        const bool combo = !m_tile->comboRep->isHidden();
+        QCOMPARE(combo, twoPerfs && type == 0 && jour == "0");
+        const QString may3 = repdisplay::storedDate("2030-05-03 20:00:00").getString(0);
+        QCOMPARE(combo ? m_tile->comboRep->itemText(0) : m_tile->lblRep->text(), may3);
+        if (twoPerfs && !combo) {
+            QCOMPARE(m_tile->lblNbPlace->text() + ' ' + m_tile->dataRep.DATE_FIN_VENTE, "150 2030-05-04 18:00:00");
+            QCOMPARE(m_tile->toolTip(),
+                     "Perf 7 - " + may3 + "\nPerf 12 - " + repdisplay::storedDate("2030-05-01 20:00:00").getString(0));
+        } else {
+            QCOMPARE(m_tile->lblNbPlace->text() + ' ' + QString::number(m_tile->dataRep.ID), "100 7");
+        }
+        QVERIFY(m_tile->btnSelect->isHidden() && !m_tile->repFileExists);
+    }
+
+    // A cached picture serves 7 days; "." names no file of the cache.
+    void pictureCache_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<qint64>("age");
+        QTest::addColumn<bool>("asked");
+        QTest::newRow("6 days 23 hours") << "event301.png" << qint64(6 * 86400 + 23 * 3600) << false;
+        QTest::newRow("7 days") << "event301.png" << qint64(7 * 86400) << true;
+        QTest::newRow("not a file name") << "." << qint64(7 * 86400) << true;
+    }
+
+    void pictureCache()
+    {
+        QFETCH(QString, name);
+        QFETCH(qint64, age);
+        QFETCH(bool, asked);
+        QVERIFY(repdisplay::defaultPicture().save(cachePath("event301.png")));
+        QFile file(cachePath("event301.png"));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(CDateHeure(0).addSecs(-age), QFileDevice::FileModificationTime));
+        fill(eventRecord(301, 0, m_server->imageUrl(name)));
+        QCOMPARE(m_tile->imageInCache, name != ".");
+        QCOMPARE(m_tile->lblImage->text() == " ", asked);
+        if (asked) {
+            QTRY_COMPARE(m_server->requests(QStringLiteral("image")).size(), 1);
+            QTRY_COMPARE(QFileInfo(cachePath("event301.png")).lastModified().secsTo(CDateHeure(0)) < 60, name != ".");
+        }
+    }
+
+    // A reply that comes once the tile shows another event keeps its own name and
+    // leaves the picture shown alone.
+    void latePictureReply()
+    {
+        QFile::remove(cachePath("event301.png"));
+        QFile::remove(cachePath("event302.png"));
+        fill(eventRecord(301, 0, m_server->imageUrl("event301.png")));
+        gParam->isOnline = false;
+        fill(eventRecord(302, 0, m_server->imageUrl("event302.png")));
+        const QImage shown = m_tile->lblImage->pixmap().toImage();
+        QTRY_VERIFY(QFile::exists(cachePath("event301.png")));
+        QVERIFY(!QFile::exists(cachePath("event302.png")));
+        QCOMPARE(m_tile->lblImage->pixmap().toImage(), shown);
+    }
+
+    // Pending rows go first, batched by kind as "date:barcode:issuer:rep;", then the
+    // update; the performance becomes the current one.
+    void updateUploadsFirst()
+    {
+        tile4001({netfixture::pendingRow(8, "A"), netfixture::pendingRow(16, "B"), netfixture::pendingRow(8, "C")},
+                 1000);
+        QVERIFY(!m_tile->lblDrainNeeded->isHidden());
+        m_tile->getRepClicked();
+        QTRY_VERIFY(m_window->isEnabled());
+        QStringList batches;
+        for (const standin::RecordedRequest& request : m_server->requests(QStringLiteral("61"))) {
+            batches << request.keys.last() + '=' + request.value(request.keys.last());
+        }
+        QCOMPARE(batches,
+                 QStringList(
+                     {"cl=20300101100000:A:11:4001;", "dl=20300101100000:B:11:4001;", "cl=20300101100000:C:11:4001;"}));
+        QCOMPARE(m_server->requests(QStringLiteral("53")).value(0).value("dt"), QStringLiteral("1000"));
+        QCOMPARE(pendingIn4001(), 0);
+        QVERIFY(m_tile->lblDrainNeeded->isHidden());
+        QCOMPARE(current(), "4001 R4001_Z7.db");
+        QVERIFY(!ui()->btnStartScan->isHidden());
+    }
+
+    // Only a readable reply is selected; an empty or broken first download leaves no
+    // empty list behind, an update keeps its list.
+    void download_data()
+    {
+        QTest::addColumn<ScriptedReply>("reply");
+        QTest::addColumn<bool>("update");
+        QTest::addColumn<bool>("selected");
+        QTest::newRow("first download") << ScriptedReply::normal() << false << true;
+        QTest::newRow("empty, first download") << ScriptedReply::empty() << false << false;
+        QTest::newRow("broken, first download") << ScriptedReply::invalidJson() << false << false;
+        QTest::newRow("broken, update") << ScriptedReply::invalidJson() << true << false;
+    }
+
+    void download()
+    {
+        QFETCH(ScriptedReply, reply);
+        QFETCH(bool, update);
+        QFETCH(bool, selected);
+        tile4001({}, 0, update);
+        m_server->enqueue(QStringLiteral("53"), reply);
+        m_tile->getRepClicked();
+        QTRY_VERIFY(m_window->isEnabled());
+        QCOMPARE(m_window->currentRepDbName.isEmpty(), !selected);
+        QCOMPARE(shownMessage(), selected ? QString() : box(3));
+        const standin::RecordedRequest request = m_server->requests(QStringLiteral("53")).value(0);
+        QCOMPARE(request.keys.contains("dt"), update);
+        QCOMPARE(request.value("ba") + ' ' + request.value("id"), QString(update ? "1 4001" : "0 4001"));
+        QCOMPARE(QFile::exists(dbPath("R4001_Z7.db")), update || selected);
+        QCOMPARE(m_tile->btnSelect->isHidden(), !update && !selected);
+        QCOMPARE(db().databaseName(), mainDatabasePath());
+    }
+
+    // The upload's failure shows no code, the download's does; an empty upload reply
+    // stops quietly. Nothing is selected.
+    void chainStops_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<ScriptedReply>("reply");
+        QTest::addColumn<QString>("shown");
+        const QString refused = box(4);
+        QTest::newRow("upload refused") << "61" << ScriptedReply::httpError(404) << refused;
+        QTest::newRow("upload not acknowledged") << "61" << ScriptedReply::empty() << QString();
+        QTest::newRow("download refused") << "53" << ScriptedReply::httpError(404) << refused + " (err=203)";
+    }
+
+    void chainStops()
+    {
+        QFETCH(QString, route);
+        QFETCH(ScriptedReply, reply);
+        QFETCH(QString, shown);
+        tile4001({netfixture::pendingRow(8, "A")});
+        m_server->enqueue(route, reply);
+        m_tile->getRepClicked();
+        QTRY_VERIFY(m_window->isEnabled());
+        QCOMPARE(shownMessage(), shown);
+        QCOMPARE(pendingIn4001(), route == "61" ? 1 : 0);
+        QCOMPARE(m_server->requests(QStringLiteral("53")).size(), route == "61" ? 0 : 1);
+        QVERIFY(m_window->currentRepDbName.isEmpty());
+    }
+
+    // Deletion, online or not, moves the pending rows to the drain queue with the
+    // file's DELTA context (the defaults without one), then removes the file; the
+    // current performance it was is no more.
+    void deletion_data()
+    {
+        QTest::addColumn<unsigned int>("deltaId");
+        QTest::addColumn<QString>("context");
+        QTest::newRow("with DELTA") << 1000u << "orga|7|1000|2030-01-01 08:00:00";
+        QTest::newRow("without DELTA") << 0u << "|0|0|1970-01-01 00:00:00";
+    }
+
+    void deletion()
+    {
+        QFETCH(unsigned int, deltaId);
+        QFETCH(QString, context);
+        gParam->isOnline = false;
+        tile4001({netfixture::pendingRow(8, "A"), netfixture::pendingRow(16, "B"), netfixture::pendingRow(99, "C")},
+                 deltaId);
+        m_tile->selectClicked();
+        QCOMPARE(current(), "4001 R4001_Z7.db");
+        m_tile->dropRepClicked();
+        QCOMPARE(
+            sqlRows(db(), "select TYPE, CODE_BARRE, LOGIN, ZONE_ID, DELTA_ID, DELTA_DATE from VIDANGE order by ID"),
+            QStringList({"8|A|" + context, "16|B|" + context, "99|C|" + context}));
+        QVERIFY(!ui()->btnDrainGlobal->isHidden());
+        QVERIFY(!QFile::exists(dbPath("R4001_Z7.db")) && m_tile->btnDropRep->isHidden());
+        QVERIFY(m_window->currentRepDbName.isEmpty() && ui()->btnStartScan->isHidden());
+    }
+
+    // When the drain queue cannot take every row, the file and its rows stay.
+    void failedCopyKeepsList()
+    {
+        tile4001({netfixture::pendingRow(8, "A"), netfixture::pendingRow(8, "B")});
+        QVERIFY(sqlRun(db(),
+                       "create trigger refuse before insert on VIDANGE when NEW.CODE_BARRE='B' begin select "
+                       "raise(abort, 'full'); end"));
+        m_tile->dropRepClicked();
+        QCOMPARE(shownMessage(), box(5));
+        QCOMPARE(sqlRows(db(), "select count(*) from VIDANGE"), QStringList("0"));
+        QCOMPARE(pendingIn4001(), 2);
+        QVERIFY(!m_tile->btnDropRep->isHidden() && m_tile->repFileExists);
+    }
+
+    // The id the cycle sends and the list scanning opens, by kind of choice.
+    void scope_data()
+    {
+        QTest::addColumn<unsigned int>("type");
+        QTest::addColumn<unsigned int>("eventId");
+        QTest::addColumn<QString>("jourZoneIdFile");
+        QTest::newRow("pass") << 1u << 57u << "0|3|-57 P57_Z3.db";
+        QTest::newRow("pass 0") << 1u << 0u << "1|3|0 P0_Z3.db";
+        QTest::newRow("whole event") << 0u << 57u << "2|3|57 E57_Z3.db";
+        QTest::newRow("empty day switch") << 0u << 57u << "|3|57 E57_Z3.db";
+        QTest::newRow("performance, no zone") << 0u << 57u << "0||8 R8_Z.db";
+    }
+
+    void scope()
+    {
+        QFETCH(unsigned int, type);
+        QFETCH(unsigned int, eventId);
+        QFETCH(QString, jourZoneIdFile);
+        gParam->initParametre(REP_JOUR, jourZoneIdFile.section('|', 0, 0));
+        gParam->initParametre(ZONE_KEST, jourZoneIdFile.section('|', 1, 1));
+        CDataRepresentation representation;
+        representation.initDefaut();
+        representation.ID = 8;
+        m_window->setCurrentRep(eventRecord(eventId, type), representation);
+        QCOMPARE(current(), jourZoneIdFile.section('|', 2));
+        QVERIFY(!ui()->btnStartScan->isHidden() && m_window->isEnabled());
+        QCOMPARE(db().databaseName(), mainDatabasePath());
+    }
+
+    // One row per issuer name in issuer order; deleted tickets nowhere; a ticket
+    // without issuer row in the totals only; a failed count is no number.
+    void recap()
+    {
+        QVERIFY(openRepBDD(db(), m_window->dbMutex, dbPath("R8_Z7.db")));
+        QVERIFY(sqlRun(db(), "insert into EDITEUR values (13, 'Guichet'), (11, 'Web'), (12, 'Web')"));
+        QVERIFY(sqlRun(db(),
+                       "insert into BILLET (ID, CODE_BARRE, EDITEUR_ID, IS_DELETED, NB_COMPOSTAGE) values (1, 'a', "
+                       "11, 0, 0), (2, 'b', 12, 0, 1), (3, 'c', 13, 0, 1), (4, 'd', 14, 0, 0), (5, 'e', 11, 1, 0)"));
+        m_window->currentRepDbName = dbPath("R8_Z7.db");
+        m_window->displayRecapRep();
+        QTableWidget* table = ui()->tableNbTicket;
+        QStringList shown;
+        for (int row = 0; row < table->rowCount(); ++row) {
+            shown << table->item(row, 0)->text() + '|' + table->item(row, 1)->text();
+        }
+        QCOMPARE(shown, QStringList({"Web|2", "Guichet|1"}));
+        QCOMPARE(ui()->lblRepNbPunch->text() + ui()->lblRepNbPlace->text(), "2 / 4");
+
+        // Counts that cannot be made show as such.
+        QVERIFY(openRepBDD(db(), m_window->dbMutex, dbPath("R8_Z7.db")));
+        QVERIFY(sqlRun(db(), "alter table BILLET rename column IS_DELETED to GONE"));
+        m_window->displayRecapRep();
+        QCOMPARE(ui()->lblRepNbPunch->text() + ui()->lblRepNbPlace->text(), "? / ?");
+        QVERIFY(table->isHidden());
+    }
+
+    // A header line is a ticket, short lines and empty barcodes are skipped, a later
+    // line replaces an earlier one, CR LF reads as LF, text is Latin-1; only the
+    // tickets written are counted.
+    void localTicketCsv_data()
+    {
+        QTest::addColumn<bool>("refuse333");
+        QTest::addColumn<QStringList>("tickets");
+        QTest::newRow("all written") << false
+                                     << QStringList({"111|Dupond|3|4001", "333|M\u00fcller|1|4001", "CODE|NOM|0|0"});
+        QTest::newRow("one refused") << true << QStringList({"111|Dupond|3|4001", "CODE|NOM|0|0"});
+    }
+
+    void localTicketCsv()
+    {
+        QFETCH(bool, refuse333);
+        QFETCH(QStringList, tickets);
+        importFile("none.csv", "1;a;b;c;d;1;e;2\n");
+        QCOMPARE(shownMessage(), box(33));
+
+        const QString file = dbPath("R4001_Z7.db");
+        makeRepFile("R4001_Z7.db", {});
+        if (refuse333) {
+            rows(file,
+                 "create trigger refuse before insert on BILLET when NEW.CODE_BARRE='333' begin select "
+                 "raise(abort, 'no'); end");
+        }
+        m_window->currentRepDbName = file;
+        importFile("tickets.csv",
+                   "CODE;NOM;PRENOM;TEL;MAIL;NB;PLACE;REP\n111;Dupont;Jean;0601;j@x;2;A1;4001\r\n"
+                   "222;Short;line;1;2;3;4\n;Empty;barcode;1;2;3;4;5\n111;Dupond;Jeanne;0602;j@y;3;B2;4001\n"
+                   "333;M\xfcller;Zo\xe9;;;1; 12 ;4001\r");
+        QCOMPARE(rows(file,
+                      "select CODE_BARRE, NOM_PORTEUR, NB_COMPOSTAGE, REP_ID from BILLET where EDITEUR_ID=99999999 "
+                      "order by CODE_BARRE"),
+                 tickets);
+        QCOMPARE(rows(file, "select PLACEMENT from PLACE where CODE_BARRE='111'"), QStringList("B2"));
+        QCOMPARE(shownMessage(),
+                 gAffichage->getTraduction(0, 154) + ": " + QString::number(tickets.size() + 1)
+                     + gAffichage->getTraduction(0, 155));
+        QVERIFY(ui()->editLoadFile->text().isEmpty());
+    }
+
+    // The file's list becomes current under the name its own settings give.
+    void eventFile_data()
+    {
+        QTest::addColumn<QString>("scope");
+        QTest::addColumn<unsigned int>("zone");
+        QTest::addColumn<QString>("idAndFile");
+        QTest::newRow("performance, no zone") << "R4001" << 0u << "4001 R4001_Z0.db";
+        QTest::newRow("event, zone 12") << "E301" << 12u << "301 E301_Z12.db";
+        QTest::newRow("pass") << "P901" << 3u << "-901 P901_Z3.db";
+    }
+
+    void eventFile()
+    {
+        QFETCH(QString, scope);
+        QFETCH(unsigned int, zone);
+        QFETCH(QString, idAndFile);
+        importFile("event.kst", QJsonDocument(m_server->eventFileDocument(scope, zone)).toJson());
+        QCOMPARE(current(), idAndFile);
+        QVERIFY(!QFile::exists(dbPath("dump.db")));
+    }
+
+    // A list already there may hold punches not sent: it stays, and is the one used.
+    void eventFileOntoExistingList()
+    {
+        makeRepFile("R4001_Z0.db", {netfixture::pendingRow(8, "kept")});
+        importFile("again.kst", QJsonDocument(m_server->eventFileDocument("R4001", 0)).toJson());
+        QCOMPARE(current(), "4001 R4001_Z0.db");
+        QCOMPARE(rows(dbPath("R4001_Z0.db"), "select CODE_BARRE from MODIF where STATUS=1"), QStringList("kept"));
+        QVERIFY(QFile::exists(dbPath("dump.db")));
+        QCOMPARE(shownMessage(), box(20));
+    }
+
+    // Anything but ".csv" exactly is an event file; one that does not parse leaves
+    // the connection on the main database and nothing current.
+    void brokenEventFile()
+    {
+        importFile("tickets.CSV", "1;a;b;c;d;1;e;2\n");
+        QCOMPARE(db().databaseName(), mainDatabasePath());
+        QVERIFY(m_window->currentRepDbName.isEmpty() && shownMessage().isEmpty());
+    }
+};
+
+TAVRIMEX_TEST_MAIN(TestRepWidget)
+#include "TestRepWidget.moc"
