@@ -210,6 +210,8 @@ public slots:
     void actionSendGlobalPunchTerminated();
 
     // ---- session and performance choice: src/session/MainWindowSession.cpp ----
+    // (login, identifier and ping in MainWindowLogin.cpp; zone, event list and pages
+    // in MainWindowEvents.cpp)
     void exitClick();
     void connectionClick();
     void verifLoginClicked();
@@ -227,6 +229,13 @@ public slots:
     void timerPing();
     void F5KeyPressed();
     void affichePageRep();
+    void actionResponseLogin(const QByteArray& response);
+    void actionErrorLogin(int code);
+    void actionResponsePing(const QByteArray& response);
+    void actionErrorPing(int code);
+    void actionResponseGetEvents(const QByteArray& response);
+    void actionErrorGetEvents(int code);
+    void actionGetEventsError(const QString& text);
 
     // ---- settings, languages and update: src/settings/MainWindowSettings.cpp,
     // MainWindowLanguage.cpp (changeLangue) and MainWindowUpdate.cpp (the update) ----
@@ -285,6 +294,28 @@ public:
     // ---- session and performance choice: src/session/MainWindowSession.cpp ----
     // The terminal identifier, "PC-MAC-" and the machine's names.
     QString getSerialNumber();
+    // Downloads the event list (online) and shows the performance-choice page.
+    void recupEvents();
+    void getEvents();
+    // Rebuilds the event list from the main database, purges it, shows page 1.
+    void displayDownloadedEvents();
+    // Fills the six tiles for the current page.
+    void displayPageEvents();
+    // Wipes every database, keeping unsent punches (and, for a zone change, the
+    // zones); false, with the agent told, when nothing could be wiped safely.
+    bool wipeLocalData(bool keepZones);
+
+    // What the agent typed when pressing the login button: that press's reply uses it.
+    struct LoginAttempt
+    {
+        QString login;
+        QString passwordMd5;
+        QString agent;
+    };
+
+    LoginAttempt loginAttempt;
+    // Set from the start of the event-list worker to the handling of its end.
+    bool isEventListParsing = false;
 
     // ---- ticket control: src/control/MainWindowControl.cpp ----
     // Redraws the scan gauge; with `reload` it first counts the list's tickets.
