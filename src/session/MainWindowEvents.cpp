@@ -1,4 +1,3 @@
-#include "core/CAffichage.h"
 #include "core/CDateHeure.h"
 #include "core/CParam.h"
 #include "core/Database.h"
@@ -8,6 +7,7 @@
 #include "net/RequestBody.h"
 #include "session/CRepWidget.h"
 #include "session/EventPages.h"
+#include "session/SessionTexts.h"
 #include "ui/MainWindow.h"
 #include "ui/ProgressBar.h"
 #include "ui/SaisieDlg.h"
@@ -20,17 +20,10 @@ constexpr int kLoginPage = 0;
 constexpr int kRepPage = 1;
 constexpr int kZoneGoal = 0;
 
-QString label(int index)
-{
-    return gAffichage->getTraduction(currentLangue(), index);
-}
-
-QString message(int index)
-{
-    return gAffichage->getMessage(currentLangue(), index);
-}
-
 }  // namespace
+
+using sessiontexts::label;
+using sessiontexts::message;
 
 // ---- zone choice and entry to the performance list ----
 
@@ -221,7 +214,7 @@ void MainWindow::displayDownloadedEvents()
     eventPageCount = eventpages::pageCount(eventCount);
 
     ui->lblWaitingBar->hide();
-    actionShowProgress(false);
+    progressBar->hide();
     eventPage = 1;
     displayPageEvents();
 }

@@ -1,10 +1,10 @@
-#include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "core/Log.h"
 #include "net/KestNet.h"
 #include "net/RequestBody.h"
 #include "session/DatabaseWipe.h"
 #include "session/LoginRules.h"
+#include "session/SessionTexts.h"
 #include "session/TerminalId.h"
 #include "ui/MainWindow.h"
 #include "ui/Ui_MainWindow.h"
@@ -15,17 +15,10 @@ namespace
 const QString kRemember = QStringLiteral("Sauvegarder Mot De Passe");
 const QString kForget = QStringLiteral("Ne Rien Conserver");
 
-QString label(int index)
-{
-    return gAffichage->getTraduction(currentLangue(), index);
-}
-
-QString message(int index)
-{
-    return gAffichage->getMessage(currentLangue(), index);
-}
-
 }  // namespace
+
+using sessiontexts::label;
+using sessiontexts::message;
 
 // ---- login ----
 

@@ -1,5 +1,4 @@
-#include "core/CAffichage.h"
-#include "core/CParam.h"
+#include "session/SessionTexts.h"
 #include "ui/MainWindow.h"
 
 #include <QCoreApplication>
@@ -17,7 +16,7 @@ void MainWindow::exitClick()
     }
     isExitRequested = true;
     actionUpdateProgressValue(0);
-    actionUpdateProgressText(gAffichage->getMessage(currentLangue(), 7));
+    actionUpdateProgressText(sessiontexts::message(7));
     actionShowProgress(true);
 }
 

@@ -8,12 +8,16 @@
 #include "ui/MessageDlg.h"
 #include "ui/Ui_MainWindow.h"
 
+#include "BoxRecorder.h"
 #include "CoreFixture.h"
 #include "DataFixture.h"
 #include "NetFixture.h"
 
 #include <QDir>
 #include <QLabel>
+#include <QTest>
+
+#include <memory>
 
 // What the session tests share: a window talking to the stand-in, on fresh databases.
 namespace sessionfixture
@@ -61,5 +65,33 @@ inline QString shownMessage(MainWindow& window)
                ? QString()
                : window.messageDlg->findChild<QLabel*>(QStringLiteral("lblMessageDlgInfo"))->text();
 }
+
+// The window under test and the stand-in it talks to.
+struct Harness
+{
+    std::unique_ptr<BoxRecorder> boxes;
+    std::unique_ptr<standin::StandinServer> server;
+    std::unique_ptr<MainWindow> window;
+
+    // Once per test program; false when the stand-in cannot listen.
+    bool start()
+    {
+        fixture::initQuietCore();
+        boxes = std::make_unique<BoxRecorder>();
+        server = netfixture::startStandin();
+        return server != nullptr;
+    }
+
+    // A fresh session and a new window; its start-up requests are forgotten once its
+    // first ping has been answered.
+    void openWindow()
+    {
+        resetSession(server->serviceUrl());
+        gParam->isOnline = false;
+        window = std::make_unique<MainWindow>();
+        QTRY_VERIFY(gParam->isOnline);
+        server->clearRequests();
+    }
+};
 
 }  // namespace sessionfixture

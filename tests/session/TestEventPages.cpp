@@ -5,7 +5,6 @@
 #include "ui/ProgressBar.h"
 #include "ui/SaisieDlg.h"
 
-#include "BoxRecorder.h"
 #include "SessionFixture.h"
 #include "TestMain.h"
 
@@ -71,13 +70,12 @@ class TestEventPages : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<BoxRecorder> m_boxes;
-    std::unique_ptr<standin::StandinServer> m_server;
-    std::unique_ptr<MainWindow> m_window;
+    Harness m_harness;
+    standin::StandinServer* m_server = nullptr;
 
     MainWindow& window()
     {
-        return *m_window;
+        return *m_harness.window;
     }
 
     void addZones()
@@ -96,22 +94,18 @@ private slots:
 
     void initTestCase()
     {
-        fixture::initQuietCore();
-        m_boxes = std::make_unique<BoxRecorder>();
-        m_server = netfixture::startStandin();
-        QVERIFY(m_server);
+        QVERIFY(m_harness.start());
+        m_server = m_harness.server.get();
     }
 
     void init()
     {
-        resetSession(m_server->serviceUrl());
-        m_window = std::make_unique<MainWindow>();
-        m_server->clearRequests();
+        m_harness.openWindow();
     }
 
     void cleanup()
     {
-        m_window.reset();
+        m_harness.window.reset();
     }
 
     // The zone is asked online, with zones known, from the login page or the list.

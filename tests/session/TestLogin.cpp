@@ -4,7 +4,6 @@
 #include "ui/ProgressBar.h"
 #include "ui/SaisieDlg.h"
 
-#include "BoxRecorder.h"
 #include "SessionFixture.h"
 #include "TestMain.h"
 
@@ -47,13 +46,12 @@ class TestLogin : public QObject
 {
     Q_OBJECT
 
-    std::unique_ptr<BoxRecorder> m_boxes;
-    std::unique_ptr<standin::StandinServer> m_server;
-    std::unique_ptr<MainWindow> m_window;
+    Harness m_harness;
+    standin::StandinServer* m_server = nullptr;
 
     MainWindow& window()
     {
-        return *m_window;
+        return *m_harness.window;
     }
 
     QStringList vidange()
@@ -66,25 +64,19 @@ private slots:
 
     void initTestCase()
     {
-        fixture::initQuietCore();
-        m_boxes = std::make_unique<BoxRecorder>();
-        m_server = netfixture::startStandin();
-        QVERIFY(m_server);
+        QVERIFY(m_harness.start());
+        m_server = m_harness.server.get();
     }
 
     void init()
     {
-        resetSession(m_server->serviceUrl());
+        m_harness.openWindow();
         gParam->initParametre(LOGIN_KEST, QStringLiteral("demo"));
-        gParam->isOnline = false;
-        m_window = std::make_unique<MainWindow>();
-        QTRY_VERIFY(gParam->isOnline);
-        m_server->clearRequests();
     }
 
     void cleanup()
     {
-        m_window.reset();
+        m_harness.window.reset();
     }
 
     // What was typed at the press is what the session and the settings keep; only
@@ -232,7 +224,7 @@ private slots:
         const QStringList before = dbFiles();
         gParam->initParametre(LOGIN_KEST, QStringLiteral("previous"));
         gParam->login.set(QStringLiteral("previous"));
-        m_boxes->clear();
+        m_harness.boxes->clear();
 
         typeLogin(window(), QStringLiteral("demo"), QStringLiteral("demo"));
         window().verifLoginClicked();
