@@ -220,13 +220,14 @@ private slots:
     }
 
     // Another organiser: the drain queue and every unsent punch of every list, two
-    // identical ones included, end in the new main database, the only file left.
+    // identical ones and a ".DB" file's included, end in the new main database, the
+    // only file left.
     void newOrganiserWipe()
     {
         QList<CDataModif> rows = netfixture::pendingRows(8, 520, QStringLiteral("R"));
         rows << rows.first();
         addListFile(QStringLiteral("R1_Z7.db"), rows);
-        addListFile(QStringLiteral("E2_Z7.db"), netfixture::pendingRows(3, 2, QStringLiteral("E")));
+        addListFile(QStringLiteral("E2_Z7.DB"), netfixture::pendingRows(3, 2, QStringLiteral("E")));
         CDataVidangeListe queued;
         queued.ajoute(CDataVidange(), 0);
         QVERIFY(queued.ajouteSql(window().db, window().dbMutex));
@@ -428,6 +429,11 @@ private slots:
         QCOMPARE(kept, QStringList({"1", "3", "4", "5", "6"}));
         QCOMPARE(sqlRows(window().db, QStringLiteral("select ID from REPRESENTATION order by ID")),
                  QStringList({"11", "30", "40", "41", "51", "60"}));
+
+        // Performances that could not be read are not "none left".
+        QVERIFY(sqlRun(window().db, QStringLiteral("drop table REPRESENTATION")));
+        QCOMPARE(eventpages::purge(window().db, window().dbMutex, window().dataEvenementListe, now).size(), 5);
+        QCOMPARE(sqlRows(window().db, QStringLiteral("select count(*) from EVENEMENT")), QStringList{"5"});
     }
 };
 
