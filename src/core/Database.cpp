@@ -249,6 +249,11 @@ bool openBDD(QSqlDatabase& db, QMutex* mutex)
     return openDatabase(db, mutex, mainDatabasePath(), kMainSchema, true);
 }
 
+bool openStagingBDD(QSqlDatabase& db, QMutex* mutex, const QString& path)
+{
+    return openDatabase(db, mutex, path, kMainSchema, true);
+}
+
 bool openRepBDD(QSqlDatabase& db, QMutex* mutex, QString path)
 {
     return openDatabase(db, mutex, path, kRepSchema, false);

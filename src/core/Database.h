@@ -11,6 +11,9 @@ QString mainDatabasePath();
 // Holds `mutex` (may be null) for the whole call; on failure logs, shows a warning
 // box once the mutex is released, and returns false.
 bool openBDD(QSqlDatabase& db, QMutex* mutex);
+// As openBDD, for a main database built under another name at `path` before it
+// takes the place of the main one.
+bool openStagingBDD(QSqlDatabase& db, QMutex* mutex, const QString& path);
 // Closes `db` and removes every "*.db" file of the database folder. Connections of
 // other threads open on those files are retired: their next statement fails.
 bool dropBDD(QSqlDatabase& db, QMutex* mutex);

@@ -29,33 +29,35 @@ CDataVidange rowFor(const CDataModif& pending, const CDataDelta& delta)
     return row;
 }
 
-void collect(QSqlDatabase& db, QMutex* mutex, CDataVidangeListe& rows)
+bool collect(QSqlDatabase& db, QMutex* mutex, CDataVidangeListe& rows)
 {
-    openBDD(db, mutex);
-    rows.initParSql(db, mutex);
+    bool read = openBDD(db, mutex) && rows.initParSql(db, mutex);
     unsigned int nextKey = rows.isEmpty() ? 1 : rows.lastKey() + 1;
 
     const QStringList names =
         QDir(dbFolder()).entryList(QStringList(QStringLiteral("*.db")), QDir::Files, QDir::Name | QDir::IgnoreCase);
     for (const QString& name : names) {
-        if (!name.endsWith(QLatin1String(".db")) || name == QLatin1String("kest.db")) {
+        // The wipe deletes "*.DB" too: its rows are collected as well.
+        if (!name.endsWith(QLatin1String(".db"), Qt::CaseInsensitive) || name == QLatin1String("kest.db")) {
             continue;
         }
-        openRepBDD(db, mutex, dbFolder() + name);
         CDataModifListe pending;
-        pending.initLocalPunchParSql(db, mutex);
+        if (!openRepBDD(db, mutex, dbFolder() + name) || !pending.initLocalPunchParSql(db, mutex)) {
+            read = false;
+            continue;
+        }
         if (pending.isEmpty()) {
             continue;
         }
         // Defaults first: a file without DELTA row must not inherit another's context.
         CDataDelta delta;
         delta.initDefaut();
-        delta.initParSql(db, mutex);
+        read = delta.initParSql(db, mutex) && read;
         for (const CDataModif& row : std::as_const(pending)) {
             rows.insert(nextKey++, rowFor(row, delta));
         }
     }
-    openBDD(db, mutex);
+    return openBDD(db, mutex) && read;
 }
 
 }  // namespace drain

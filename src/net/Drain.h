@@ -22,7 +22,8 @@ CDataVidange rowFor(const CDataModif& pending, const CDataDelta& delta);
 // ID), then, after them, every pending journal row of every other "*.db" file of
 // the database folder (files by name without regard to case, rows in ID order),
 // under new keys so that none replaces another. Nothing is changed on disk. `db` is
-// moved from file to file and left open on the main database.
-void collect(QSqlDatabase& db, QMutex* mutex, CDataVidangeListe& rows);
+// moved from file to file and left open on the main database. False when a file or
+// a table could not be read: `rows` may then miss some pending rows.
+bool collect(QSqlDatabase& db, QMutex* mutex, CDataVidangeListe& rows);
 
 }  // namespace drain

@@ -137,7 +137,7 @@ void MainWindow::actionSelectRepFile(uint dataEventId, uint dataEventType, uint 
                       QStringLiteral("Evenement du fichier introuvable : %1 / %2").arg(dataEventId).arg(dataRepId),
                       false);
         displayMessage(label(100), message(25));
-        actionGetEventsTerminated();
+        displayDownloadedEvents();
         return;
     }
 
@@ -159,7 +159,7 @@ void MainWindow::actionSelectRepFile(uint dataEventId, uint dataEventType, uint 
         isUsable = false;
     }
     // The event pages rebuilt from the main database, as at the end of a download.
-    actionGetEventsTerminated();
+    displayDownloadedEvents();
     if (isUsable) {
         setCurrentRep(evenement, representation);
     }

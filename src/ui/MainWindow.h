@@ -216,6 +216,8 @@ public slots:
     void actionSendGlobalPunchTerminated();
 
     // ---- session and performance choice: src/session/MainWindowSession.cpp ----
+    // (login, identifier and ping in MainWindowLogin.cpp; zone, event list and pages
+    // in MainWindowEvents.cpp)
     void exitClick();
     void connectionClick();
     void verifLoginClicked();
@@ -233,6 +235,13 @@ public slots:
     void timerPing();
     void F5KeyPressed();
     void affichePageRep();
+    void actionResponseLogin(const QByteArray& response);
+    void actionErrorLogin(int code);
+    void actionResponsePing(const QByteArray& response);
+    void actionErrorPing(int code);
+    void actionResponseGetEvents(const QByteArray& response);
+    void actionErrorGetEvents(int code);
+    void actionGetEventsError(const QString& text);
 
     // ---- current performance, recap and file imports: src/session/MainWindowRep.cpp
     // (with setCurrentRep above) and src/session/MainWindowImport.cpp (with
@@ -304,6 +313,30 @@ public:
     // ---- session and performance choice: src/session/MainWindowSession.cpp ----
     // The terminal identifier, "PC-MAC-" and the machine's names.
     QString getSerialNumber();
+    // Downloads the event list (online) and shows the performance-choice page.
+    void recupEvents();
+    void getEvents();
+    // Rebuilds the event list from the main database, purges it, shows page 1.
+    void displayDownloadedEvents();
+    // Fills the six tiles for the current page.
+    void displayPageEvents();
+    // Wipes every database, keeping unsent punches (and, for a zone change, the
+    // zones); false, with the agent told, when nothing could be wiped safely.
+    bool wipeLocalData(bool keepZones);
+    // The zone chosen in the input dialog (its goal 0): moves the session to that zone.
+    void zoneChosen(uint zoneId);
+
+    // What the agent typed when pressing the login button: that press's reply uses it.
+    struct LoginAttempt
+    {
+        QString login;
+        QString passwordMd5;
+        QString agent;
+    };
+
+    LoginAttempt loginAttempt;
+    // Set from the start of the event-list worker to the handling of its end.
+    bool isEventListParsing = false;
 
     // ---- ticket control: src/control/MainWindowControl.cpp ----
     // Redraws the scan gauge; with `reload` it first counts the list's tickets.
@@ -329,10 +362,6 @@ public:
     // The local ticket whose replacement waits for confirmation.
     CDataBillet localTicketToStore;
     QString localTicketPlaceToStore;
-
-    // ---- session and performance choice: src/session/MainWindowSession.cpp ----
-    // The zone chosen in the input dialog (its goal 0): moves the session to that zone.
-    void zoneChosen(uint zoneId);
 
     // ---- current performance and file imports: src/session/MainWindowRep.cpp and
     // src/session/MainWindowImport.cpp ----

@@ -40,8 +40,10 @@ struct Scanning
         netfixture::addPending(window.db, window.dbMutex, rows);
     }
 
+    // The end of a cycle may have moved the connection to the main database.
     int pending()
     {
+        openRepBDD(window.db, window.dbMutex, dbFolder() + kRepFile);
         return sqlRows(window.db, QStringLiteral("select count(*) from MODIF where STATUS=1")).value(0).toInt();
     }
 

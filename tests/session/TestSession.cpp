@@ -1,0 +1,441 @@
+#include "core/AppFolder.h"
+#include "core/CAffichage.h"
+#include "core/CParam.h"
+#include "core/Database.h"
+#include "data/CDataVidange.h"
+#include "session/DatabaseWipe.h"
+#include "session/EventPages.h"
+#include "session/LoginRules.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageDlg.h"
+#include "ui/ProgressBar.h"
+#include "ui/SaisieDlg.h"
+#include "ui/Ui_MainWindow.h"
+
+#include "BoxRecorder.h"
+#include "CoreFixture.h"
+#include "DataFixture.h"
+#include "NetFixture.h"
+#include "TestMain.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QJsonArray>
+#include <QJsonObject>
+#include <QLabel>
+#include <QRegularExpression>
+
+#include <memory>
+
+using standin::ScriptedReply;
+
+namespace
+{
+
+const QString kDemoHash = QStringLiteral("fe01ce2a7fbac8fafaed7c982a04e229");  // MD5 of "demo"
+
+QString label(int index)
+{
+    return gAffichage->getTraduction(0, index);
+}
+
+QString message(int index)
+{
+    return gAffichage->getMessage(0, index);
+}
+
+QString savedValue(ParamKey key)
+{
+    CParam saved;
+    saved.charge(QString(), false);
+    return saved.parametre(key);
+}
+
+QStringList dbFiles()
+{
+    return QDir(dbFolder()).entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
+}
+
+// "s" for each tile shown, "-" for each hidden, the page label, "<" and ">" for the
+// enabled page buttons.
+QString pageState(MainWindow& window)
+{
+    QString state;
+    for (QWidget* place : {window.ui->widgetRep1,
+                           window.ui->widgetRep2,
+                           window.ui->widgetRep3,
+                           window.ui->widgetRep4,
+                           window.ui->widgetRep5,
+                           window.ui->widgetRep6}) {
+        state += place->isHidden() ? QLatin1Char('-') : QLatin1Char('s');
+    }
+    return state + QLatin1Char(' ') + window.ui->lblRepPage->text().mid(label(28).size())
+           + (window.ui->btnRepPrevPage->isEnabled() ? " <" : " .")
+           + (window.ui->btnRepNextPage->isEnabled() ? ">" : ".");
+}
+
+}  // namespace
+
+class TestSession : public QObject
+{
+    Q_OBJECT
+
+    std::unique_ptr<BoxRecorder> m_boxes;
+    std::unique_ptr<standin::StandinServer> m_server;
+    std::unique_ptr<MainWindow> m_window;
+
+    MainWindow& window()
+    {
+        return *m_window;
+    }
+
+    QString shownMessage()
+    {
+        return window().messageDlg->isHidden()
+                   ? QString()
+                   : window().messageDlg->findChild<QLabel*>(QStringLiteral("lblMessageDlgInfo"))->text();
+    }
+
+    void login(const QString& login, const QString& password, bool remember = true)
+    {
+        window().ui->editLogin->setText(login);
+        window().ui->editPassword->setText(password);
+        window().ui->editAgent->setText(QStringLiteral("5"));
+        window().ui->chkBoxRememberPassword->setChecked(remember);
+        window().verifLoginClicked();
+    }
+
+    // Pending rows in a ticket-list file with a DELTA row of login "previous".
+    void addListFile(const QString& name, const QList<CDataModif>& rows)
+    {
+        QVERIFY(openRepBDD(window().db, window().dbMutex, dbFolder() + name));
+        QVERIFY(netfixture::addPending(window().db, window().dbMutex, rows));
+        QVERIFY(sqlRun(window().db, QStringLiteral("insert into DELTA (ID, LOGIN) values (55, 'previous')")));
+        QVERIFY(openBDD(window().db, window().dbMutex));
+    }
+
+private slots:
+
+    void initTestCase()
+    {
+        fixture::initQuietCore();
+        m_boxes = std::make_unique<BoxRecorder>();
+        m_server = netfixture::startStandin();
+        QVERIFY(m_server);
+    }
+
+    // No database, the stand-in's session saved, and a new window whose first ping has
+    // been answered.
+    void init()
+    {
+        m_window.reset();
+        for (const QString& name : QDir(dbFolder()).entryList(QDir::Files)) {
+            QFile::remove(dbFolder() + name);
+        }
+        gParam->initDefaut();
+        netfixture::setSession(m_server->serviceUrl());
+        gParam->initParametre(LOGIN_KEST, QStringLiteral("demo"));
+        gParam->sauvegarde(QString(), true);
+        fixture::clearLog();
+        gParam->isOnline = false;
+        m_window = std::make_unique<MainWindow>();
+        QTRY_VERIFY(gParam->isOnline);
+        m_server->clearRequests();
+    }
+
+    // What was typed at the press is kept, the password only as its hash; the same
+    // organiser wipes nothing.
+    void loginOnline_data()
+    {
+        QTest::addColumn<QString>("password");
+        QTest::addColumn<bool>("remember");
+        QTest::newRow("remembered") << "demo" << true;
+        QTest::newRow("ready hash, not remembered") << kDemoHash << false;
+    }
+
+    void loginOnline()
+    {
+        QFETCH(QString, password);
+        QFETCH(bool, remember);
+        addListFile(QStringLiteral("R1_Z7.db"), netfixture::pendingRows(8, 1));
+        login(QStringLiteral("demo"), password, remember);
+        window().ui->editLogin->setText(QStringLiteral("other"));
+        QTRY_VERIFY(!window().saisieDlg->isHidden());
+        QCOMPARE(gParam->login.get(), QStringLiteral("demo"));
+        QCOMPARE(gParam->passwordMd5.get(), kDemoHash);
+        QCOMPARE(savedValue(MY_AGENT_ID), QStringLiteral("17"));
+        QCOMPARE(savedValue(PASSWORD_KEST), remember ? kDemoHash : QString());
+        QCOMPARE(savedValue(AGENT_KEST), remember ? QStringLiteral("5") : QString());
+        QCOMPARE(sqlRows(window().db, QStringLiteral("select count(*) from ZONE")), QStringList{"3"});
+        QCOMPARE(dbFiles(), QStringList({"R1_Z7.db", "kest.db"}));
+    }
+
+    // Whatever goes wrong, the agent stays on the login page with nothing changed.
+    void loginFails_data()
+    {
+        QTest::addColumn<ScriptedReply>("reply");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("refused") << ScriptedReply::bytes(R"({"request":"login","error":3})") << message(2)
+                                 << "Login ou mot de passe incorrect : demo (Erreur 3)";
+        QTest::newRow("not JSON") << ScriptedReply::invalidJson() << message(3)
+                                  << "Erreur de decodage de la reponse JSON de la verification du login.";
+        QTest::newRow("status") << ScriptedReply::bytes(R"({"request":"login","status":1})") << QString() << QString();
+        QTest::newRow("network error") << ScriptedReply::httpError(404) << message(4) + " (err=203)"
+                                       << "Erreur Connexion login (err=203) : demo";
+    }
+
+    void loginFails()
+    {
+        QFETCH(ScriptedReply, reply);
+        QFETCH(QString, shown);
+        QFETCH(QString, logged);
+        gParam->sessionId.set(QStringLiteral("before"));
+        m_server->enqueue(QStringLiteral("221"), reply);
+        login(QStringLiteral("demo"), QStringLiteral("demo"));
+        QTRY_COMPARE(m_server->requests(QStringLiteral("221")).size(), 1);
+        QTest::qWait(50);
+        QCOMPARE(shownMessage(), shown);
+        QVERIFY(logged.isEmpty() || fixture::logContains(logged));
+        QCOMPARE(window().ui->stackedWidget->currentIndex(), 0);
+        QCOMPARE(gParam->sessionId.get(), QStringLiteral("before"));
+        QCOMPARE(savedValue(PASSWORD_KEST), QString());
+    }
+
+    // The stored password may be a hash or, in older settings files, the text; the
+    // login is compared trimmed but in its case.
+    void loginOffline()
+    {
+        window().connectionClick();
+        gParam->initParametre(PASSWORD_KEST, QStringLiteral("demo"));
+        login(QStringLiteral("Demo"), QStringLiteral("demo"));
+        QCOMPARE(shownMessage(), message(2));
+        QVERIFY(loginrules::offlineAccepted(QStringLiteral("demo"), QStringLiteral("demo"), "demo", kDemoHash));
+        login(QStringLiteral(" demo "), QStringLiteral("demo"));
+        QCOMPARE(window().ui->stackedWidget->currentIndex(), 1);
+        QCOMPARE(pageState(window()), QStringLiteral("------ 1 / 1 .."));
+        QCOMPARE(gParam->passwordMd5.get(), kDemoHash);
+        QTest::qWait(50);
+        QVERIFY(m_server->requests(QStringLiteral("221")).isEmpty());
+    }
+
+    // Another organiser: the drain queue and every unsent punch of every list, two
+    // identical ones and a ".DB" file's included, end in the new main database, the
+    // only file left.
+    void newOrganiserWipe()
+    {
+        QList<CDataModif> rows = netfixture::pendingRows(8, 520, QStringLiteral("R"));
+        rows << rows.first();
+        addListFile(QStringLiteral("R1_Z7.db"), rows);
+        addListFile(QStringLiteral("E2_Z7.DB"), netfixture::pendingRows(3, 2, QStringLiteral("E")));
+        CDataVidangeListe queued;
+        queued.ajoute(CDataVidange(), 0);
+        QVERIFY(queued.ajouteSql(window().db, window().dbMutex));
+        gParam->initParametre(LOGIN_KEST, QStringLiteral("previous"));
+
+        login(QStringLiteral("demo"), QStringLiteral("demo"));
+        QTRY_VERIFY(!window().saisieDlg->isHidden());
+        QCOMPARE(dbFiles(), QStringList{"kest.db"});
+        const QStringList drained =
+            sqlRows(window().db, QStringLiteral("select CODE_BARRE, LOGIN, DELTA_ID from VIDANGE order by ID"));
+        QCOMPARE(drained.size(), 1 + 521 + 2);
+        QCOMPARE(drained.filter(QRegularExpression(QStringLiteral("^R0\\|previous\\|55$"))).size(), 2);
+        QCOMPARE(savedValue(ZONE_KEST), QStringLiteral("0"));
+    }
+
+    // A list that cannot be read, or a new main database that cannot be written:
+    // nothing is deleted and the login stops before anything is kept.
+    void wipeFailsSafely_data()
+    {
+        QTest::addColumn<bool>("unreadableList");
+        QTest::newRow("unreadable list") << true;
+        QTest::newRow("new database not writable") << false;
+    }
+
+    void wipeFailsSafely()
+    {
+        QFETCH(bool, unreadableList);
+        addListFile(QStringLiteral("R1_Z7.db"), netfixture::pendingRows(8, 3));
+        if (unreadableList) {
+            QFile garbage(dbFolder() + QStringLiteral("R2_Z7.db"));
+            QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) == 4096);
+        } else {
+            QVERIFY(QDir().mkpath(databasewipe::stagingPath()));
+        }
+        const QStringList before = dbFiles();
+        gParam->initParametre(LOGIN_KEST, QStringLiteral("previous"));
+        login(QStringLiteral("demo"), QStringLiteral("demo"));
+        QTRY_COMPARE(shownMessage(), message(5));
+        QDir().rmdir(databasewipe::stagingPath());
+        QCOMPARE(dbFiles(), before);
+        QCOMPARE(gParam->parametre(LOGIN_KEST), QStringLiteral("previous"));
+        QVERIFY(gParam->login.get() != QLatin1String("demo"));
+    }
+
+    // Any answer means online; forcing offline stops the pings and a late answer or
+    // failure does not undo it; leaving it pings at once. The identifier names the
+    // address it saved.
+    void connectionState()
+    {
+        QCOMPARE(window().ui->lblConnection->text(), label(11));
+        window().connectionClick();
+        QVERIFY(!gParam->isOnline && !window().pingTimer.isActive());
+        window().actionResponsePing(QByteArray());
+        window().actionErrorPing(4);
+        QVERIFY(!gParam->isOnline);
+        QCOMPARE(window().ui->lblConnection->text(), label(12));
+
+        window().connectionClick();
+        QTRY_VERIFY(gParam->isOnline);
+        QCOMPARE(m_server->requests(QStringLiteral("11")).size(), 1);
+        m_server->enqueue(QStringLiteral("11"), ScriptedReply::httpError(500));
+        window().timerPing();
+        QTRY_VERIFY(!gParam->isOnline);
+
+        const QString serial = window().getSerialNumber();
+        QVERIFY2(QRegularExpression(QStringLiteral("^PC-MAC-UNKNOWN-[0-9A-Z:]{17}$")).match(serial).hasMatch(),
+                 qPrintable(serial));
+        QCOMPARE(serial.mid(15), savedValue(MAC));
+    }
+
+    void exit()
+    {
+        int quits = 0;
+        window().quitEventLoop = [&quits] {
+            ++quits;
+        };
+        window().exitClick();
+        window().isSyncRunning = true;
+        window().exitClick();
+        QVERIFY(quits == 1 && window().isExitRequested && !window().isEnabled());
+        window().actionGetDeltaTerminated();
+        QCOMPARE(quits, 2);
+    }
+
+    // Asked online with zones known, the stored zone preselected; not from the scan page.
+    void zoneDialog()
+    {
+        QVERIFY(sqlRun(window().db, QStringLiteral("insert into ZONE values (5,'N'),(40,'E'),(12,'S')")));
+        gParam->initParametre(ZONE_KEST, QStringLiteral("12"));
+        window().affichePageRep();
+        auto* combo = window().saisieDlg->findChild<QComboBox*>();
+        QStringList shown;
+        for (int i = 0; i < combo->count(); ++i) {
+            shown << (i == combo->currentIndex() ? "*" : "") + combo->itemText(i);
+        }
+        QCOMPARE(shown, QStringList({"0 - " + label(101), "5 - N", "*12 - S", "40 - E"}));
+        window().actionShowSaisieDlg(false);
+        window().ui->stackedWidget->setCurrentIndex(2);
+        window().affichePageRep();
+        QVERIFY(window().saisieDlg->isHidden());
+    }
+
+    // The stored zone downloads at once; another wipes the lists, keeping the unsent
+    // punches and the zones, and is saved. A cancel shows the stored list.
+    void zoneChosen_data()
+    {
+        QTest::addColumn<uint>("zone");
+        QTest::newRow("same zone") << 7u;
+        QTest::newRow("no zone") << 0u;
+    }
+
+    void zoneChosen()
+    {
+        QFETCH(uint, zone);
+        QVERIFY(sqlRun(window().db, QStringLiteral("insert into ZONE values (5,'N')")));
+        addListFile(QStringLiteral("R1_Z7.db"), netfixture::pendingRows(8, 3));
+        window().zoneChosen(zone);
+        QTRY_COMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+        QCOMPARE(m_server->requests(QStringLiteral("241")).first().value(QStringLiteral("zo")), QString::number(zone));
+        QCOMPARE(savedValue(ZONE_KEST), QString::number(zone));
+        QCOMPARE(dbFiles().size(), zone == 7 ? 2 : 1);
+        QTRY_VERIFY(!window().isEventListParsing);
+        QCOMPARE(sqlRows(window().db, QStringLiteral("select count(*) from VIDANGE")),
+                 QStringList(zone == 7 ? "0" : "3"));
+        QCOMPARE(sqlRows(window().db, QStringLiteral("select count(*) from ZONE")), QStringList("1"));
+
+        window().affichePageRep();
+        window().cancelSaisie();
+        QCOMPARE(pageState(window()), QStringLiteral("ssss-- 1 / 1 .."));
+        QCOMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+    }
+
+    // While the worker writes, no second download starts and the buttons that would
+    // start one are disabled; its end shows the list with "all events" first.
+    void download()
+    {
+        gParam->initParametre(REP_JOUR, QStringLiteral("1"));
+        QJsonObject events;
+        for (int i = 1; i <= 20; ++i) {
+            const QJsonObject performance{{"id", i}, {"fin", "2040-01-01 12:00:00"}};
+            events.insert(QString::number(i), QJsonObject{{"id", i}, {"replist", QJsonArray{performance}}});
+        }
+        m_server->enqueue(QStringLiteral("241"),
+                          ScriptedReply::json({{"request", "getEvents"}, {"events", QJsonObject{{"event", events}}}}));
+        window().recupEvents();
+        QTRY_VERIFY(window().isEventListParsing);
+        QVERIFY(!window().ui->btnRefreshListRep->isEnabled() && !window().ui->widgetLoadFile->isEnabled());
+        window().refreshListRepClicked();
+        window().F5KeyPressed();
+        QTRY_VERIFY(window().progressBar->isHidden());
+        QVERIFY(window().ui->btnRefreshListRep->isEnabled());
+        QCOMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+        QCOMPARE(pageState(window()), QStringLiteral("ssssss 1 / 4 .>"));
+        QCOMPARE(window().dataEvenementListe.first().NOM, label(150));
+        QCOMPARE(window().ui->lblRepChoiceTitle->text(), label(18) + " (" + label(102) + " 7)");
+
+        window().repNextPageClicked();
+        window().repNextPageClicked();
+        window().repNextPageClicked();
+        window().repNextPageClicked();
+        QCOMPARE(pageState(window()), QStringLiteral("sss--- 4 / 4 <."));
+        window().actionPageEnable(false);
+        QCOMPARE(pageState(window()), QStringLiteral("sss--- 4 / 4 .."));
+
+        // A failed download shows the stored list.
+        m_server->enqueue(QStringLiteral("241"), ScriptedReply::httpError(404));
+        window().recupEvents();
+        QTRY_COMPARE(shownMessage(), message(4) + " (err=203)");
+        QCOMPARE(pageState(window()), QStringLiteral("ssssss 1 / 4 .>"));
+    }
+
+    // Old performances go unless a list on disk may still hold punches, and so does an
+    // entry left without performance; an end that cannot be read keeps its row.
+    void purge()
+    {
+        const QDateTime now(QDate(2030, 6, 10), QTime(12, 0, 0));
+        QVERIFY(!eventpages::isOver(QStringLiteral("2030-06-08 12:00:00"), now));
+        QVERIFY(eventpages::isOver(QStringLiteral("2030-06-08 11:59:59"), now));
+        window().connectionClick();
+        QVERIFY(sqlRun(
+            window().db,
+            QStringLiteral("insert into EVENEMENT (ID, TYPE) values (1,0),(2,0),(3,1),(4,0),(5,0),(6,0),(7,1)")));
+        const QString old = QStringLiteral("'2001-01-01 00:00:00'");
+        QVERIFY(sqlRun(window().db,
+                       QStringLiteral("insert into REPRESENTATION (ID, EVENEMENT_ID, DATE_FIN) values (10,1,%1),"
+                                      "(11,1,'2040-01-01 00:00:00'),(20,2,%1),(30,3,%1),(40,4,%1),(41,4,%1),(50,5,%1),"
+                                      "(51,5,'2001-13-01 00:00:00'),(60,6,%1),(70,7,%1)")
+                           .arg(old)));
+        // A pass's list, an event's whole list, a performance's own list.
+        for (const char* name : {"P3_Z7.db", "E4_Z7.db", "R60_Z7.db"}) {
+            QVERIFY(QFile(dbFolder() + QLatin1String(name)).open(QIODevice::WriteOnly));
+        }
+        window().displayDownloadedEvents();
+        QStringList kept;
+        for (const CDataEvenement& entry : std::as_const(window().dataEvenementListe)) {
+            kept << QString::number(entry.ID);
+        }
+        kept.sort();
+        QCOMPARE(kept, QStringList({"1", "3", "4", "5", "6"}));
+        QCOMPARE(sqlRows(window().db, QStringLiteral("select ID from REPRESENTATION order by ID")),
+                 QStringList({"11", "30", "40", "41", "51", "60"}));
+
+        // Performances that could not be read are not "none left".
+        QVERIFY(sqlRun(window().db, QStringLiteral("drop table REPRESENTATION")));
+        QCOMPARE(eventpages::purge(window().db, window().dbMutex, window().dataEvenementListe, now).size(), 5);
+        QCOMPARE(sqlRows(window().db, QStringLiteral("select count(*) from EVENEMENT")), QStringList{"5"});
+    }
+};
+
+TAVRIMEX_TEST_MAIN(TestSession)
+#include "TestSession.moc"
