@@ -1,4 +1,5 @@
 #include "core/CParam.h"
+#include "core/Startup.h"
 
 #include "TestMain.h"
 
@@ -129,6 +130,32 @@ private slots:
         QVERIFY(QDir(program.home.path()).isEmpty());
     }
 
+    void runFlags_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("flags");  // debug, log, crypt, preprod
+        QTest::newRow("none") << QStringList{"tavrimex"} << "0010";
+        QTest::newRow("debug") << QStringList{"debug"} << "1010";
+        QTest::newRow("log") << QStringList{"log"} << "0110";
+        QTest::newRow("nocrypt") << QStringList{"nocrypt"} << "0000";
+        QTest::newRow("preprod") << QStringList{"preprod"} << "0011";
+        QTest::newRow("all, any order") << QStringList{"preprod", "nocrypt", "log", "debug"} << "1101";
+        QTest::newRow("other spellings") << QStringList{"LOG", "-log", "--debug", "Debug", "no crypt", "pre-prod"}
+                                         << "0010";
+    }
+
+    void runFlags()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, flags);
+        CParam param;
+        param.isCrypt = false;
+        param.isDebug = param.isLog = param.isPreprod = true;
+        applyRunFlags(param, args);
+        QCOMPARE(QString("%1%2%3%4").arg(param.isDebug).arg(param.isLog).arg(param.isCrypt).arg(param.isPreprod),
+                 flags);
+    }
+
     void firstStartThenSignalEndsCleanly()
     {
         Program program;
@@ -156,6 +183,7 @@ private slots:
         QTest::newRow("SIGABRT") << int(SIGABRT);
     }
 
+    // The start-up's own SIGTERM and SIGHUP leave the program running.
     void secondStartLogsStartLineAndSurvivesHangup()
     {
         QFETCH(int, endSignal);
