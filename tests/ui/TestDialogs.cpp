@@ -7,7 +7,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QLoggingCategory>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalSpy>
 
@@ -76,23 +75,6 @@ private slots:
         }
     }
 
-    void progressBar()
-    {
-        ProgressBar dialog(m_window.get());
-        auto* bar = child<QProgressBar>(&dialog, "pbWaiting");
-        dialog.setMax(200);
-        dialog.setValue(150);
-        QCOMPARE(bar->text(), QStringLiteral("75%"));
-        // Above the maximum: ignored, the bar keeps its value.
-        dialog.setValue(250);
-        QCOMPARE(bar->value(), 150);
-        // A maximum of 0 makes the busy bar.
-        dialog.setMax(0);
-        dialog.setValue(0);
-        QCOMPARE(bar->maximum(), 0);
-        QCOMPARE(bar->text(), QString());
-    }
-
     // Without a caption the button still answers, and the receiver, not the dialog, hides it.
     void messageAcks()
     {
@@ -152,7 +134,6 @@ private slots:
         QTest::addColumn<int>("current");
         QTest::newRow("existing item") << 2 << 2;
         QTest::newRow("one past the end") << 3 << 0;
-        QTest::newRow("minus one: no item") << -1 << -1;
     }
 
     void saisieEditFocus()

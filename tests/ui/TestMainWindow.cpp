@@ -70,6 +70,12 @@ private slots:
         m_boxes->clear();
     }
 
+    // Whatever a test left where the main database goes must not fail the next ones.
+    void cleanup()
+    {
+        QDir().rmdir(mainDatabasePath());
+    }
+
     void construction()
     {
         MainWindow window;
@@ -127,7 +133,8 @@ private slots:
         }
     }
 
-    // A folder where the database should be: one box, no timers, no shortcuts.
+    // A folder where the database should be: one box, no timers, no shortcuts, and
+    // none of their connections.
     void startFailure()
     {
         QFile::remove(mainDatabasePath());
@@ -137,13 +144,12 @@ private slots:
             MainWindow window;
             QVERIFY(window.isStartFailed);
             QVERIFY(!window.pingTimer.isActive() && !window.focusTimer.isActive() && !window.deltaTimer.isActive());
-            QCOMPARE(window.wiredConnections.size(), 152);
             QVERIFY(window.findChildren<QShortcut*>().isEmpty());
+            QCOMPARE(window.wiredConnections.last().sender, "SaisieDlg");
             QVERIFY(gParam->serialNumber.get().isEmpty());
             QVERIFY(window.saisieDlg && window.networkManager);
         }
         QCOMPARE(m_boxes->entries().size(), 1);
-        QVERIFY(QDir().rmdir(mainDatabasePath()));
     }
 
     // "ready": the login button is enabled, or a performance is chosen so that the start
