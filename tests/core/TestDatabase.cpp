@@ -83,6 +83,8 @@ private slots:
                 "CODE_BARRE varchar(256), EDITEUR_ID integer(10), REP_ID integer(10), LOGIN varchar(256), PASSWORD "
                 "varchar(256), ZONE_ID integer(10), DELTA_ID integer(10), DELTA_DATE varchar(256))"}));
         QVERIFY(fixture::logContains("notice - Ouverture de la base de donnees " + mainDatabasePath() + " OK "));
+        // Another thread's write makes a statement wait instead of failing at once.
+        QCOMPARE(column(m_db, "pragma busy_timeout"), QStringList{"5000"});
 
         // A second open re-creates only what is missing.
         QSqlQuery query(m_db);
@@ -139,6 +141,7 @@ private slots:
         QVERIFY(openRepBDD(m_db, &m_mutex, path));
         QCOMPARE(tables(m_db), kRepTables);
         QVERIFY(openRepBDD(m_db, &m_mutex, path));
+        QCOMPARE(column(m_db, "pragma busy_timeout"), QStringList{"5000"});
         QSqlQuery plan(m_db);
         QVERIFY(plan.exec(QStringLiteral(
             "explain query plan select ID from BILLET where upper(CODE_BARRE)=upper('ab') and EDITEUR_ID=3")));

@@ -18,16 +18,37 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
+// A distinct value in every field, so that one read into another's place shows.
 CDataBillet billet(const QString& code, unsigned int editeur, unsigned int id = 0, unsigned int nb = 1)
 {
     CDataBillet out;
     out.initDefaut();
-    out.CODE_BARRE = code;
-    out.EDITEUR_ID = editeur;
     out.ID = id;
+    out.EDITEUR_ID = editeur;
+    out.REP_ID = 11;
+    out.CANAL_VENTE_ID = 12;
+    out.CODE_BARRE = code;
     out.NB_COMPOSTAGE = nb;
     out.IMAGE = u"img/"_s + code;
+    int n = 0;
+    for (QString* text : {&out.NOM_PORTEUR,
+                          &out.PRENOM_PORTEUR,
+                          &out.TEL_PORTEUR,
+                          &out.NOM_ACHETEUR,
+                          &out.PRENOM_ACHETEUR,
+                          &out.TEL_ACHETEUR,
+                          &out.MAIL}) {
+        *text = u"t%1"_s.arg(++n);
+    }
     return out;
+}
+
+// In the order of the table's columns.
+QString fields(const CDataBillet& b)
+{
+    return fieldsRow(b.ID, b.CODE_BARRE, b.EDITEUR_ID, b.REP_ID, b.CANAL_VENTE_ID, b.IS_USABLE, b.IS_DELETED) + u'|'
+           + fieldsRow(b.NOM_PORTEUR, b.PRENOM_PORTEUR, b.TEL_PORTEUR, b.DATE_ACHAT, b.NOM_ACHETEUR, b.PRENOM_ACHETEUR)
+           + u'|' + fieldsRow(b.TEL_ACHETEUR, b.NB_COMPOSTAGE, b.IMAGE, b.MAIL);
 }
 
 const QString kStoredCounts = u"select IS_USABLE,IS_DELETED,NB_COMPOSTAGE from BILLET where CODE_BARRE='P1'"_s;
@@ -37,6 +58,12 @@ const QString kStoredCounts = u"select IS_USABLE,IS_DELETED,NB_COMPOSTAGE from B
 class TestBillet : public DataFixture
 {
     Q_OBJECT
+
+    QString stored(const QString& code, unsigned int editeur)
+    {
+        return sqlRows(db, u"select * from BILLET where CODE_BARRE='%1' and EDITEUR_ID=%2"_s.arg(code).arg(editeur))
+            .value(0);
+    }
 
 private slots:
 
@@ -81,16 +108,13 @@ private slots:
         QStringList found;  // "key:issuer", in iteration order
         for (auto it = list.cbegin(); it != list.cend(); ++it) {
             found.append(QString::number(it.key()) + u':' + QString::number(it.value().EDITEUR_ID));
+            QCOMPARE(fields(it.value()), stored(it->CODE_BARRE, it->EDITEUR_ID));
         }
         QCOMPARE(found, exact);
 
         CDataBillet record = billet(u"before"_s, 1);
         QCOMPARE(record.initParSql(db, &mutex, asked, editeur), !loaded.isNull());
-        QCOMPARE(record.CODE_BARRE, loaded.isNull() ? u"before"_s : loaded);
-        if (!loaded.isNull()) {
-            QCOMPARE(record.EDITEUR_ID, editeur);
-            QCOMPARE(record.IMAGE, u"img/"_s + loaded);
-        }
+        QCOMPARE(fields(record), loaded.isNull() ? fields(billet(u"before"_s, 1)) : stored(loaded, editeur));
         QCOMPARE(fixture::logLines(), QStringList());
     }
 

@@ -126,7 +126,7 @@ private slots:
     {
         QVERIFY(sqlRun(db, u"drop table EVENT"_s));
         createDefaultValuesRepBDD(db, &mutex);
-        QVERIFY(fixture::logContains(u"Erreur ajouteSql replace into EVENT (ID, NOM) values ('0','Inconnu') : "_s));
+        QCOMPARE(fixture::logLines().filter(u" - critique - Erreur ajouteSql "_s).size(), 1);
         QCOMPARE(sqlRows(db, u"select count(*) from TARIF"_s), QStringList{"1"});
         QVERIFY(fixture::logContains(u"Creation des valeurs par defaut terminees"_s));
     }

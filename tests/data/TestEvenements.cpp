@@ -42,11 +42,6 @@ QString fields(const CDataRepresentation& r)
         .arg(r.NB_PLACE);
 }
 
-const QString kEventListSql =
-    u"select EVENEMENT.ID,EVENEMENT.NOM,EVENEMENT.IMAGE,EVENEMENT.TYPE from REPRESENTATION inner join EVENEMENT on "
-    "REPRESENTATION.EVENEMENT_ID = EVENEMENT.ID group by EVENEMENT.ID order by EVENEMENT.TYPE desc, "
-    "REPRESENTATION.DATE_DEBUT asc"_s;
-
 }  // namespace
 
 class TestEvenements : public DataFixture
@@ -74,9 +69,9 @@ private slots:
         QVERIFY(representation(40, 12).ajouteSql(db, &mutex) > 0);
         CDataEvenement read;
         QVERIFY(read.initParSql(db, &mutex, 12, 1));
-        QCOMPARE(read.NOM + u'|' + read.IMAGE, u"Pass|p.png"_s);
+        QCOMPARE(fieldsRow(read.ID, read.NOM, read.IMAGE, read.TYPE), u"12|Pass|p.png|1"_s);
         QVERIFY(read.initParSql(db, &mutex, 12, 0));
-        QCOMPARE(read.NOM, u"L Avare"_s);
+        QCOMPARE(fieldsRow(read.ID, read.NOM, read.IMAGE, read.TYPE), u"12|L Avare||0"_s);
 
         QVERIFY(evenement(12, 0).deleteSql(db, &mutex));
         QVERIFY(evenement(99, 0).deleteSql(db, &mutex));
@@ -101,7 +96,7 @@ private slots:
         QVERIFY(list.initParSql(db, &mutex));
         QVERIFY(list.initParSql(db, &mutex));
         QCOMPARE(list.keys(), (QList<unsigned int>{0, 1, 2, 3}));
-        QCOMPARE(fixture::logLines().filter(u"initParSql : "_s + kEventListSql).size(), 2);
+        QCOMPARE(fixture::logLines().filter(u" - info - initParSql : select "_s).size(), 2);
         QList<unsigned int> ids;
         for (const CDataEvenement& entry : list) {
             ids.append(entry.ID);
@@ -165,9 +160,7 @@ private slots:
         QCOMPARE(list.keys(), QList<unsigned int>{7});
         QVERIFY(list.initParSql(db, &mutex, 99));
         QVERIFY(list.isEmpty());
-        const QStringList traces = fixture::logLines().filter(u"initParSql : "_s);
-        QCOMPARE(traces.size(), 4);
-        QVERIFY(traces[2].endsWith(u"DATE_FIN_VENTE FROM REPRESENTATION where EVENEMENT_ID=2 order by DATE_DEBUT"_s));
+        QCOMPARE(fixture::logLines().filter(u" - info - initParSql : select "_s).size(), 4);
 
         QVERIFY(representation(7, 1).deleteSql(db, &mutex));
         QVERIFY(representation(8, 1).deleteSql(db, &mutex));
@@ -185,9 +178,9 @@ private slots:
         QVERIFY(!performance.sauvegardeParSql(db, &mutex, 0));
         const QStringList lines = fixture::logLines();
         QCOMPARE(lines.size(), 3);
-        QVERIFY(lines[0].contains(u" - Erreur dataRep ajouteSql replace into REPRESENTATION (ID, "_s));
-        QVERIFY(lines[1].contains(u" - Erreur sauvegardeParSql update REPRESENTATION set NOM_SALLE=''"_s));
-        QVERIFY(lines[2].contains(u" - Erreur dataRep sauvegardeParSql update REPRESENTATION set "_s));
+        QVERIFY(lines[0].contains(u" - critique - Erreur dataRep ajouteSql "_s));
+        QVERIFY(lines[1].contains(u" - critique - Erreur sauvegardeParSql "_s));
+        QVERIFY(lines[2].contains(u" - critique - Erreur dataRep sauvegardeParSql "_s));
     }
 };
 
