@@ -1,6 +1,7 @@
 #include "core/CParam.h"
 #include "core/Startup.h"
 
+#include "CoreFixture.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -14,12 +15,6 @@
 
 namespace
 {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Calls `done` every 20 ms until it returns true, for at most `ms`.
 template <typename Done>
@@ -94,7 +89,7 @@ struct Program
         const QDir traces(app + "/traces");
         QString all;
         for (const QString& name : traces.entryList(QDir::Files)) {
-            all += QString::fromUtf8(readFile(traces.filePath(name)));
+            all += QString::fromUtf8(fixture::readFile(traces.filePath(name)));
         }
         return all;
     }
@@ -169,7 +164,7 @@ private slots:
         QVERIFY(log.contains(" - notice - Fermeture\n"));
         // "LOG" is not "log": unforced notices stay out.
         QVERIFY(!log.contains("Ouverture de la base"));
-        QVERIFY(readFile(program.app + "/param.ini").startsWith("0VERSION=4.3.1\n"));
+        QVERIFY(fixture::readFile(program.app + "/param.ini").startsWith("0VERSION=4.3.1\n"));
         for (const char* sub : {"/db", "/img", "/traces"}) {
             QVERIFY(QDir(program.app + sub).exists());
         }
@@ -198,7 +193,7 @@ private slots:
         QVERIFY2(start.match(log).hasMatch(), qPrintable(log));
         QVERIFY(log.contains("Ouverture de la base de donnees "));
         QVERIFY(log.endsWith(" - notice - Fermeture\n"));
-        QVERIFY(readFile(program.app + "/param.ini").startsWith('1'));
+        QVERIFY(fixture::readFile(program.app + "/param.ini").startsWith('1'));
     }
 
     void settingsFailureExitsWithOne()

@@ -11,6 +11,7 @@
 #include <QTemporaryDir>
 #include <QThread>
 
+#include <array>
 #include <memory>
 
 namespace
@@ -18,42 +19,28 @@ namespace
 
 const QString kUrl = "https://service.tavrimex.invalid/accessctrl/?";
 
-QByteArray readFile(const QString& path)
+// The flags and session texts of `p`.
+std::array<std::atomic<bool>*, 8> flags(CParam& p)
 {
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    return {&p.isDebug, &p.isLog, &p.isCrypt, &p.isPreprod, &p.isOnline, &p.isWebcam, &p.isDirectPunch, &p.isLockFocus};
 }
 
-void writeFile(const QString& path, const QByteArray& content)
+std::array<Guarded<QString>*, 7> texts(CParam& p)
 {
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(content);
+    return {&p.sessionId, &p.serialNumber, &p.login, &p.passwordMd5, &p.currentIdRep, &p.newVersion, &p.updateUrl};
 }
 
 // Every member of the object.
-QStringList state(const CParam& p)
+QStringList state(CParam& p)
 {
-    QStringList all{p.fileName};
-    for (const bool flag : {p.isDebug.load(),
-                            p.isLog.load(),
-                            p.isCrypt.load(),
-                            p.isPreprod.load(),
-                            p.isOnline.load(),
-                            p.isWebcam.load(),
-                            p.isDirectPunch.load(),
-                            p.isLockFocus.load()}) {
-        all << QString::number(flag);
+    QStringList all{p.fileName, p.updateModifs.get().join(u',')};
+    for (const std::atomic<bool>* flag : flags(p)) {
+        all << QString::number(flag->load());
     }
-    for (const Guarded<QString>* text :
-         {&p.sessionId, &p.serialNumber, &p.login, &p.passwordMd5, &p.currentIdRep, &p.newVersion, &p.updateUrl}) {
+    for (const Guarded<QString>* text : texts(p)) {
         all << text->get();
     }
-    all << p.updateModifs.get();
-    for (unsigned int id = 0; id < kParamCount; ++id) {
-        all << p.parametre(id);
-    }
-    return all;
+    return all + p.getParamStr().split(u'\n');
 }
 
 }  // namespace
@@ -103,16 +90,16 @@ private slots:
         CParam param;
         param.isCrypt = true;
         QVERIFY(param.charge(dir, true));
-        QCOMPARE(param.decryptByteArray(QString::fromLatin1(readFile(dir + "/param.ini").mid(1))),
+        QCOMPARE(param.decryptByteArray(QString::fromLatin1(fixture::readFile(dir + "/param.ini").mid(1))),
                  CParam().getParamStr().toLatin1() + '\n');
 
         param.initParametre(LOGIN_KEST, "agent.one");
         param.initParametre(TIMEOUT, "45");
         QVERIFY(param.sauvegarde(dir, false));
-        const QByteArray content = readFile(dir + "/param.ini");
+        const QByteArray content = fixture::readFile(dir + "/param.ini");
         QVERIFY(content.startsWith('1'));
         QCOMPARE(content.mid(1), content.mid(1).toLower());
-        writeFile(dir + "/param.ini", content + "\n");
+        QVERIFY(fixture::writeFile(dir + "/param.ini", content + "\n"));
         CParam loaded;
         QVERIFY(loaded.charge(dir, false));
         QCOMPARE(loaded.parametresCopy(), param.parametresCopy());
@@ -121,11 +108,11 @@ private slots:
     // The save goes through a temporary file renamed over the old one, whole.
     void plainSaveReplacesFileWhole()
     {
-        writeFile(iniPath(), QByteArray(5000, 'z'));
+        QVERIFY(fixture::writeFile(iniPath(), QByteArray(5000, 'z')));
         CParam param;
         param.isCrypt = false;
         QVERIFY(param.sauvegarde(m_dir.path(), false));
-        const QByteArray content = readFile(iniPath());
+        const QByteArray content = fixture::readFile(iniPath());
         QCOMPARE(content, "0" + CParam().getParamStr().toLatin1() + '\n');
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"param.ini"});
     }
@@ -154,7 +141,7 @@ private slots:
         QFETCH(QByteArray, content);
         QFETCH(int, id);
         QFETCH(QString, expected);
-        writeFile(iniPath(), content);
+        QVERIFY(fixture::writeFile(iniPath(), content));
         CParam param;
         QVERIFY(param.charge(m_dir.path(), false));
         QCOMPARE(param.parametre(static_cast<unsigned int>(id)), expected);
@@ -202,31 +189,18 @@ private slots:
     {
         CParam param;
         param.fileName = "other.ini";
-        for (std::atomic<bool>* flag : {&param.isDebug,
-                                        &param.isLog,
-                                        &param.isCrypt,
-                                        &param.isPreprod,
-                                        &param.isOnline,
-                                        &param.isWebcam,
-                                        &param.isDirectPunch,
-                                        &param.isLockFocus}) {
+        param.updateModifs.set({"a", "b"});
+        for (std::atomic<bool>* flag : flags(param)) {
             *flag = !*flag;
         }
-        int n = 0;
-        for (Guarded<QString>* text : {&param.sessionId,
-                                       &param.serialNumber,
-                                       &param.login,
-                                       &param.passwordMd5,
-                                       &param.currentIdRep,
-                                       &param.newVersion,
-                                       &param.updateUrl}) {
-            text->set(QString::number(++n));
+        for (Guarded<QString>* text : texts(param)) {
+            text->set(QString::number(quintptr(text)));
         }
-        param.updateModifs.set({"a", "b"});
         for (unsigned int id = 0; id < kParamCount; ++id) {
             param.initParametre(id, "v" + QString::number(id));
         }
-        QCOMPARE(state(CParam(param)), state(param));
+        CParam copy(param);
+        QCOMPARE(state(copy), state(param));
         CParam assigned;
         assigned.assign(param);
         QCOMPARE(state(assigned), state(param));
@@ -270,7 +244,7 @@ private slots:
         QCOMPARE(file.supprime(), 1);
 
         // A folder of the path that is a plain file cannot be created.
-        writeFile(m_dir.path() + "/plain", "x");
+        QVERIFY(fixture::writeFile(m_dir.path() + "/plain", "x"));
         CFichier under(m_dir.path() + "/plain/sub/file.txt");
         QCOMPARE(under.cree(), -3);
     }

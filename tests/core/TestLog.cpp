@@ -121,9 +121,10 @@ private slots:
         QVERIFY(::erreurDb(QSqlError({}, text, QSqlError::StatementError, "19"), true, nullptr, false, 3));
         QCOMPARE(boxes.entries().size(), 1);
         const BoxRequest box = boxes.entries().first().request;
-        QCOMPARE(box.title, "Erreur de base de donnees");
         QCOMPARE(box.icon, BoxIcon::Critical);
-        QCOMPARE(box.text, "19 : " + QString(80, u'e') + '\n' + QString(80, u'e') + '\n' + QString(40, u'e'));
+        QCOMPARE(box.title + '|' + box.text,
+                 "Erreur de base de donnees|19 : " + QString(80, u'e') + '\n' + QString(80, u'e') + '\n'
+                     + QString(40, u'e'));
         QVERIFY(fixture::logContains(" - error - ERREUR DB (19) : " + text));
 
         // Without popup the parent is still closed; without a native code the number is -1.
@@ -148,9 +149,8 @@ private slots:
         QTRY_COMPARE(boxes.entries().size(), 1);
         const BoxRecorder::Entry entry = boxes.entries().first();
         QCOMPARE(entry.thread, QThread::currentThread());
-        QCOMPARE(entry.request.title, "warning");
         QCOMPARE(entry.request.icon, BoxIcon::Warning);
-        QCOMPARE(entry.request.text, "from worker");
+        QCOMPARE(entry.request.title + '|' + entry.request.text, "warning|from worker");
         QVERIFY(fixture::logLines().isEmpty());
     }
 

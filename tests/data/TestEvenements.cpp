@@ -11,16 +11,6 @@ using namespace Qt::StringLiterals;
 namespace
 {
 
-CDataEvenement evenement(unsigned int id, unsigned int type, const QString& nom = {}, const QString& image = {})
-{
-    CDataEvenement out;
-    out.ID = id;
-    out.TYPE = type;
-    out.NOM = nom;
-    out.IMAGE = image;
-    return out;
-}
-
 CDataRepresentation representation(unsigned int id, unsigned int evenementId)
 {
     CDataRepresentation out;
@@ -35,11 +25,8 @@ const QString kPerformances = u"select ID,EVENEMENT_ID,DATE_DEBUT,DATE_FIN,DATE_
 // Every field, in the order of the columns of kPerformances.
 QString fields(const CDataRepresentation& r)
 {
-    return u"%1|%2|%3|%4|%5|%6|%7|%8|%9"_s.arg(r.ID)
-        .arg(r.EVENEMENT_ID)
-        .arg(r.DATE_DEBUT, r.DATE_FIN, r.DATE_FIN_VENTE, r.NOM_SALLE, r.NOM_EVT)
-        .arg(r.NB_TICKET)
-        .arg(r.NB_PLACE);
+    return fieldsRow(r.ID, r.EVENEMENT_ID, r.DATE_DEBUT, r.DATE_FIN, r.DATE_FIN_VENTE, r.NOM_SALLE, r.NOM_EVT) + u'|'
+           + fieldsRow(r.NB_TICKET, r.NB_PLACE);
 }
 
 }  // namespace
@@ -64,8 +51,8 @@ private slots:
     // Reading and deleting go by (ID, TYPE); a read that misses leaves the record.
     void eventAndPassShareId()
     {
-        QVERIFY(evenement(12, 0, u"L'Avare"_s).ajouteSql(db, &mutex) > 0);
-        QVERIFY(evenement(12, 1, u"Pass"_s, u"p.png"_s).ajouteSql(db, &mutex) > 0);
+        QVERIFY((CDataEvenement{u"L'Avare"_s, {}, 12, 0}.ajouteSql(db, &mutex) > 0));
+        QVERIFY((CDataEvenement{u"Pass"_s, u"p.png"_s, 12, 1}.ajouteSql(db, &mutex) > 0));
         QVERIFY(representation(40, 12).ajouteSql(db, &mutex) > 0);
         CDataEvenement read;
         QVERIFY(read.initParSql(db, &mutex, 12, 1));
@@ -73,8 +60,8 @@ private slots:
         QVERIFY(read.initParSql(db, &mutex, 12, 0));
         QCOMPARE(fieldsRow(read.ID, read.NOM, read.IMAGE, read.TYPE), u"12|L Avare||0"_s);
 
-        QVERIFY(evenement(12, 0).deleteSql(db, &mutex));
-        QVERIFY(evenement(99, 0).deleteSql(db, &mutex));
+        QVERIFY((CDataEvenement{{}, {}, 12, 0}.deleteSql(db, &mutex)));
+        QVERIFY((CDataEvenement{{}, {}, 99, 0}.deleteSql(db, &mutex)));
         QVERIFY(read.initParSql(db, &mutex, 12, 0));
         QCOMPARE(read.NOM, u"L Avare"_s);
         QCOMPARE(sqlRows(db, u"select ID,TYPE,NOM from EVENEMENT"_s), QStringList{"12|1|Pass"});
@@ -165,22 +152,6 @@ private slots:
         QVERIFY(representation(7, 1).deleteSql(db, &mutex));
         QVERIFY(representation(8, 1).deleteSql(db, &mutex));
         QCOMPARE(sqlRows(db, u"select ID,EVENEMENT_ID from REPRESENTATION order by ID"_s), (QStringList{"3|1", "7|2"}));
-    }
-
-    // The performance record logs its insert and its keyed rewrite under heads of
-    // its own.
-    void performanceErrorHeads()
-    {
-        QVERIFY(sqlRun(db, u"drop table REPRESENTATION"_s));
-        const CDataRepresentation performance;
-        QCOMPARE(performance.ajouteSql(db, &mutex), 0u);
-        QVERIFY(!performance.sauvegardeParSql(db, &mutex));
-        QVERIFY(!performance.sauvegardeParSql(db, &mutex, 0));
-        const QStringList lines = fixture::logLines();
-        QCOMPARE(lines.size(), 3);
-        QVERIFY(lines[0].contains(u" - critique - Erreur dataRep ajouteSql "_s));
-        QVERIFY(lines[1].contains(u" - critique - Erreur sauvegardeParSql "_s));
-        QVERIFY(lines[2].contains(u" - critique - Erreur dataRep sauvegardeParSql "_s));
     }
 };
 

@@ -1,6 +1,5 @@
 #include "data/CDataAgent.h"
 #include "data/CDataBillet.h"
-#include "data/CDataDelta.h"
 #include "data/CDataRecherche.h"
 #include "data/SqlRunner.h"
 
@@ -46,8 +45,6 @@ CDataBillet ticket(int n)
     out.ID = unsigned(n);
     out.EDITEUR_ID = 5;
     out.CODE_BARRE = u"T%1"_s.arg(n);
-    out.NOM_PORTEUR = u"n%1"_s.arg(n);
-    out.PRENOM_PORTEUR = u"p%1"_s.arg(n);
     return out;
 }
 
@@ -62,14 +59,8 @@ private slots:
     void init()
     {
         QVERIFY(openRep());
-        CDataDelta delta;
-        delta.initDefaut();
-        delta.ID = 4;
-        delta.LOGIN = u"orga"_s;
-        delta.PASSWORD = kSecret;
-        QVERIFY(delta.ajouteSql(db, &mutex) > 0);
+        QVERIFY(sqlRun(db, u"insert into DELTA (ID, LOGIN, PASSWORD) values (4, 'orga', '%1')"_s.arg(kSecret)));
         QVERIFY(sqlRun(db, u"insert into AGENT (ID, NOM) values ('7','Marie'),('8','Paul')"_s));
-        fixture::clearLog();
     }
 
     void payloadsStayInTheirValue_data()
@@ -81,7 +72,7 @@ private slots:
         const QString stored = u"BILLET|120|T120|5|0|0|1|0|A |"_s + kSelect + u"   ||1970-01-01 00:00:00||||1||"_s;
         QStringList list;
         for (int n = 1; n <= 250; ++n) {
-            list.append(n == 120 ? stored : u"BILLET|%1|T%1|5|0|0|1|0|n%1|p%1||1970-01-01 00:00:00||||1||"_s.arg(n));
+            list.append(n == 120 ? stored : u"BILLET|%1|T%1|5|0|0|1|0||||1970-01-01 00:00:00||||1||"_s.arg(n));
         }
         QTest::newRow("one ticket") << u"ticket"_s << QStringList{stored};
         QTest::newRow("list of 250 tickets") << u"tickets"_s << list;

@@ -56,16 +56,6 @@ private slots:
         CKeyboardWidget keyboard(&placeholder);
         QCOMPARE(QString::fromLatin1(keyboard.childAt(pos)->metaObject()->className()), className);
     }
-
-    void takesParentSizeAtConstructionOnly()
-    {
-        QWidget placeholder;
-        placeholder.resize(300, 100);
-        CKeyboardWidget keyboard(&placeholder);
-        QCOMPARE(keyboard.geometry(), QRect(0, 0, 300, 100));
-        placeholder.resize(639, 260);
-        QCOMPARE(keyboard.size(), QSize(300, 100));
-    }
 };
 
 TAVRIMEX_TEST_MAIN(TestKeyboard)

@@ -7,22 +7,6 @@
 namespace
 {
 
-// A window with a slot that Qt's connect-by-name would wire to the close button.
-class NamedSlotWindow : public QMainWindow
-{
-    Q_OBJECT
-
-public:
-    int exitClicks = 0;
-
-public slots:
-
-    void on_btnExit_clicked()
-    {
-        ++exitClicks;
-    }
-};
-
 QStringList names(const char* spaced)
 {
     return QString::fromLatin1(spaced).split(QLatin1Char(' '), Qt::SkipEmptyParts);
@@ -204,16 +188,6 @@ private slots:
             QVERIFY2(w->isHidden() == otherPages.contains(w), qPrintable(w->objectName()));
         }
         QCOMPARE(ui.editPassword->echoMode(), QLineEdit::Password);
-    }
-
-    // The window wires with function pointers; a connect-by-name would add a second call.
-    void noConnectionByName()
-    {
-        NamedSlotWindow shell;
-        Ui_MainWindow form;
-        form.setupUi(&shell);
-        form.btnExit->click();
-        QCOMPARE(shell.exitClicks, 0);
     }
 };
 
