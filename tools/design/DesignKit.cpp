@@ -1,7 +1,7 @@
 #include "design/DesignKit.h"
 
+#include <QFile>
 #include <QFont>
-#include <QHash>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPen>
@@ -89,17 +89,19 @@ namespace
 {
 
 // The font files themselves, not whatever the machine's font configuration picks and
-// hints: the pictures must come out the same on every machine.
-const QRawFont& textFont(int pixelSize, bool bold)
+// hints: the pictures must come out the same on every machine. Only the bytes are
+// kept: a font outliving the application would end the program badly.
+QRawFont textFont(int pixelSize, bool bold)
 {
-    static QHash<int, QRawFont> fonts;
-    const int key = pixelSize * 2 + (bold ? 1 : 0);
-    auto it = fonts.find(key);
-    if (it == fonts.end()) {
-        const QString path = QLatin1String(bold ? GENDESIGN_FONT_BOLD : GENDESIGN_FONT);
-        it = fonts.insert(key, QRawFont(path, pixelSize, QFont::PreferNoHinting));
-    }
-    return it.value();
+    static const QByteArray regular = [] {
+        QFile file(QStringLiteral(GENDESIGN_FONT));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    static const QByteArray heavy = [] {
+        QFile file(QStringLiteral(GENDESIGN_FONT_BOLD));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    return QRawFont(bold ? heavy : regular, pixelSize, QFont::PreferNoHinting);
 }
 
 }  // namespace
@@ -112,7 +114,7 @@ bool textFontsLoad()
 void drawText(QPainter& p, const QRectF& rect, const QString& text, int pixelSize, bool bold, const QColor& colour)
 {
     // The glyphs' outlines, filled like any other shape, centred in `rect`.
-    const QRawFont& font = textFont(pixelSize, bold);
+    const QRawFont font = textFont(pixelSize, bold);
     const QList<quint32> glyphs = font.glyphIndexesForString(text);
     const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
     QPainterPath path;
