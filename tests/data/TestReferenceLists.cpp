@@ -150,25 +150,6 @@ private slots:
         QCOMPARE(linesWith(u" : no such table: "_s + table), 1);
     }
 
-    // 250 entries go in three statements of 100, 100 and 50 rows, in key order.
-    void listWrite()
-    {
-        QStringList walked;
-        withTable([&]<typename Record, typename Liste>(Table<Record, Liste>) {
-            Liste list;
-            // IDs in an order that neither their number nor their text sorts back to.
-            for (int i = 0; i < 250; ++i) {
-                list.ajoute(record<Record>((i * 37) % 250 + 1, u"n"_s), {});
-            }
-            for (const Record& entry : list) {
-                walked.append(QVariant(entry.ID).toString());
-            }
-            QVERIFY(list.ajouteSql(db, &mutex));
-        });
-        QCOMPARE(column(u"ID"_s), walked);
-        QCOMPARE(fixture::logLines(), QStringList());
-    }
-
     // Identical entries are each written; of two entries with one ID the later in key
     // order stays. An empty list runs the bare head, which fails. A load replaces the
     // list's content, keyed by ID.
