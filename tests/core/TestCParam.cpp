@@ -213,7 +213,7 @@ private slots:
         param.isCrypt = true;
         QVERIFY(param.sauvegarde(m_dir.path(), true));
         int stale = 0;
-        for (int round = 0; round < 20; ++round) {
+        for (int round = 0; round < 40; ++round) {
             param.initParametre(PROXY, QString(100000, u'p'));
             QSemaphore saving;
             std::unique_ptr<QThread> worker(QThread::create([&] {
