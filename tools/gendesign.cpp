@@ -214,9 +214,16 @@ int main(int argc, char** argv)
     }
     const QString styleTemplate = args.size() == 3 ? args.at(2) : QStringLiteral(GENDESIGN_STYLE_TEMPLATE);
 
+    if (!kit::textFontsLoad()) {
+        std::fprintf(stderr,
+                     "cannot read %s or %s (Debian package fonts-dejavu-core)\n",
+                     GENDESIGN_FONT,
+                     GENDESIGN_FONT_BOLD);
+        return 1;
+    }
     const Palette colours = palette();
     for (const Output& output : outputs()) {
-        const QImage image = output.draw(colours);
+        const QImage image = kit::straightAlpha(output.draw(colours));
         const QString path = out.filePath(QLatin1String(output.name));
         // Quality 0 asks for the strongest compression.
         if (image.isNull() || !image.save(path, "PNG", 0)) {

@@ -1,7 +1,8 @@
 // Renders every page of the main form and the three dialogs offscreen, drawn with the
 // application style sheet and filled with sample data, into PNG files:
 //   screenshots <output folder> [language: 0 French, 1 English, 2 Spanish]
-// It also prints each caption that does not fit its widget in that language.
+// It also prints each caption that does not fit where its widget draws it in that
+// language, and then ends with 1.
 
 #include "core/AppFolder.h"
 #include "core/CAffichage.h"
@@ -15,12 +16,15 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QDir>
 #include <QFile>
 #include <QFontMetrics>
 #include <QHeaderView>
 #include <QMainWindow>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTemporaryDir>
 
 #include <cstdio>
@@ -255,38 +259,46 @@ void fillSamples(Ui_MainWindow& ui)
     ui.comboRepLocal->addItem(QStringLiteral("Samedi 14 juin, 20:30"));
 }
 
-// Lines of `text` wider than `room`, or more lines than fit.
-bool overflows(const QFontMetrics& metrics, const QString& text, const QSize& room, bool wrap)
+// Where the widget's style draws its caption: a label's contents less its margin, a
+// button's contents less the border and padding of the style sheet.
+QRect textRoom(const QWidget* widget)
 {
-    if (wrap) {
-        return metrics.boundingRect(QRect(0, 0, room.width(), 100000), Qt::TextWordWrap, text).height() > room.height();
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+        const int margin = label->margin();
+        return label->contentsRect().adjusted(margin, margin, -margin, -margin);
     }
-    const QStringList lines = text.split(QLatin1Char('\n'));
-    for (const QString& part : lines) {
-        if (metrics.horizontalAdvance(part) > room.width()) {
-            return true;
-        }
-    }
-    return lines.size() * metrics.height() > room.height() + 2;
+    QStyleOptionButton option;
+    option.initFrom(widget);
+    option.text = static_cast<const QAbstractButton*>(widget)->text();
+    const bool isCheckBox = qobject_cast<const QCheckBox*>(widget) != nullptr;
+    return widget->style()->subElementRect(isCheckBox ? QStyle::SE_CheckBoxContents : QStyle::SE_PushButtonContents,
+                                           &option,
+                                           widget);
 }
 
-void reportOverflow(const QWidget* window, const QString& scene)
+// Counts, and prints, each visible caption that reaches outside the room its widget
+// draws it in.
+int reportOverflow(const QWidget* window, const QString& scene)
 {
+    int overflows = 0;
     for (const QWidget* widget : window->findChildren<QWidget*>()) {
         if (!widget->isVisible()) {
             continue;
         }
         QString text;
-        QSize room = widget->contentsRect().size();
-        bool wrap = false;
+        int flags = Qt::AlignCenter;
         if (const auto* label = qobject_cast<const QLabel*>(widget)) {
             text = label->text();
-            wrap = label->wordWrap();
+            flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
         } else if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
             text = button->text();
-            room -= QSize(4, 0);
         }
-        if (!text.isEmpty() && overflows(widget->fontMetrics(), text, room, wrap)) {
+        if (text.isEmpty()) {
+            continue;
+        }
+        const QRect room = textRoom(widget);
+        if (!room.contains(widget->fontMetrics().boundingRect(room, flags, text))) {
+            ++overflows;
             std::fprintf(stderr,
                          "%s: %s does not fit: \"%s\"\n",
                          qPrintable(scene),
@@ -294,6 +306,7 @@ void reportOverflow(const QWidget* window, const QString& scene)
                          qPrintable(text));
         }
     }
+    return overflows;
 }
 
 class Camera
@@ -307,13 +320,13 @@ public:
     bool shoot(const QString& name)
     {
         QCoreApplication::processEvents();
-        reportOverflow(window, name);
+        const bool fits = reportOverflow(window, name) == 0;
         const QString path = folder.filePath(name + QStringLiteral(".png"));
         if (!window->grab().save(path, "PNG")) {
             std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
             return false;
         }
-        return true;
+        return fits;
     }
 
 private:
@@ -482,7 +495,8 @@ int main(int argc, char** argv)
     window.show();
 
     Camera camera(&window, out);
-    const bool ok = shootPages(ui, camera) && shootDialogs(window, ui, camera);
+    const bool pagesOk = shootPages(ui, camera);
+    const bool ok = shootDialogs(window, ui, camera) && pagesOk;
 
     delete gAffichage;
     delete gParam;

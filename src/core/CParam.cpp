@@ -237,6 +237,12 @@ bool CParam::sauvegarde(QString dir, bool create)
         return false;
     }
 
+    // One save at a time, written aside and renamed over the old file, so that a
+    // crash never leaves an empty or half-written param.ini. The values are copied
+    // under the same lock: a save that copied before another save committed would
+    // write the older values last.
+    static QMutex saveMutex;
+    QMutexLocker lock(&saveMutex);
     const QHash<unsigned int, QString> values = parametresCopy();
     QByteArray body;
     for (unsigned int id = 0; id < kParamCount; ++id) {
@@ -244,11 +250,6 @@ bool CParam::sauvegarde(QString dir, bool create)
     }
     const QByteArray content = isCrypt ? QByteArrayLiteral("1") + cryptByteArray(QString::fromLatin1(upToNul(body)))
                                        : QByteArrayLiteral("0") + body;
-
-    // One save at a time, written aside and renamed over the old file, so that a
-    // crash never leaves an empty or half-written param.ini.
-    static QMutex saveMutex;
-    QMutexLocker lock(&saveMutex);
     QSaveFile out(path);
     if (!out.open(QIODevice::WriteOnly)) {
         return false;

@@ -77,6 +77,14 @@ void handler(int sig)
 void myMessageOutput(QtMsgType, const QMessageLogContext&, const QString&)
 {}
 
+void applyRunFlags(CParam& param, const QStringList& arguments)
+{
+    param.isDebug = arguments.contains(QStringLiteral("debug"), Qt::CaseSensitive);
+    param.isLog = arguments.contains(QStringLiteral("log"), Qt::CaseSensitive);
+    param.isCrypt = !arguments.contains(QStringLiteral("nocrypt"), Qt::CaseSensitive);
+    param.isPreprod = arguments.contains(QStringLiteral("preprod"), Qt::CaseSensitive);
+}
+
 int tavrimexMain(int argc, char** argv)
 {
     QString startText = QStringLiteral("Demarrage :");
@@ -113,10 +121,7 @@ int tavrimexMain(int argc, char** argv)
     QApplication app(argc, argv);
     gParam = new CParam;
     enregistreLog(5, startText, true);
-    gParam->isDebug = arguments.contains(QStringLiteral("debug"), Qt::CaseSensitive);
-    gParam->isLog = arguments.contains(QStringLiteral("log"), Qt::CaseSensitive);
-    gParam->isCrypt = !arguments.contains(QStringLiteral("nocrypt"), Qt::CaseSensitive);
-    gParam->isPreprod = arguments.contains(QStringLiteral("preprod"), Qt::CaseSensitive);
+    applyRunFlags(*gParam, arguments);
 
     std::unique_ptr<QSocketNotifier> signalNotifier;
     if (signalPipe[0] >= 0) {

@@ -1,7 +1,10 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
+
+class CParam;
 
 // The body of main: answers "--version" and "--default", brings the core services
 // up, runs the main window and returns the exit code.
@@ -12,3 +15,7 @@ void handler(int sig);
 
 // Qt message handler: drops every debug and warning text.
 void myMessageOutput(QtMsgType type, const QMessageLogContext& context, const QString& message);
+
+// Sets the four run-time flags of `param` from the command-line words, each word
+// counting only when an argument equals it exactly.
+void applyRunFlags(CParam& param, const QStringList& arguments);

@@ -67,9 +67,45 @@ QString Cp1252Codec::toUnicode(const QByteArray& bytes) const
     return text;
 }
 
+namespace
+{
+
+// A quote ends the value; a NUL ends the statement for SQLite; an unpaired UTF-16 half
+// makes SQLite swallow the code unit after it, a closing quote included.
+bool isUnsafeInSql(const QString& text, qsizetype i)
+{
+    const QChar c = text.at(i);
+    if (c == QLatin1Char('\'') || c.isNull()) {
+        return true;
+    }
+    if (c.isHighSurrogate()) {
+        return i + 1 >= text.size() || !text.at(i + 1).isLowSurrogate();
+    }
+    return c.isLowSurrogate() && (i == 0 || !text.at(i - 1).isHighSurrogate());
+}
+
+}  // namespace
+
 QString utilSqlFormateString(QString text)
 {
-    return text.replace(QLatin1Char('\''), QLatin1Char(' '));
+    // Only a half without its partner is blanked, so no pair further on is broken.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isUnsafeInSql(text, i)) {
+            text[i] = QLatin1Char(' ');
+        }
+    }
+    return text;
+}
+
+bool utilSqlTexteSur(const QString& text)
+{
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c != QLatin1Char('\'') && isUnsafeInSql(text, i)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 void utilSleep(int ms)

@@ -7,8 +7,13 @@
 
 class QWidget;
 
-// Each single quote becomes a blank, so that a value can never close its quotes.
+// Each single quote, NUL and unpaired UTF-16 surrogate becomes one blank (the length
+// stays), so that a value can neither close its quotes nor cut its statement short.
+// Every text value of a statement goes through it.
 QString utilSqlFormateString(QString text);
+// False when `text` holds a NUL or an unpaired UTF-16 surrogate: SQLite would not
+// read such a statement as it is written.
+bool utilSqlTexteSur(const QString& text);
 // Waits while still handling the thread's events.
 void utilSleep(int ms);
 // True when every character is a hexadecimal figure (an empty text too).

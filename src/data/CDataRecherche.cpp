@@ -3,6 +3,7 @@
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "core/Log.h"
+#include "data/SqlRunner.h"
 
 void CDataRecherche::initConnectionSql(QSqlDatabase db, QMutex* mutex)
 {
@@ -54,9 +55,15 @@ QSqlQuery CDataRecherche::getData()
         enregistreLog(5, QStringLiteral("Recherche : ") + statement, false);
     }
 
-    checkConnectionAlive(m_db);
+    m_statement = statement;
     QSqlQuery query(m_db);
     query.setForwardOnly(true);
+    const QString refused = sqlrun::refusal(statement);
+    if (!refused.isEmpty()) {
+        m_erreur = QSqlError(QString(), refused, QSqlError::StatementError);
+        return query;
+    }
+    checkConnectionAlive(m_db);
     const bool ran = query.exec(statement);
     m_erreur = query.lastError();
     if (!ran && !m_erreur.isValid()) {
@@ -66,12 +73,12 @@ QSqlQuery CDataRecherche::getData()
     return query;
 }
 
-bool CDataRecherche::verifieSql(const QSqlQuery& query, const QString& errorHead) const
+bool CDataRecherche::verifieSql(const QString& errorHead) const
 {
     if (!m_erreur.isValid()) {
         return true;
     }
-    enregistreLog(2, errorHead + query.lastQuery() + QStringLiteral(" : ") + m_erreur.text(), false);
+    enregistreLog(2, sqlrun::failureLine(errorHead, m_statement, m_erreur.text()), false);
     return false;
 }
 

@@ -59,14 +59,14 @@ protected:
                    const QString& limit = QString());
 
     // Assembles the statement (select, where, group by, order by, limit), logs it at
-    // level 5 in debug mode, and runs it on the stored connection. Returns the query
-    // before its first row; a failure is only kept for erreurSql. The caller holds
-    // the mutex.
+    // level 5 in debug mode, and runs it on the stored connection unless
+    // sqlrun::refusal refuses it. Returns the query before its first row; a failure is
+    // only kept for erreurSql. The caller holds the mutex.
     QSqlQuery getData();
 
     // False after logging "<errorHead><statement> : <error text>" at level 2 when the
     // last getData failed; true otherwise.
-    bool verifieSql(const QSqlQuery& query, const QString& errorHead) const;
+    bool verifieSql(const QString& errorHead) const;
 
 private:
     // erreurDb with the query family's settings; true when `error` was reported.
@@ -80,5 +80,7 @@ private:
     QStringList m_orderBy;
     QString m_groupBy;
     QString m_limit;
+    // The statement getData assembled last, for the failure's log line.
+    QString m_statement;
     QSqlError m_erreur;
 };

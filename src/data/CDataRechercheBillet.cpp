@@ -56,7 +56,7 @@ void CDataRechercheBillet::getData()
 {
     QSqlQuery query = CDataRecherche::getData();
     liste.dropList();
-    if (!verifieSql(query, QStringLiteral("Erreur Recherche Billet "))) {
+    if (!verifieSql(QStringLiteral("Erreur Recherche Billet "))) {
         return;
     }
     QList<CDataBilletFound> rows;

@@ -43,7 +43,7 @@ void CDataRechercheBilletLocal::getData()
 {
     QSqlQuery query = CDataRecherche::getData();
     liste.dropList();
-    if (!verifieSql(query, QStringLiteral("Erreur Recherche Billet "))) {
+    if (!verifieSql(QStringLiteral("Erreur Recherche Billet "))) {
         return;
     }
     while (query.next()) {

@@ -25,7 +25,7 @@ void CDataRechercheNbTicket::initRequete(QStringList where, QStringList orderBy)
 void CDataRechercheNbTicket::getData()
 {
     QSqlQuery query = CDataRecherche::getData();
-    if (verifieSql(query, QStringLiteral("Erreur Recherche nb ticket "))) {
+    if (verifieSql(QStringLiteral("Erreur Recherche nb ticket "))) {
         readCount(query, nb);
     }
 }
@@ -38,7 +38,7 @@ void CDataRechercheNbPunch::initRequete(QStringList where, QStringList orderBy)
 void CDataRechercheNbPunch::getData()
 {
     QSqlQuery query = CDataRecherche::getData();
-    if (verifieSql(query, QStringLiteral("Erreur Recherche nb punch "))) {
+    if (verifieSql(QStringLiteral("Erreur Recherche nb punch "))) {
         readCount(query, nb);
     }
 }
@@ -74,7 +74,7 @@ void CDataRechercheNbBilletByEditeur::getData()
 {
     QSqlQuery query = CDataRecherche::getData();
     liste.dropList();
-    if (!verifieSql(query, QStringLiteral("Erreur Recherche nb ticket by editeur "))) {
+    if (!verifieSql(QStringLiteral("Erreur Recherche nb ticket by editeur "))) {
         return;
     }
     while (query.next()) {

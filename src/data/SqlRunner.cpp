@@ -54,10 +54,15 @@ bool execLocked(QSqlDatabase& db,
                 const RowReader& readRow,
                 quint32* lastInsertId)
 {
+    const QString refused = refusal(statement);
+    if (!refused.isEmpty()) {
+        enregistreLog(2, failureLine(errorHead, statement, refused), false);
+        return false;
+    }
     checkConnectionAlive(db);
     QSqlQuery query(db);
     if (!query.exec(statement)) {
-        enregistreLog(2, errorHead + statement + QStringLiteral(" : ") + query.lastError().text(), false);
+        enregistreLog(2, failureLine(errorHead, statement, query.lastError().text()), false);
         return false;
     }
     if (lastInsertId) {
@@ -214,6 +219,20 @@ void Transaction::end(bool keep)
         // Fails harmlessly when SQLite has already undone the transaction itself.
         m_db.rollback();
     }
+}
+
+QString refusal(const QString& statement)
+{
+    return utilSqlTexteSur(statement)
+               ? QString()
+               : QStringLiteral("statement refused: it holds a NUL or an unpaired UTF-16 surrogate");
+}
+
+QString failureLine(const QString& errorHead, QString statement, const QString& error)
+{
+    // A NUL would cut the line short for whoever reads the log.
+    statement.replace(QChar(u'\0'), QLatin1Char(' '));
+    return errorHead + statement + QStringLiteral(" : ") + error;
 }
 
 QString quoted(const QString& text)

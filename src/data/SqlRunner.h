@@ -25,7 +25,7 @@ using RowReader = std::function<void(QSqlQuery& query)>;
 
 // Runs `statement`; `readRow` is called for each row while the mutex is held.
 // `lastInsertId`, when given, receives the row id of the write (0 on failure).
-// Returns whether the statement ran.
+// Returns whether the statement ran; a statement with a refusal is not run.
 bool exec(QSqlDatabase& db,
           QMutex* mutex,
           const QString& statement,
@@ -97,7 +97,16 @@ private:
 // Whether a Transaction is open on this connection.
 bool inTransaction(const QSqlDatabase& db);
 
-// "'" + value + "'" with the value's quotes turned into blanks.
+// Why `statement` may not run, or an empty text when it may. A NUL or an unpaired
+// UTF-16 surrogate is refused: only a value that skipped utilSqlFormateString brings
+// one, and SQLite would not read the statement as it is written (a NUL ends it, a lone
+// half swallows the code unit after it). Both runners, exec and the queries, ask it.
+QString refusal(const QString& statement);
+
+// The one shape of a failure's log line: <errorHead><statement> : <error>.
+QString failureLine(const QString& errorHead, QString statement, const QString& error);
+
+// "'" + value + "'" with the value passed through utilSqlFormateString.
 QString quoted(const QString& text);
 QString quoted(quint32 number);
 

@@ -1,5 +1,7 @@
 #include "core/CParam.h"
+#include "core/Startup.h"
 
+#include "CoreFixture.h"
 #include "TestMain.h"
 
 #include <QDir>
@@ -13,12 +15,6 @@
 
 namespace
 {
-
-QByteArray readFile(const QString& path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // Calls `done` every 20 ms until it returns true, for at most `ms`.
 template <typename Done>
@@ -93,7 +89,7 @@ struct Program
         const QDir traces(app + "/traces");
         QString all;
         for (const QString& name : traces.entryList(QDir::Files)) {
-            all += QString::fromUtf8(readFile(traces.filePath(name)));
+            all += QString::fromUtf8(fixture::readFile(traces.filePath(name)));
         }
         return all;
     }
@@ -129,6 +125,32 @@ private slots:
         QVERIFY(QDir(program.home.path()).isEmpty());
     }
 
+    void runFlags_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("flags");  // debug, log, crypt, preprod
+        QTest::newRow("none") << QStringList{"tavrimex"} << "0010";
+        QTest::newRow("debug") << QStringList{"debug"} << "1010";
+        QTest::newRow("log") << QStringList{"log"} << "0110";
+        QTest::newRow("nocrypt") << QStringList{"nocrypt"} << "0000";
+        QTest::newRow("preprod") << QStringList{"preprod"} << "0011";
+        QTest::newRow("all, any order") << QStringList{"preprod", "nocrypt", "log", "debug"} << "1101";
+        QTest::newRow("other spellings") << QStringList{"LOG", "-log", "--debug", "Debug", "no crypt", "pre-prod"}
+                                         << "0010";
+    }
+
+    void runFlags()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, flags);
+        CParam param;
+        param.isCrypt = false;
+        param.isDebug = param.isLog = param.isPreprod = true;
+        applyRunFlags(param, args);
+        QCOMPARE(QString("%1%2%3%4").arg(param.isDebug).arg(param.isLog).arg(param.isCrypt).arg(param.isPreprod),
+                 flags);
+    }
+
     void firstStartThenSignalEndsCleanly()
     {
         Program program;
@@ -142,7 +164,7 @@ private slots:
         QVERIFY(log.contains(" - notice - Fermeture\n"));
         // "LOG" is not "log": unforced notices stay out.
         QVERIFY(!log.contains("Ouverture de la base"));
-        QVERIFY(readFile(program.app + "/param.ini").startsWith("0VERSION=4.3.1\n"));
+        QVERIFY(fixture::readFile(program.app + "/param.ini").startsWith("0VERSION=4.3.1\n"));
         for (const char* sub : {"/db", "/img", "/traces"}) {
             QVERIFY(QDir(program.app + sub).exists());
         }
@@ -156,6 +178,7 @@ private slots:
         QTest::newRow("SIGABRT") << int(SIGABRT);
     }
 
+    // The start-up's own SIGTERM and SIGHUP leave the program running.
     void secondStartLogsStartLineAndSurvivesHangup()
     {
         QFETCH(int, endSignal);
@@ -170,7 +193,7 @@ private slots:
         QVERIFY2(start.match(log).hasMatch(), qPrintable(log));
         QVERIFY(log.contains("Ouverture de la base de donnees "));
         QVERIFY(log.endsWith(" - notice - Fermeture\n"));
-        QVERIFY(readFile(program.app + "/param.ini").startsWith('1'));
+        QVERIFY(fixture::readFile(program.app + "/param.ini").startsWith('1'));
     }
 
     void settingsFailureExitsWithOne()

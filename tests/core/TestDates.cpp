@@ -43,22 +43,15 @@ private slots:
     void modesAndConstructors()
     {
         const CDateHeure now(0u);
-        QCOMPARE(now.timeSpec(), Qt::LocalTime);
-        QCOMPARE(now.time().msec(), 0);
+        QVERIFY(now.timeSpec() == Qt::LocalTime && now.time().msec() == 0);
         QVERIFY(qAbs(now.secsTo(QDateTime::currentDateTime())) <= 2);
-        QCOMPARE(QDateTime(CDateHeure(1u)), local(2037, 12, 31));
-        QVERIFY(CDateHeure(1u).estFinDesTemps());
-        // Read with its milliseconds; one sample in a thousand has 0.
-        QTRY_VERIFY(CDateHeure(2u).time().msec() != 0);
+        QVERIFY(CDateHeure(1u) == local(2037, 12, 31) && CDateHeure(1u).estFinDesTemps());
         QVERIFY(CDateHeure(7u).isNull());
 
         // The fields are kept as they are: no zone conversion.
         const CDateHeure fromUtc(QDateTime(QDate(2026, 6, 1), QTime(23, 30), Qt::UTC));
         QCOMPARE(QDateTime(fromUtc), local(2026, 6, 1, 23, 30));
-        QCOMPARE(QTime(CHeure(90507)), QTime(9, 5, 7));
         QCOMPARE(QDateTime(CDateHeure("05/12/2026", "9", "5")), local(2026, 12, 5, 9, 5));
-        QCOMPARE(CDate(2026, 11, 30).jourDeLaSemaine(), "Lundi");
-        QCOMPARE(CDate().jourDeLaSemaine(), QString());
     }
 
     void parsers_data()
@@ -89,17 +82,18 @@ private slots:
             QTest::newRow("kestrova skipped hour") << "kestrova" << QByteArray("20260329023000") << true << kBefore;
         }
 
-        QTest::newRow("trame 70 is 2070") << "trame" << QByteArray("0512700905") << false << local(2070, 12, 5, 9, 5);
+        // The parsers nothing in the program calls, one row each.
         QTest::newRow("trame 71 is 1971")
             << "trame" << QByteArray("051271090507") << true << local(1971, 12, 5, 9, 5, 7);
         QTest::newRow("rs485") << "rs485" << QByteArray::fromHex("050C3236090507") << true << full;
-        QTest::newRow("rs485 short") << "rs485" << QByteArray::fromHex("050C32360905") << true << kBefore;
         QTest::newRow("vardel") << "vardel" << QByteArray::fromHex("050C1A090507") << false << full;
-        QTest::newRow("vardel short") << "vardel" << QByteArray::fromHex("050C1A") << false << kBefore;
         QTest::newRow("chaine") << "chaine" << QByteArray("05/12/2026") << false << noSeconds;
         QTest::newRow("gmt") << "gmt" << QByteArray("Sat, 05 Dec 2026 09:05:07 GMT") << false << full;
+
         QTest::newRow("saisie") << "saisie" << QByteArray("9:5") << false << local(2001, 2, 3, 9, 5);
         QTest::newRow("saisie minute 60") << "saisie" << QByteArray("9:60") << false << kBefore;
+        QTest::newRow("saisie no minute") << "saisie" << QByteArray("9:") << false << kBefore;
+        QTest::newRow("saisie minute not a number") << "saisie" << QByteArray("9:x") << false << kBefore;
     }
 
     void parsers()
@@ -144,15 +138,10 @@ private slots:
         QCOMPARE(CDateHeure(value).getString(language), expected);
     }
 
+    // Nothing in the program calls it.
     void dateCalculeMinute()
     {
-        const QStringList units{"j ", "h ", "min"};
-        const QList<unsigned int> none{0, 0, 0};
-        QCOMPARE(::dateCalculeMinute(60, units, none, false), "1h ");
-        QCOMPARE(::dateCalculeMinute(60, units, none, true), "0j 1h 0min");
-        QCOMPARE(::dateCalculeMinute(0, units, none, false), "0j ");
-        QCOMPARE(::dateCalculeMinute(1441, units, {3, 0, 2}, false), "  1j  1min");
-        QCOMPARE(::dateCalculeMinute(59, {}, {}, false), "59");
+        QCOMPARE(::dateCalculeMinute(1441, {"j ", "h ", "min"}, {3, 0, 2}, false), "  1j  1min");
     }
 };
 

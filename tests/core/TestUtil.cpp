@@ -6,30 +6,57 @@
 #include <QLabel>
 #include <QTimer>
 
+using namespace Qt::StringLiterals;
+
 class TestUtil : public QObject
 {
     Q_OBJECT
 
 private slots:
 
-    void sqlFormate()
+    void sqlFormateString_data()
     {
-        const std::pair<const char*, const char*> cases[] = {{"a''b", "a  b"},
-                                                             {"x'); DROP TABLE t; --", "x ); DROP TABLE t; --"},
-                                                             {"Salle \"A\" \\ 100%", "Salle \"A\" \\ 100%"}};
-        for (const auto& [text, expected] : cases) {
-            QCOMPARE(utilSqlFormateString(text), QString(expected));
-            QCOMPARE(utilSqlFormate(text), QByteArray(expected));
-        }
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("expected");
+        QTest::addColumn<bool>("safe");  // may reach a statement as it is
+        QTest::newRow("two quotes") << u"a''b"_s << u"a  b"_s << true;
+        QTest::newRow("no quote") << u"Salle \"A\" \\ 100%"_s << u"Salle \"A\" \\ 100%"_s << true;
+        QTest::newRow("NUL") << u"ab"_s + QChar(u'\0') + u"c"_s << u"ab c"_s << false;
+        QTest::newRow("lone first half at the end") << u"A"_s + QChar(0xD800) << u"A "_s << false;
+        QTest::newRow("lone first half before a quote") << QChar(0xDBFF) + u"'x"_s << u"  x"_s << false;
+        QTest::newRow("lone second half") << QChar(0xDC00) + u"x"_s << u" x"_s << false;
+        QTest::newRow("first half before a pair") << QChar(0xD83D) + u"\U0001F600"_s << u" \U0001F600"_s << false;
+        QTest::newRow("pair kept") << u"\U0001F600'"_s << u"\U0001F600 "_s << true;
+    }
+
+    // One blank per code unit: the length stays.
+    void sqlFormateString()
+    {
+        QFETCH(QString, text);
+        QFETCH(QString, expected);
+        QFETCH(bool, safe);
+        QCOMPARE(utilSqlFormateString(text), expected);
+        QCOMPARE(utilSqlTexteSur(text), safe);
+        QVERIFY(utilSqlTexteSur(expected));
+    }
+
+    void isHexa_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("hexa");
+        QTest::newRow("empty") << u""_s << true;
+        QTest::newRow("every figure") << u"0123456789abcdefABCDEF"_s << true;
+        QTest::newRow("0x") << u"0x1F"_s << false;
+        QTest::newRow("blank") << u"0a 1F"_s << false;
+        QTest::newRow("letter after F") << u"0G"_s << false;
+        QTest::newRow("other digit") << u"\u0663"_s << false;
     }
 
     void isHexa()
     {
-        QVERIFY(utilIsHexa(""));
-        QVERIFY(utilIsHexa("0123456789abcdefABCDEF"));
-        for (const QString text : {"0x1F", "0a 1F", "0G", "g", "\u0663"}) {
-            QVERIFY2(!utilIsHexa(text), qPrintable(text));
-        }
+        QFETCH(QString, text);
+        QFETCH(bool, hexa);
+        QCOMPARE(utilIsHexa(text), hexa);
     }
 
     void sleepDeliversEvents()
@@ -47,73 +74,57 @@ private slots:
         QLabel label;
         label.resize(80, 20);
         QCOMPARE(utilElidedText("A", &label), "A");
-        const QString text = "Grande salle du theatre municipal, rang 12";
-        const QString elided = utilElidedText(text, &label);
+        const QString elided = utilElidedText("Grande salle du theatre municipal, rang 12", &label);
         QVERIFY(elided.endsWith(QChar(0x2026)));
         QVERIFY(QFontMetrics(label.font()).horizontalAdvance(elided) <= label.width());
     }
 
-    void cp1252()
+    // The toolkit functions nothing in the program calls, one row each.
+    void uncalledToolkit_data()
     {
-        // Latin-1, both ends of the 0x80-0x9F table, and its five undefined bytes.
-        const QString mapped = u"A \u00E9\u00A0\u00FF\u20AC\u201A\u0178\u0081\u008D\u008F\u0090\u009D"_qs;
-        const QByteArray bytes("A \xE9\xA0\xFF\x80\x82\x9F\x81\x8D\x8F\x90\x9D");
-        QCOMPARE(gSqlCodec->fromUnicode(mapped), bytes);
-        QCOMPARE(utilSqlDepuisDb(bytes), mapped);
-        QCOMPARE(gSqlCodec->fromUnicode(u"a\u0080b\u0100c x\U0001F600y"_qs), QByteArray("a?b?c x?y"));
-    }
-
-    void sqlHelpers()
-    {
-        QCOMPARE(utilSqlVersDbString(u"l'\u00E9t\u00E9 \u20AC"_qs), QByteArray("l\\'\xE9t\xE9 \x80"));
+        QTest::addColumn<QString>("result");
+        QTest::addColumn<QString>("expected");
+        const auto row = [](const char* name, const QString& result, const QString& expected) {
+            QTest::newRow(name) << result << expected;
+        };
+        const auto hex = [](const TCryptage& reg) {
+            return QString::fromLatin1(QByteArray(reinterpret_cast<const char*>(reg.byte), 3).toHex());
+        };
+        row("8-bit quotes", QString::fromLatin1(utilSqlFormate("x'); --")), "x ); --");
+        row("code page 1252 out",
+            QString::fromLatin1(gSqlCodec->fromUnicode(u"\u00E9\u20AC\u0178\u008D\u0100\U0001F600"_s).toHex()),
+            "e9809f8d3f3f");
+        row("escaped for the server", QString::fromLatin1(utilSqlVersDbString(u"l'\u00E9"_s)), u"l\\'\u00E9"_s);
         const QSqlError duplicate({}, "Duplicate entry 'AB12' for key 2", QSqlError::StatementError, "1062");
-        QVERIFY(utilSqlEstDoublon(duplicate, 0));
-        QVERIFY(!utilSqlEstDoublon(QSqlError({}, "Unknown column", QSqlError::StatementError, "1054"), 0));
-        QVERIFY(utilSqlEstDoublon(duplicate, 2));
-        QVERIFY(!utilSqlEstDoublon(duplicate, 3));
+        row("duplicate",
+            QString("%1%2%3")
+                .arg(utilSqlEstDoublon(duplicate, 0))
+                .arg(utilSqlEstDoublon(duplicate, 2))
+                .arg(utilSqlEstDoublon(duplicate, 3)),
+            "110");
+        row("price without tax", QString::number(utilPrixHt(1200, 2000)), "1000");
+        row("double to int", QString::number(utilDoubleToInt(-1.9)), "-1");
+        row("double to unsigned, low bits", QString::number(utilDoubleToUInt(4294967296.0 + 5.0)), "5");
+        row("number text", utilIntToDoubleString(-1234567, 0), "-1.23457e+06");
+        row("LRC", QString::number(cryptageCalculeLrc(QByteArray::fromHex("F00F01"))), "254");
+        row("packed figures", QString::number(cryptageByte7bits(42), 16), "42");
+        TCryptage odd{{0x00, 0x00, 0x80, 0}};
+        cryptageCalculePolynome(0x00, odd);
+        row("checksum step, odd parity", hex(odd), "212180");
+        row("secret code, padded",
+            QString::number(cryptageCalculeCodeSecret("123") == cryptageCalculeCodeSecret("000001239")),
+            "1");
+        row("Luhn key", QString::number(cryptageCalculeCleLuhn("7992739871")), "3");
+        row("Luhn check",
+            QString("%1%2").arg(cryptageVerifieCleLuhn("79927398713")).arg(cryptageVerifieCleLuhn("")),
+            "10");
     }
 
-    void numbers()
+    void uncalledToolkit()
     {
-        QCOMPARE(utilPrixHt(1200, 2000), 1000.0);
-        QCOMPARE(utilPrixTva(1200, 2000), 200.0);
-        QCOMPARE(utilDoubleToInt(-1.9), -1);
-        QCOMPARE(utilDoubleToUInt(-1.0), 0xFFFFFFFFu);
-        QCOMPARE(utilDoubleToUInt(4294967296.0 + 5.0), 5u);
-        QCOMPARE(utilIntToDoubleString(-1234567, 0), "-1.23457e+06");
-    }
-
-    void cryptage()
-    {
-        QCOMPARE(cryptageCalculeLrc(QByteArray::fromHex("F00F01")), 0xFE);
-        QCOMPARE(cryptageByte7bits(42), 0x42);
-        QCOMPARE(cryptageByte7bits(255), (25 * 16 + 5) & 0xFF);
-
-        // Odd parity: 0x80 added to r2, r0 xored with 0x21; bit 7 reaches r1 through both shifts.
-        TCryptage reg{{0x00, 0x00, 0x80, 0}};
-        cryptageCalculePolynome(0x00, reg);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(reg.byte), 3), QByteArray::fromHex("212180"));
-        reg = TCryptage{{0x10, 0x20, 0x00, 0}};  // even parity: r0 and r1 move up
-        cryptageCalculePolynome(0x03, reg);
-        QCOMPARE(QByteArray(reinterpret_cast<const char*>(reg.byte), 3), QByteArray::fromHex("C61020"));
-
-        const unsigned int code = cryptageCalculeCodeSecret("123");
-        QCOMPARE(cryptageCalculeCodeSecret("000001239"), code);
-        QVERIFY(code <= 0xFFFFFFu);
-        QVERIFY(cryptageCalculeCodeSecret("124") != code);
-    }
-
-    void luhn()
-    {
-        const std::pair<const char*, int> cases[] = {{"7992739871", 3}, {"1", 9}, {"09", 1}, {"", 0}, {"12a4", -1}};
-        for (const auto& [text, key] : cases) {
-            QCOMPARE(cryptageCalculeCleLuhn(text), key);
-            if (key >= 0) {
-                QVERIFY(cryptageVerifieCleLuhn(text + QByteArray::number(key)));
-                QVERIFY(!cryptageVerifieCleLuhn(text + QByteArray::number((key + 1) % 10)));
-            }
-        }
-        QVERIFY(!cryptageVerifieCleLuhn(QByteArray()));
+        QFETCH(QString, result);
+        QFETCH(QString, expected);
+        QCOMPARE(result, expected);
     }
 };
 

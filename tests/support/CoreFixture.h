@@ -15,6 +15,11 @@ void initCore(bool withLog = false);
 // the log's echo) out of the test output, as the program's own handler does.
 void initQuietCore();
 
+// The whole content of `path`, empty when it cannot be read.
+QByteArray readFile(const QString& path);
+// Replaces the content of `path`; false when it cannot be written.
+bool writeFile(const QString& path, const QByteArray& content);
+
 // Lines of the current month's log file (without line ends).
 QStringList logLines();
 // Empties the current month's log file.

@@ -4,9 +4,19 @@
 #include <QObject>
 #include <QSqlDatabase>
 #include <QStringList>
+#include <QVariant>
 
 // Every row of `sql`, its columns joined by "|"; "<failed>" when it does not run.
 QStringList sqlRows(QSqlDatabase& db, const QString& sql);
+
+// The values joined by "|" as sqlRows shows them, numbers in decimal: a record read
+// back, field by field, to compare with its row.
+template <typename... Values>
+QString fieldsRow(const Values&... values)
+{
+    return QStringList{QVariant::fromValue(values).toString()...}.join(QLatin1Char('|'));
+}
+
 // Runs a statement of the test's own set-up.
 bool sqlRun(QSqlDatabase& db, const QString& sql);
 

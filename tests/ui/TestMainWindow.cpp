@@ -1,7 +1,6 @@
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "session/CRepWidget.h"
-#include "ui/CKeyboardWidget.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageDlg.h"
 #include "ui/ProgressBar.h"
@@ -16,7 +15,6 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QShortcut>
 #include <QSignalSpy>
 #include <QWindow>
@@ -70,42 +68,36 @@ private slots:
         m_boxes->clear();
     }
 
+    // Whatever a test left where the main database goes must not fail the next ones.
+    void cleanup()
+    {
+        QDir().rmdir(mainDatabasePath());
+    }
+
     void construction()
     {
         MainWindow window;
         QVERIFY(!window.isStartFailed);
         QVERIFY(window.windowFlags().testFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint));
         QCOMPARE(window.windowTitle(), QStringLiteral("Application Compostage - 4.3.1"));
-        QVERIFY(QFile::exists(QStringLiteral(":/design/kestrova/Style.txt")));
-        QVERIFY(!window.styleSheet().isEmpty());
-        QVERIFY(!window.styleSheet().contains(QStringLiteral("DESIGN_FULL_PATH/")));
+        QVERIFY(!window.styleSheet().isEmpty() && !window.styleSheet().contains(QStringLiteral("DESIGN_FULL_PATH/")));
 
         Ui_MainWindow* ui = window.ui;
         QCOMPARE(ui->stackedWidget->currentIndex(), 0);
         QCOMPARE(window.focusWidget(), ui->editLogin);
         QVERIFY(ui->btnUpdateSoftware->isHidden() && ui->btnDrainGlobal->isHidden());
         QVERIFY(!ui->btnLoginValidation->isEnabled());
-        for (std::size_t i = 0; i < window.repWidgets.size(); ++i) {
-            QCOMPARE(window.repWidgets[i]->parentWidget()->objectName(), QStringLiteral("widgetRep%1").arg(i + 1));
-        }
-        QCOMPARE(window.keyboardSearch->parentWidget(), ui->widgetSearchKeyboard);
-        for (QDialog* dialog :
-             std::initializer_list<QDialog*>{window.progressBar, window.messageDlg, window.saisieDlg}) {
-            QVERIFY(dialog->parentWidget() == &window && dialog->isHidden());
-        }
+        QVERIFY(window.progressBar->isHidden() && window.messageDlg->isHidden() && window.saisieDlg->isHidden());
         // The id columns stay hidden.
         QVERIFY(ui->tableSearchResult->isColumnHidden(0) && ui->tableLocalTicketResult->isColumnHidden(0));
 
-        QVERIFY(window.pingTimer.isActive() && !window.pingTimer.isSingleShot());
-        QVERIFY(!window.focusTimer.isActive() && !window.focusTimer.isSingleShot());
-        QVERIFY(!window.deltaTimer.isActive() && window.deltaTimer.isSingleShot());
+        QVERIFY(window.pingTimer.isActive() && !window.focusTimer.isActive() && !window.deltaTimer.isActive());
+        QVERIFY(!window.pingTimer.isSingleShot() && !window.focusTimer.isSingleShot()
+                && window.deltaTimer.isSingleShot());
         QCOMPARE(QList<int>({window.pingTimer.interval(), window.focusTimer.interval(), window.deltaTimer.interval()}),
                  QList<int>({30000, 10000, 5000}));
-        QCOMPARE(window.shortcutQuit->key(), QKeySequence(QStringLiteral("Ctrl+Q")));
-
-        QVERIFY(window.db.isOpen() && window.dbMutex);
         QCOMPARE(window.db.databaseName(), mainDatabasePath());
-        QVERIFY(gParam->serialNumber.get().startsWith(QStringLiteral("PC-MAC-")));
+        QVERIFY(window.db.isOpen() && gParam->serialNumber.get().startsWith(QStringLiteral("PC-MAC-")));
         QVERIFY(m_boxes->entries().isEmpty());
     }
 
@@ -127,7 +119,8 @@ private slots:
         }
     }
 
-    // A folder where the database should be: one box, no timers, no shortcuts.
+    // A folder where the database should be: one box, no timers, no shortcuts, and
+    // none of their connections.
     void startFailure()
     {
         QFile::remove(mainDatabasePath());
@@ -137,13 +130,12 @@ private slots:
             MainWindow window;
             QVERIFY(window.isStartFailed);
             QVERIFY(!window.pingTimer.isActive() && !window.focusTimer.isActive() && !window.deltaTimer.isActive());
-            QCOMPARE(window.wiredConnections.size(), 163);
             QVERIFY(window.findChildren<QShortcut*>().isEmpty());
+            QCOMPARE(window.wiredConnections.last().sender, "SaisieDlg");
             QVERIFY(gParam->serialNumber.get().isEmpty());
             QVERIFY(window.saisieDlg && window.networkManager);
         }
         QCOMPARE(m_boxes->entries().size(), 1);
-        QVERIFY(QDir().rmdir(mainDatabasePath()));
     }
 
     // "ready": the login button is enabled, or a performance is chosen so that the start
@@ -187,36 +179,18 @@ private slots:
                  (message && action != Action::AckMessage) || action == Action::VerifLogin);
     }
 
-    // Through the shortcuts, with the focus in a line edit.
-    void returnKeysAnswerTheMessage()
-    {
-        MainWindow window;
-        showActive(window);
-        window.ui->stackedWidget->setCurrentIndex(6);
-        for (const auto& [key, modifier] :
-             {std::pair(Qt::Key_Return, Qt::NoModifier), std::pair(Qt::Key_Enter, Qt::KeypadModifier)}) {
-            window.displayMessage(QStringLiteral("T"), QStringLiteral("M"));
-            QTest::keyClick(window.ui->editBarcodeLocal, key, modifier);
-            QVERIFY(window.messageDlg->isHidden());
-        }
-    }
-
     // "away": another application is active; the lock is on unless "unlocked".
     void focusTimer_data()
     {
         QTest::addColumn<int>("page");
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("other page") << 0 << ""
-                                    << "";
-        QTest::newRow("scan page, window active") << 2 << ""
-                                                  << "barcode focus";
+        QTest::newRow("other page") << 0 << QString() << QString();
+        QTest::newRow("scan page, window active") << 2 << QString() << "barcode focus";
         QTest::newRow("away, lock on") << 2 << "away"
                                        << "reshown";
-        QTest::newRow("away, lock off") << 2 << "away unlocked"
-                                        << "";
-        QTest::newRow("away, minimised") << 2 << "away minimised"
-                                         << "";
+        QTest::newRow("away, lock off") << 2 << "away unlocked" << QString();
+        QTest::newRow("away, minimised") << 2 << "away minimised" << QString();
     }
 
     void focusTimer()

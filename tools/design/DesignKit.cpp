@@ -1,10 +1,12 @@
 #include "design/DesignKit.h"
 
+#include <QFile>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPen>
 #include <QPolygonF>
+#include <QRawFont>
 #include <QTransform>
 
 #include <cmath>
@@ -83,23 +85,64 @@ QImage faceImage(QSize size, const Face& face)
     return image;
 }
 
-void drawText(QPainter& p,
-              const QRectF& rect,
-              const QString& text,
-              int pixelSize,
-              bool bold,
-              const QColor& colour,
-              int flags)
+namespace
 {
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(pixelSize);
-    font.setBold(bold);
+
+// The font files themselves, not whatever the machine's font configuration picks and
+// hints: the pictures must come out the same on every machine. Only the bytes are
+// kept: a font outliving the application would end the program badly.
+QRawFont textFont(int pixelSize, bool bold)
+{
+    static const QByteArray regular = [] {
+        QFile file(QStringLiteral(GENDESIGN_FONT));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    static const QByteArray heavy = [] {
+        QFile file(QStringLiteral(GENDESIGN_FONT_BOLD));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    return QRawFont(bold ? heavy : regular, pixelSize, QFont::PreferNoHinting);
+}
+
+}  // namespace
+
+bool textFontsLoad()
+{
+    return textFont(12, false).isValid() && textFont(12, true).isValid();
+}
+
+void drawText(QPainter& p, const QRectF& rect, const QString& text, int pixelSize, bool bold, const QColor& colour)
+{
+    // The glyphs' outlines, filled like any other shape, centred in `rect`.
+    const QRawFont font = textFont(pixelSize, bold);
+    const QList<quint32> glyphs = font.glyphIndexesForString(text);
+    const QList<QPointF> advances = font.advancesForGlyphIndexes(glyphs);
+    QPainterPath path;
+    qreal x = 0;
+    for (qsizetype i = 0; i < glyphs.size(); ++i) {
+        path.addPath(font.pathForGlyph(glyphs[i]).translated(x, 0));
+        x += advances[i].x();
+    }
+    const QPointF origin(rect.center().x() - x / 2,
+                         rect.center().y() - (font.ascent() + font.descent()) / 2 + font.ascent());
     p.save();
-    p.setRenderHint(QPainter::TextAntialiasing);
-    p.setFont(font);
-    p.setPen(colour);
-    p.drawText(rect, flags, text);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.fillPath(path.translated(origin), colour);
     p.restore();
+}
+
+QImage straightAlpha(const QImage& image)
+{
+    const QImage source = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage out(source.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < source.height(); ++y) {
+        const auto* in = reinterpret_cast<const QRgb*>(source.constScanLine(y));
+        auto* line = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < source.width(); ++x) {
+            line[x] = qUnpremultiply(in[x]);
+        }
+    }
+    return out;
 }
 
 QPainterPath ticketPath(const QRectF& rect)

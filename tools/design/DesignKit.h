@@ -37,13 +37,15 @@ struct Face
 void fillFace(QPainter& p, const QRectF& rect, const Face& face);
 QImage faceImage(QSize size, const Face& face);
 
-void drawText(QPainter& p,
-              const QRectF& rect,
-              const QString& text,
-              int pixelSize,
-              bool bold,
-              const QColor& colour,
-              int flags = Qt::AlignCenter);
+// Whether the font files text is drawn with can be read.
+bool textFontsLoad();
+
+// One line of DejaVu Sans, read from its file, centred in `rect`.
+void drawText(QPainter& p, const QRectF& rect, const QString& text, int pixelSize, bool bold, const QColor& colour);
+
+// The picture with straight alpha, rounded the same on every machine: QImage's own
+// conversion picks a routine by processor, and they round differently.
+QImage straightAlpha(const QImage& image);
 
 enum class Icon
 {
