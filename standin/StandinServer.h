@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPair>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -173,6 +174,10 @@ public:
     QList<ReceivedPunch> receivedPunches() const;
     // Items received more than once (same list key, barcode, issuer and date).
     int duplicatePunches() const;
+    // With `once`, an item identical to one already taken is acknowledged and
+    // recorded but changes nothing: a program whose acknowledgement was lost sends
+    // it again, and an identical item is all the protocol has to know it by.
+    void setRepeatsTakenOnce(bool once);
 
     // The ticket-list document the service would send for a "getTickets" request
     // with these values (without recording or changing anything but the drop flag).
@@ -215,6 +220,8 @@ private:
     QMap<QString, QList<ScriptedReply>> m_scripted;
     QList<RecordedRequest> m_requests;
     QList<ReceivedPunch> m_punches;
+    bool m_repeatsTakenOnce = false;
+    QSet<QString> m_takenItems;
     QHash<QTcpSocket*, QByteArray> m_buffers;
 };
 

@@ -47,6 +47,10 @@ public:
     // also when no row has that ID; false when the statement failed.
     bool synchroSql(QSqlDatabase& db, QMutex* mutex);
 
+    // Sets `found` when the journal holds an entry of this barcode, issuer and date
+    // whose TYPE is of the same kind (a punch of 3 or 8, an un-punch of 4 or 16,
+    // another TYPE itself). False when the statement failed.
+    bool existeSql(QSqlDatabase& db, QMutex* mutex, bool& found) const;
     // Statement pieces, shared with the list and the punch transaction.
     static QString insertHead();
     QString valuesSql() const;

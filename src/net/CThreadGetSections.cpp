@@ -263,8 +263,16 @@ bool TicketListRun::modifs()
             modif.EDITEUR_ID = toUInt32(member(object, "0"));
             modif.STATUS = MODIF_STATUS_SENT;
             if (m_isDelta && modif.AGENT_ID == myAgent) {
-                // This terminal's own row: its journal already holds it.
-                continue;
+                // This terminal's own row is skipped when its journal holds it; a list
+                // downloaded afresh after a deletion or a wipe does not, and its
+                // drained punches must still reach the tickets.
+                bool held = false;
+                if (!modif.existeSql(*m_db, m_mutex, held)) {
+                    return false;
+                }
+                if (held) {
+                    continue;
+                }
             }
             journal.ajoute(modif, 0);
             // Where "tickets" brought the ticket, it already holds the change.

@@ -275,24 +275,28 @@ private slots:
     }
 
     // Another entrance's change to a stored ticket, found without regard to case; the
-    // expected NB_COMPOSTAGE|IS_USABLE|IS_DELETED and counts.
+    // expected NB_COMPOSTAGE|IS_USABLE|IS_DELETED and counts. This terminal's own row
+    // is skipped only when its journal holds it (`journal`: that row's TYPE, 0 none).
     void deltaApplication_data()
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<QString>("agent");
         QTest::addColumn<int>("entries");
         QTest::addColumn<int>("deleted");
+        QTest::addColumn<int>("journal");
         QTest::addColumn<QString>("after");
-        QTest::newRow("8 uses the last entry") << 8 << u"170"_s << 1 << 0 << u"0|1|0 nb:0,1"_s;
-        QTest::newRow("3 on two entries") << 3 << u"20"_s << 2 << 0 << u"1|0|0 nb:0,0"_s;
-        QTest::newRow("3 on none") << 3 << u"20"_s << 0 << 0 << u"0|0|0 nb:0,0"_s;
-        QTest::newRow("4 gives one back") << 4 << u"20"_s << 0 << 0 << u"1|1|0 nb:0,-1"_s;
-        QTest::newRow("16 has no bound") << 16 << u"20"_s << 3 << 0 << u"4|1|0 nb:0,0"_s;
-        QTest::newRow("1 on a used-up ticket") << 1 << u"20"_s << 0 << 0 << u"0|1|1 nb:-1,-1"_s;
-        QTest::newRow("1 on a deleted ticket") << 1 << u"20"_s << 1 << 1 << u"1|1|1 nb:0,0"_s;
-        QTest::newRow("8 on a deleted ticket") << 8 << u"20"_s << 1 << 1 << u"0|1|1 nb:0,0"_s;
-        QTest::newRow("99 changes nothing") << 99 << u"20"_s << 1 << 0 << u"1|1|0 nb:0,0"_s;
-        QTest::newRow("own row skipped") << 8 << u"17"_s << 1 << 0 << u"1|1|0 nb:0,0"_s;
+        QTest::newRow("8 uses the last entry") << 8 << u"170"_s << 1 << 0 << 0 << u"0|1|0 nb:0,1 rows:1"_s;
+        QTest::newRow("3 on two entries") << 3 << u"20"_s << 2 << 0 << 0 << u"1|0|0 nb:0,0 rows:1"_s;
+        QTest::newRow("3 on none") << 3 << u"20"_s << 0 << 0 << 0 << u"0|0|0 nb:0,0 rows:1"_s;
+        QTest::newRow("4 gives one back") << 4 << u"20"_s << 0 << 0 << 0 << u"1|1|0 nb:0,-1 rows:1"_s;
+        QTest::newRow("16 has no bound") << 16 << u"20"_s << 3 << 0 << 0 << u"4|1|0 nb:0,0 rows:1"_s;
+        QTest::newRow("1 on a used-up ticket") << 1 << u"20"_s << 0 << 0 << 0 << u"0|1|1 nb:-1,-1 rows:1"_s;
+        QTest::newRow("1 on a deleted ticket") << 1 << u"20"_s << 1 << 1 << 0 << u"1|1|1 nb:0,0 rows:1"_s;
+        QTest::newRow("8 on a deleted ticket") << 8 << u"20"_s << 1 << 1 << 0 << u"0|1|1 nb:0,0 rows:1"_s;
+        QTest::newRow("99 changes nothing") << 99 << u"20"_s << 1 << 0 << 0 << u"1|1|0 nb:0,0 rows:1"_s;
+        QTest::newRow("own punch in the journal") << 8 << u"17"_s << 1 << 0 << 3 << u"1|1|0 nb:0,0 rows:1"_s;
+        QTest::newRow("own punch the journal lacks") << 8 << u"17"_s << 1 << 0 << 0 << u"0|1|0 nb:0,1 rows:1"_s;
+        QTest::newRow("own un-punch beside a punch") << 16 << u"17"_s << 0 << 0 << 8 << u"1|1|0 nb:0,-1 rows:2"_s;
     }
 
     void deltaApplication()
@@ -301,13 +305,20 @@ private slots:
         QFETCH(QString, agent);
         QFETCH(int, entries);
         QFETCH(int, deleted);
+        QFETCH(int, journal);
         QFETCH(QString, after);
         seedTicket(u"T1"_s, 7, entries, deleted);
+        if (journal != 0) {
+            QVERIFY(sqlRun(db,
+                           QString::asprintf("insert into MODIF (TYPE,STATUS,AGENT_ID,EDITEUR_ID,CODE_BARRE,DATE) "
+                                             "values (%d,0,'17',7,'t1','2024-05-01 20:30:00')",
+                                             journal)));
+        }
         const QJsonObject modifs{{"t1", QJsonArray{modif(type, agent, 7)}}, {"NONE", QJsonArray{modif(8, "20", 7)}}};
         const QString counts = run(bytes(QJsonObject{{"modifs", modifs}}), true).last();
-        QCOMPARE(rows(u"select NB_COMPOSTAGE,IS_USABLE,IS_DELETED from BILLET"_s).value(0) + u' ' + counts, after);
-        QCOMPARE(rows(u"select count(*) from MODIF where CODE_BARRE='t1'"_s).value(0),
-                 QString::number(agent == u"17"_s ? 0 : 1));
+        QCOMPARE(rows(u"select NB_COMPOSTAGE,IS_USABLE,IS_DELETED from BILLET"_s).value(0) + u' ' + counts + u" rows:"_s
+                     + rows(u"select count(*) from MODIF where CODE_BARRE='t1'"_s).value(0),
+                 after);
         QCOMPARE(rows(u"select count(*) from MODIF where CODE_BARRE='NONE' and STATUS=0"_s), QStringList{u"1"_s});
     }
 
