@@ -7,7 +7,7 @@ cd "$root"
 scripts/install-deps.sh
 jobs=$(nproc)
 
-mapfile -t sources < <(find src standin tests bench tools -name '*.cpp' -o -name '*.h' | sort)
+mapfile -t sources < <(find src standin tests bench tools trials -name '*.cpp' -o -name '*.h' | sort)
 clang-format --dry-run -Werror "${sources[@]}"
 
 for kind in plain sanitize; do

@@ -637,7 +637,7 @@ void KillLane::trialTileDeletion()
         return;
     }
     click(kTileDrop.x(), kTileDrop.y());
-    killAfter(QStringLiteral("tile deletion"), 0, 25);
+    killAfter(QStringLiteral("tile deletion"), 0, 12);
 }
 
 void KillLane::trialWipe()
@@ -648,8 +648,10 @@ void KillLane::trialWipe()
         killApp();
         return;
     }
+    const int start = static_cast<int>(m_server->requests().size());
     logIn(true);
-    killAfter(QStringLiteral("wipe at a new login"), 0, 60);
+    // The wipe runs as the login's answer arrives.
+    killAfterRequest(QStringLiteral("wipe at a new login"), QStringLiteral("221"), start, 25);
 }
 
 void KillLane::trialDownload()
