@@ -244,6 +244,13 @@ ScriptedReply ScriptedReply::chunkedBytes(const QByteArray& body)
     return reply;
 }
 
+ScriptedReply ScriptedReply::cutShort(const QByteArray& body)
+{
+    ScriptedReply reply = bytes(body);
+    reply.cut = true;
+    return reply;
+}
+
 ScriptedReply ScriptedReply::invalidJson()
 {
     return bytes(QByteArrayLiteral("{\"request\":\"getEvents\",\"events\":{"));
@@ -549,7 +556,8 @@ void StandinServer::send(QTcpSocket* socket, const ScriptedReply& reply)
         }
         out += "0\r\n\r\n";
     } else {
-        out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n" + reply.body;
+        out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n"
+               + (reply.cut ? reply.body.left(reply.body.size() / 2) : reply.body);
     }
     socket->write(out);
     socket->disconnectFromHost();

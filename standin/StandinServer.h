@@ -89,6 +89,8 @@ struct ScriptedReply
     QByteArray body;
     // Sent with "Transfer-Encoding: chunked", in two chunks.
     bool chunked = false;
+    // Announces the whole body but sends only its first half, then closes.
+    bool cut = false;
     // The response leaves this many milliseconds late (the client may have given up).
     int delayMs = 0;
     // Headers added to the response, e.g. a "Location" of a redirect.
@@ -105,6 +107,8 @@ struct ScriptedReply
     static ScriptedReply close();
     static ScriptedReply silent();
     static ScriptedReply chunkedBytes(const QByteArray& body);
+    // A reply cut in the middle: the connection drops half-way through the body.
+    static ScriptedReply cutShort(const QByteArray& body);
     // Faulty documents: broken syntax, a top-level scalar, Latin-1 bytes that are not
     // UTF-8, and a ticket list whose names hold NUL and lone surrogates ("\u0000",
     // "\ud800") around SQL text.
