@@ -85,6 +85,12 @@ void CThreadGet::run()
         enregistreLog(isInterruptionRequested() ? 4 : 3,
                       QStringLiteral("Liste des billets non enregistree, la base est inchangee : ") + m_path,
                       false);
+        // A full disk or a read-only file: whoever waits for the list must not take it
+        // as stored.
+        if (!isInterruptionRequested()) {
+            emit signalError(gAffichage ? gAffichage->getTraduction(currentLangue(), 100) : QString(),
+                             TicketListRun::message(5));
+        }
         emit signalNbTicket(0, 0);
         return;
     }
