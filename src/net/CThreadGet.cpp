@@ -4,6 +4,7 @@
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "core/Log.h"
+#include "core/ThreadEnd.h"
 #include "data/SqlRunner.h"
 #include "net/CThreadGetJson.h"
 #include "net/CThreadGetRun.h"
@@ -22,6 +23,7 @@ CThreadGet::~CThreadGet()
 {
     requestInterruption();
     wait();
+    threadend::joined(this);
 }
 
 void CThreadGet::setData(const QByteArray& data, QMutex* mutex, const QSqlDatabase& db, bool isDelta)
@@ -35,6 +37,7 @@ void CThreadGet::setData(const QByteArray& data, QMutex* mutex, const QSqlDataba
 
 void CThreadGet::run()
 {
+    const threadend::RunEnd end(this);
     bool parsed = false;
     const QJsonObject document = jsonreply::parseDocument(data, &parsed);
     if (!parsed) {
