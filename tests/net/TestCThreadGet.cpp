@@ -486,6 +486,31 @@ private slots:
         QCOMPARE(rows(u"select count(*) from BILLET"_s), QStringList{u"300"_s});
     }
 
+    // A punch made here and not yet uploaded is not in the service's count: a ticket
+    // the document rewrites keeps it, by a full reload or a delta re-sending it.
+    void pendingPunchOnRewrittenTicket_data()
+    {
+        QTest::addColumn<bool>("drop");
+        QTest::newRow("full reload") << true;
+        QTest::newRow("delta re-sending the ticket") << false;
+    }
+
+    void pendingPunchOnRewrittenTicket()
+    {
+        QFETCH(bool, drop);
+        seedTicket(u"T1"_s, 7, 0);
+        seedPending(MODIF_PUNCH_LAST, u"T1"_s);
+        seedTicket(u"T2"_s, 7, 2);
+        QJsonObject document{{"tickets", QJsonObject{{"T1", ticket(7, 1)}, {"T2", ticket(7, 2)}}}};
+        if (drop) {
+            document.insert("drop", true);
+        }
+        const QString counts = run(bytes(document), true).last();
+        QCOMPARE(rows(u"select CODE_BARRE,NB_COMPOSTAGE from BILLET order by 1"_s), (QStringList{"T1|0", "T2|2"}));
+        QCOMPARE(rows(u"select count(*) from MODIF where STATUS=1"_s), QStringList{u"1"_s});
+        QCOMPARE(counts, u"nb:0,0"_s);
+    }
+
     // ZONE_KEST and REP_JOUR afterwards (saved); without the switch the event data is
     // ignored too.
     void settingsSwitch_data()
