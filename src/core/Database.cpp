@@ -319,6 +319,20 @@ bool resetRepBDD(QSqlDatabase& db, QMutex* mutex)
     return createDefaultValuesRepBDD(db, mutex);
 }
 
+bool attachBDD(QSqlDatabase& db, QMutex* mutex, const QString& path, const QString& name)
+{
+    return sqlrun::exec(db,
+                        mutex,
+                        QStringLiteral("attach database ") + sqlrun::quoted(path) + QStringLiteral(" as ") + name,
+                        QStringLiteral("Erreur attachBDD "));
+}
+
+void detachBDD(QSqlDatabase& db, QMutex* mutex, const QString& name)
+{
+    QMutexLocker lock(mutex);
+    QSqlQuery(db).exec(QStringLiteral("detach database ") + name);
+}
+
 bool checkConnectionAlive(QSqlDatabase& db)
 {
     if (!registry().takeRetired(db)) {

@@ -35,6 +35,12 @@ bool createDefaultValuesRepBDD(QSqlDatabase& db, QMutex* mutex);
 // False at the first failed statement (logged).
 bool resetRepBDD(QSqlDatabase& db, QMutex* mutex);
 
+// Makes the database file `path` reachable as `name` on `db`, which stays on its own
+// file, so that one transaction can change both. False (logged) on failure.
+bool attachBDD(QSqlDatabase& db, QMutex* mutex, const QString& path, const QString& name);
+// Undoes attachBDD; harmless when `name` is not attached.
+void detachBDD(QSqlDatabase& db, QMutex* mutex, const QString& name);
+
 // For the statement runner, with the database mutex held: false (and the connection
 // closed) when the file `db` was open on has been removed by a drop since.
 bool checkConnectionAlive(QSqlDatabase& db);

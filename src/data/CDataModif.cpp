@@ -94,6 +94,14 @@ bool CDataModif::existeSql(QSqlDatabase& db, QMutex* mutex, bool& found) const
     });
 }
 
+bool CDataModifListe::deletePendingSql(QSqlDatabase& db, QMutex* mutex, const QString& schema, unsigned int lastId)
+{
+    const QString statement = QStringLiteral("delete from ") + schema + QStringLiteral(".MODIF where STATUS=")
+                              + QString::number(MODIF_STATUS_PENDING) + QStringLiteral(" and ID<=")
+                              + QString::number(lastId);
+    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur deletePendingSql "));
+}
+
 bool CDataModifListe::initLocalPunchParSql(QSqlDatabase& db, QMutex* mutex)
 {
     const QString statement = kSelect + QStringLiteral(" where STATUS=") + QString::number(MODIF_STATUS_PENDING)
