@@ -550,17 +550,22 @@ void KillLane::killAfter(const QString& phase, int minMs, int maxMs)
     killApp();
 }
 
+bool KillLane::requestSeen(const QString& route, int fromIndex) const
+{
+    const QList<standin::RecordedRequest> requests = m_server->requests();
+    for (int i = fromIndex; i < requests.size(); ++i) {
+        if (requests[i].route() == route) {
+            return true;
+        }
+    }
+    return false;
+}
+
 void KillLane::killAfterRequest(const QString& phase, const QString& route, int fromIndex, int maxDelayMs)
 {
     const bool seen = waitFor(
         [&] {
-            const QList<standin::RecordedRequest> requests = m_server->requests();
-            for (int i = fromIndex; i < requests.size(); ++i) {
-                if (requests[i].route() == route) {
-                    return true;
-                }
-            }
-            return false;
+            return requestSeen(route, fromIndex);
         },
         9000);
     killAfter(seen ? phase : phase + QStringLiteral(" (missed)"), 0, maxDelayMs);
@@ -599,7 +604,9 @@ void KillLane::trialCycle(int kind)
         }
     }
     if (kind == 2) {
+        // A slow reload: the door goes on between the upload and the new list.
         m_server->requestDrop();
+        m_server->enqueue(QStringLiteral("53"), standin::ScriptedReply::normal().delayed(400));
     }
     // The cycle starts five seconds after scanning: the door keeps working meanwhile.
     const int scans = 2 + static_cast<int>(m_random.bounded(4u));
@@ -609,11 +616,17 @@ void KillLane::trialCycle(int kind)
     }
     if (kind == 0) {
         killAfterRequest(QStringLiteral("punch upload"), QStringLiteral("61"), start, 12);
+    } else if (kind == 2) {
+        const bool asked = waitFor(
+            [&] {
+                return requestSeen(QStringLiteral("53"), start);
+            },
+            9000);
+        scanOne(false);
+        // The reply leaves 400 ms after the request; the reload follows.
+        killAfter(asked ? QStringLiteral("full reload") : QStringLiteral("full reload (missed)"), 250, 600);
     } else {
-        killAfterRequest(kind == 1 ? QStringLiteral("delta") : QStringLiteral("full reload"),
-                         QStringLiteral("53"),
-                         start,
-                         kind == 1 ? 40 : 150);
+        killAfterRequest(QStringLiteral("delta"), QStringLiteral("53"), start, 40);
     }
 }
 

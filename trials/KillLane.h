@@ -121,6 +121,7 @@ private:
     void trialWipe();
     void trialDownload();
     void killAfter(const QString& phase, int minMs, int maxMs);
+    bool requestSeen(const QString& route, int fromIndex) const;
     // Kills once the stand-in has received a request of `route` (or the time is up).
     void killAfterRequest(const QString& phase, const QString& route, int fromIndex, int maxDelayMs);
 
