@@ -682,7 +682,9 @@ void KillLane::checkIntegrity()
 {
     const QStringList files = QDir(dbFolder()).entryList(QDir::Files);
     for (const QString& file : files) {
-        if (file.endsWith(QLatin1String("-journal"))) {
+        // Rollback journals and the super-journals of a transaction over two files are
+        // SQLite's own; the next opening of their databases settles them.
+        if (file.contains(QLatin1String("-journal")) || file.contains(QLatin1String("-mj"))) {
             continue;
         }
         QString result;

@@ -24,6 +24,11 @@ bool openRepBDD(QSqlDatabase& db, QMutex* mutex, QString path);
 // is that very text. Other connections open on the file are retired.
 bool dropRepBDD(QSqlDatabase& db, QMutex* mutex, QString path);
 
+// Removes a database file and the rollback journal a stop may have left beside it:
+// a new database of that name would otherwise take the old journal as its own and
+// "roll back" pages of another file into itself. False when the file stays.
+bool removeDatabaseFile(const QString& path);
+
 // Writes the four rows with id 0 of a fresh ticket-list database. False when one of
 // them failed (each failure is logged).
 bool createDefaultValuesRepBDD(QSqlDatabase& db, QMutex* mutex);

@@ -20,7 +20,7 @@ namespace
 // Leaves `db` open on the staging file, whatever the outcome.
 bool buildStaging(QSqlDatabase& db, QMutex* mutex, const CDataVidangeListe& drainRows, const CDataZoneListe& zones)
 {
-    QFile::remove(stagingPath());
+    removeDatabaseFile(stagingPath());
     if (!openStagingBDD(db, mutex, stagingPath())) {
         return false;
     }
@@ -86,7 +86,7 @@ bool run(QSqlDatabase& db, QMutex* mutex, bool keepZones, CDataVidangeListe& dra
     const bool built = buildStaging(db, mutex, drainRows, zones);
     openBDD(db, mutex);
     if (!built || !QFile::rename(stagingPath(), readyPath())) {
-        QFile::remove(stagingPath());
+        removeDatabaseFile(stagingPath());
         enregistreLog(3,
                       QStringLiteral("Effacement de la BDD annule : la nouvelle base n'a pas pu etre ecrite."),
                       false);
@@ -99,9 +99,9 @@ bool run(QSqlDatabase& db, QMutex* mutex, bool keepZones, CDataVidangeListe& dra
 
 bool finishInterrupted(QSqlDatabase& db, QMutex* mutex)
 {
-    if (QFile::exists(stagingPath())) {
+    if (QFile::exists(stagingPath()) || QFile::exists(stagingPath() + QStringLiteral("-journal"))) {
         enregistreLog(4, QStringLiteral("Effacement de la BDD interrompu avant sa fin : ") + stagingPath(), false);
-        QFile::remove(stagingPath());
+        removeDatabaseFile(stagingPath());
     }
     if (!QFile::exists(readyPath())) {
         return true;
