@@ -721,9 +721,6 @@ void KillLane::finish()
             return look() == Look::RepPage;
         },
         10000);
-    if (isBlue(pixel(kDrainGlobal.x(), kDrainGlobal.y())) || qRed(pixel(kDrainGlobal.x(), kDrainGlobal.y())) < 240) {
-        click(kDrainGlobal.x(), kDrainGlobal.y());
-    }
     const auto drained = [this] {
         int rows = 0;
         withDatabase(dbFolder() + QStringLiteral("kest.db"), [&rows](QSqlDatabase& db) {
@@ -734,7 +731,11 @@ void KillLane::finish()
         });
         return rows == 0;
     };
-    waitFor(drained, 20000);
+    // The drain button shows only with rows to drain; a press elsewhere does nothing.
+    for (int attempt = 0; attempt < 5 && !drained(); ++attempt) {
+        click(kDrainGlobal.x(), kDrainGlobal.y());
+        waitFor(drained, 5000);
+    }
     click(kTileSelect.x(), kTileSelect.y());
     waitFor(
         [this] {
@@ -772,6 +773,7 @@ void KillLane::checkEnd()
 {
     // Pending punches on disk, per ticket: journal rows of every list, drain rows.
     QHash<QString, int> pending;
+    QHash<QString, int> pendingInLists;
     const QStringList files = QDir(dbFolder()).entryList(QStringList(QStringLiteral("*.db")), QDir::Files);
     for (const QString& file : files) {
         const bool isMain = file == QLatin1String("kest.db");
@@ -781,7 +783,11 @@ void KillLane::checkEnd()
                 isMain ? QStringLiteral("select CODE_BARRE, EDITEUR_ID from VIDANGE where TYPE in (3, 8)")
                        : QStringLiteral("select CODE_BARRE, EDITEUR_ID from MODIF where STATUS=1 and TYPE in (3, 8)"));
             while (query.next()) {
-                pending[ticketKey(query.value(0).toString(), query.value(1).toUInt())] += 1;
+                const QString key = ticketKey(query.value(0).toString(), query.value(1).toUInt());
+                pending[key] += 1;
+                if (!isMain) {
+                    pendingInLists[key] += 1;
+                }
                 ++figures.pending;
             }
         });
@@ -815,8 +821,8 @@ void KillLane::checkEnd()
         }
     }
 
-    // The scanned list, once synchronised, counts what the service counts less what
-    // still waits to be sent.
+    // The scanned list, once synchronised, counts what the service counts less what it
+    // still has to send (a drain row of a deleted list is in neither count).
     QHash<QString, unsigned int> serverCount;
     for (const standin::Ticket& ticket : m_server->organiser().tickets) {
         if (!ticket.isDeleted) {
@@ -835,7 +841,7 @@ void KillLane::checkEnd()
                 if (!serverCount.contains(key)) {
                     continue;
                 }
-                const int local = query.value(2).toInt() + pending.value(key);
+                const int local = query.value(2).toInt() + pendingInLists.value(key);
                 if (local != static_cast<int>(serverCount.value(key))) {
                     ++figures.countMismatches;
                     failures << QStringLiteral("count of %1 in %2: %3 here, %4 at the service")
