@@ -2,6 +2,7 @@
 
 #include "core/CParam.h"
 
+#include "LaneSupport.h"
 #include "StandinServer.h"
 
 #include <QCryptographicHash>
@@ -20,6 +21,10 @@
 
 namespace trials
 {
+
+using lane::itemKey;
+using lane::ticketKey;
+using lane::withDatabase;
 
 namespace
 {
@@ -57,94 +62,7 @@ bool isGreen(QRgb c)
     return qGreen(c) > 100 && qGreen(c) > qRed(c) + 40 && qGreen(c) > qBlue(c) + 20;
 }
 
-QString ticketKey(const QString& barcode, unsigned int editeurId)
-{
-    return barcode + QLatin1Char('|') + QString::number(editeurId);
-}
-
-QString itemKey(const standin::ReceivedPunch& punch)
-{
-    return punch.listKey + QLatin1Char('|') + ticketKey(punch.barcode, punch.editeurId) + QLatin1Char('|') + punch.date;
-}
-
-// Runs `body` on a connection of its own to `path`; false when it cannot be opened.
-template <typename Body>
-bool withDatabase(const QString& path, Body body)
-{
-    static int counter = 0;
-    const QString name = QStringLiteral("trial-%1").arg(++counter);
-    bool opened = false;
-    {
-        QSqlDatabase db = QSqlDatabase::addDatabase(QStringLiteral("QSQLITE"), name);
-        db.setDatabaseName(path);
-        db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=5000"));
-        opened = db.open();
-        if (opened) {
-            body(db);
-        }
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(name);
-    return opened;
-}
-
 }  // namespace
-
-void Figures::add(const Figures& other)
-{
-    trials += other.trials;
-    accepted += other.accepted;
-    refused += other.refused;
-    lost += other.lost;
-    doubled += other.doubled;
-    countMismatches += other.countMismatches;
-    resent += other.resent;
-    pending += other.pending;
-    integrityFailures += other.integrityFailures;
-    boxes += other.boxes;
-    for (auto it = other.killsByPhase.cbegin(); it != other.killsByPhase.cend(); ++it) {
-        killsByPhase[it.key()] += it.value();
-    }
-}
-
-QJsonObject Figures::toJson() const
-{
-    QJsonObject phases;
-    for (auto it = killsByPhase.cbegin(); it != killsByPhase.cend(); ++it) {
-        phases.insert(it.key(), it.value());
-    }
-    return QJsonObject{{QStringLiteral("trials"), trials},
-                       {QStringLiteral("punches"), accepted},
-                       {QStringLiteral("refused"), refused},
-                       {QStringLiteral("lost"), lost},
-                       {QStringLiteral("doubled"), doubled},
-                       {QStringLiteral("count_mismatches"), countMismatches},
-                       {QStringLiteral("resent_after_cut_ack"), resent},
-                       {QStringLiteral("pending_at_end"), pending},
-                       {QStringLiteral("integrity_failures"), integrityFailures},
-                       {QStringLiteral("boxes_closed"), boxes},
-                       {QStringLiteral("kills_by_phase"), phases}};
-}
-
-Figures Figures::fromJson(const QJsonObject& object)
-{
-    Figures f;
-    f.trials = object.value(QStringLiteral("trials")).toInt();
-    f.accepted = object.value(QStringLiteral("punches")).toInt();
-    f.refused = object.value(QStringLiteral("refused")).toInt();
-    f.lost = object.value(QStringLiteral("lost")).toInt();
-    f.doubled = object.value(QStringLiteral("doubled")).toInt();
-    f.countMismatches = object.value(QStringLiteral("count_mismatches")).toInt();
-    f.resent = object.value(QStringLiteral("resent_after_cut_ack")).toInt();
-    f.pending = object.value(QStringLiteral("pending_at_end")).toInt();
-    f.integrityFailures = object.value(QStringLiteral("integrity_failures")).toInt();
-    f.boxes = object.value(QStringLiteral("boxes_closed")).toInt();
-    const QJsonObject phases = object.value(QStringLiteral("kills_by_phase")).toObject();
-    for (auto it = phases.constBegin(); it != phases.constEnd(); ++it) {
-        f.killsByPhase.insert(it.key(), it.value().toInt());
-    }
-    return f;
-}
 
 KillLane::KillLane(const QString& appPath, const QString& workDir, quint32 seed, int ticketsPerPerformance)
     : m_appPath(appPath)
@@ -380,53 +298,51 @@ bool KillLane::logIn(bool retypeLogin)
     return true;
 }
 
+template <typename Pred>
+bool KillLane::expect(Pred done, int ms, const char* failure)
+{
+    if (waitFor(done, ms)) {
+        return true;
+    }
+    failures << QString::fromLatin1(failure);
+    return false;
+}
+
 // Login, zone, tile 1 downloaded and selected, scanning started.
 bool KillLane::reachScanning(bool downloadOnly)
 {
     logIn(true);
-    if (!waitFor(
-            [this] {
-                return look() == Look::ZoneDialog;
-            },
-            10000)) {
-        failures << QStringLiteral("no zone dialog after the login");
+    const auto showing = [this](Look wanted) {
+        return [this, wanted] {
+            return look() == wanted;
+        };
+    };
+    if (!expect(showing(Look::ZoneDialog), 10000, "no zone dialog after the login")) {
         return false;
     }
     click(kDialogOk.x(), kDialogOk.y());
-    if (!waitFor(
-            [this] {
-                return look() == Look::RepPage && (isBlue(pixel(kTileGet.x(), kTileGet.y())) || tileDownloaded());
-            },
-            15000)) {
-        failures << QStringLiteral("no performance page");
+    const auto tileShown = [this] {
+        return look() == Look::RepPage && (isBlue(pixel(kTileGet.x(), kTileGet.y())) || tileDownloaded());
+    };
+    if (!expect(tileShown, 15000, "no performance page")) {
         return false;
     }
-    if (!tileDownloaded()) {
+    if (tileDownloaded()) {
+        click(kTileSelect.x(), kTileSelect.y());
+    } else {
         click(kTileGet.x(), kTileGet.y());
         if (downloadOnly) {
             return true;
         }
-    } else {
-        click(kTileSelect.x(), kTileSelect.y());
     }
-    if (!waitFor(
-            [this] {
-                return look() == Look::RepPage && startScanVisible();
-            },
-            20000)) {
-        failures << QStringLiteral("the list was not selected");
+    const auto selected = [this] {
+        return look() == Look::RepPage && startScanVisible();
+    };
+    if (!expect(selected, 20000, "the list was not selected")) {
         return false;
     }
     click(kStartScan.x(), kStartScan.y());
-    if (!waitFor(
-            [this] {
-                return look() == Look::ScanPage;
-            },
-            10000)) {
-        failures << QStringLiteral("scanning did not start");
-        return false;
-    }
-    return true;
+    return expect(showing(Look::ScanPage), 10000, "scanning did not start");
 }
 
 QSet<QString> KillLane::scopeBarcodes() const
@@ -676,33 +592,6 @@ void KillLane::trialDownload()
     killAfter(QStringLiteral("download"), 0, 150);
 }
 
-// ---- checks ----
-
-void KillLane::checkIntegrity()
-{
-    const QStringList files = QDir(dbFolder()).entryList(QDir::Files);
-    for (const QString& file : files) {
-        // Rollback journals and the super-journals of a transaction over two files are
-        // SQLite's own; the next opening of their databases settles them.
-        if (file.contains(QLatin1String("-journal")) || file.contains(QLatin1String("-mj"))) {
-            continue;
-        }
-        QString result;
-        const bool opened = withDatabase(dbFolder() + file, [&](QSqlDatabase& db) {
-            QSqlQuery query(db);
-            if (query.exec(QStringLiteral("pragma integrity_check")) && query.next()) {
-                result = query.value(0).toString();
-            } else {
-                result = query.lastError().text();
-            }
-        });
-        if (!opened || result != QLatin1String("ok")) {
-            ++figures.integrityFailures;
-            failures << QStringLiteral("integrity of ") + file + QStringLiteral(": ") + result;
-        }
-    }
-}
-
 void KillLane::finish()
 {
     if (!failures.isEmpty()) {
@@ -767,91 +656,6 @@ void KillLane::finish()
     }
     checkIntegrity();
     checkEnd();
-}
-
-void KillLane::checkEnd()
-{
-    // Pending punches on disk, per ticket: journal rows of every list, drain rows.
-    QHash<QString, int> pending;
-    QHash<QString, int> pendingInLists;
-    const QStringList files = QDir(dbFolder()).entryList(QStringList(QStringLiteral("*.db")), QDir::Files);
-    for (const QString& file : files) {
-        const bool isMain = file == QLatin1String("kest.db");
-        withDatabase(dbFolder() + file, [&](QSqlDatabase& db) {
-            QSqlQuery query(db);
-            query.exec(
-                isMain ? QStringLiteral("select CODE_BARRE, EDITEUR_ID from VIDANGE where TYPE in (3, 8)")
-                       : QStringLiteral("select CODE_BARRE, EDITEUR_ID from MODIF where STATUS=1 and TYPE in (3, 8)"));
-            while (query.next()) {
-                const QString key = ticketKey(query.value(0).toString(), query.value(1).toUInt());
-                pending[key] += 1;
-                if (!isMain) {
-                    pendingInLists[key] += 1;
-                }
-                ++figures.pending;
-            }
-        });
-    }
-
-    // What reached the stand-in: each item once, repeats only where a kill cut the
-    // acknowledgement of the upload that carried them.
-    QHash<QString, int> taken;
-    QSet<QString> seen;
-    for (const standin::ReceivedPunch& punch : m_server->receivedPunches()) {
-        const QString key = itemKey(punch);
-        if (seen.contains(key)) {
-            if (m_cutItems.contains(key)) {
-                ++figures.resent;
-            } else {
-                ++figures.doubled;
-                failures << QStringLiteral("punch sent twice: ") + key;
-            }
-            continue;
-        }
-        seen.insert(key);
-        if (punch.listKey == QLatin1String("cl")) {
-            taken[ticketKey(punch.barcode, punch.editeurId)] += 1;
-        }
-    }
-    for (auto it = m_accepted.cbegin(); it != m_accepted.cend(); ++it) {
-        const int missing = it.value() - taken.value(it.key()) - pending.value(it.key());
-        if (missing > 0) {
-            figures.lost += missing;
-            failures << QStringLiteral("accepted punch lost: ") + it.key();
-        }
-    }
-
-    // The scanned list, once synchronised, counts what the service counts less what it
-    // still has to send (a drain row of a deleted list is in neither count).
-    QHash<QString, unsigned int> serverCount;
-    for (const standin::Ticket& ticket : m_server->organiser().tickets) {
-        if (!ticket.isDeleted) {
-            serverCount.insert(ticketKey(ticket.barcode, ticket.editeurId), ticket.nbCompostage);
-        }
-    }
-    for (const QString& file : files) {
-        if (file == QLatin1String("kest.db")) {
-            continue;
-        }
-        withDatabase(dbFolder() + file, [&](QSqlDatabase& db) {
-            QSqlQuery query(db);
-            query.exec(QStringLiteral("select CODE_BARRE, EDITEUR_ID, NB_COMPOSTAGE from BILLET where IS_DELETED=0"));
-            while (query.next()) {
-                const QString key = ticketKey(query.value(0).toString(), query.value(1).toUInt());
-                if (!serverCount.contains(key)) {
-                    continue;
-                }
-                const int local = query.value(2).toInt() + pendingInLists.value(key);
-                if (local != static_cast<int>(serverCount.value(key))) {
-                    ++figures.countMismatches;
-                    failures << QStringLiteral("count of %1 in %2: %3 here, %4 at the service")
-                                    .arg(key, file)
-                                    .arg(local)
-                                    .arg(serverCount.value(key));
-                }
-            }
-        });
-    }
 }
 
 }  // namespace trials

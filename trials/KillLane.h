@@ -104,6 +104,9 @@ private:
     // Waits for `done`, closing message boxes meanwhile; false after `ms`.
     template <typename Pred>
     bool waitFor(Pred done, int ms);
+    // As waitFor; a failure of the lane, named `failure`, when the time is up.
+    template <typename Pred>
+    bool expect(Pred done, int ms, const char* failure);
     void pause(int ms);
     void click(int x, int y);
 
