@@ -68,9 +68,7 @@ void MainWindow::startScanClicked()
     ui->stackedWidget->setCurrentIndex(kScanPage);
     updateScanJauge(true);
     setWindowFlags(gParam->isLockFocus ? Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint : Qt::FramelessWindowHint);
-    showNormal();
-    // Without a window manager nothing else gives the new window the keyboard.
-    activateWindow();
+    showWithKeyboard();
     ui->editBarcode->setFocus(Qt::OtherFocusReason);
 }
 

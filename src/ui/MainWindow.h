@@ -339,6 +339,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Shows the window normally and asks for the keyboard, with or without a window
+    // manager.
+    void showWithKeyboard();
 
 private:
     // ---- ticket control: src/control/MainWindow*.cpp ----
