@@ -61,6 +61,8 @@ void MainWindow::startScanClicked()
         ui->lblWebcamStatus->setStyleSheet(markPosition(webCam->startWebcam()));
     }
     isRepPageRequested = false;
+    // The list, or its names, may have changed on the other pages.
+    references.invalidate();
     clearResultDisplay();
     focusTimer.start(kFocusInterval);
     deltaTimer.start();
@@ -133,7 +135,7 @@ void MainWindow::searchBarcode(const QString& barcode)
         return;
     }
     CDataBilletListe found;
-    const bool read = found.initParSqlByCodeBarre(db, dbMutex, barcode);
+    const bool read = found.initParSqlByCodeBarre(db, dbMutex, barcode, &doorStatements);
     if (!read || found.isEmpty()) {
         currentBillet.initDefaut();
         currentBillet.CODE_BARRE = barcode;
@@ -144,7 +146,9 @@ void MainWindow::searchBarcode(const QString& barcode)
         return;
     }
     if (found.size() == 1) {
-        loadAndJudge(found.first().CODE_BARRE, found.first().EDITEUR_ID, true);
+        // The lookup read the whole row: no second read.
+        currentBillet = found.first();
+        judgeCurrentTicket(true);
         return;
     }
     lastBarcode = barcode;
@@ -219,7 +223,8 @@ void MainWindow::loadAndJudge(const QString& barcode, unsigned int editeurId, bo
     CDataBillet loaded;
     loaded.initDefaut();
     // A ticket that cannot be read is never punched: the one shown before is dropped.
-    if (!loaded.initParSql(db, dbMutex, barcode, editeurId)) {
+    bool found = false;
+    if (!loaded.initParSqlExact(db, dbMutex, barcode, editeurId, found) || !found) {
         currentBillet.initDefaut();
         currentBillet.CODE_BARRE = barcode;
         showVerdict(Verdict::Erreur);
@@ -283,7 +288,14 @@ Verdict MainWindow::actOnCurrentTicket(ActionCompostage action)
         return Verdict::Erreur;
     }
     const QString date = CDateHeure(2u).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    switch (compostageSql(db, dbMutex, currentBillet, action, gParam->parametre(MY_AGENT_ID), date)) {
+    switch (compostageSql(db,
+                          dbMutex,
+                          currentBillet,
+                          action,
+                          gParam->parametre(MY_AGENT_ID),
+                          date,
+                          nullptr,
+                          &doorStatements)) {
     case ResultatCompostage::Ecrit:
         break;
     case ResultatCompostage::Refuse:

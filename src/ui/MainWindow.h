@@ -5,8 +5,10 @@
 #include "data/CDataCompostage.h"
 #include "data/CDataEvenement.h"
 #include "data/CDataModif.h"
+#include "data/CDataReferences.h"
 #include "data/CDataRepresentation.h"
 #include "data/CDataVidange.h"
+#include "data/SqlRunner.h"
 #include "net/CThreadEvt.h"
 #include "net/CThreadGet.h"
 
@@ -315,6 +317,10 @@ public:
     // The local ticket whose replacement waits for confirmation.
     CDataBillet localTicketToStore;
     QString localTicketPlaceToStore;
+    // The names the ticket display shows, and the statements of every scan, kept for
+    // the list being scanned.
+    CDataReferences references;
+    sqlrun::Prepared doorStatements;
 
     // ---- session and performance choice: src/session/MainWindowSession.cpp ----
     // The zone chosen in the input dialog (its goal 0): moves the session to that zone.

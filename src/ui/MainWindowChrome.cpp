@@ -53,6 +53,7 @@ MainWindow::~MainWindow()
     delete ui;
     ui = nullptr;
 
+    doorStatements.clear();
     const QString name = db.connectionName();
     db.close();
     db = QSqlDatabase();

@@ -1,8 +1,10 @@
+#include "core/AppFolder.h"
 #include "core/Database.h"
 #include "data/CDataBillet.h"
 #include "data/CDataBilletLocal.h"
 #include "data/CDataCompostage.h"
 #include "data/CDataModif.h"
+#include "data/CDataReferences.h"
 
 #include "DataFixture.h"
 #include "TestMain.h"
@@ -148,6 +150,37 @@ private slots:
         db.close();
         db.setConnectOptions();
         QVERIFY(openRepBDD(db, &mutex, path));
+    }
+
+    // The statements kept for every scan follow the connection to another list; the
+    // names are read again when another connection wrote them, or when asked.
+    void keptStatementsAndNames()
+    {
+        sqlrun::Prepared prepared;
+        stored(db, &mutex, u"T1"_s, 7, u"1 0 2"_s);
+        CDataBilletListe found;
+        QVERIFY(found.initParSqlByCodeBarre(db, &mutex, u"T1"_s, &prepared));
+        QCOMPARE(found.size(), 1);
+        const QString first = db.databaseName();
+        QVERIFY(openRepBDD(db, &mutex, dbFolder() + u"R2_Z0.db"_s));
+        QVERIFY(found.initParSqlByCodeBarre(db, &mutex, u"T1"_s, &prepared));
+        QVERIFY(found.isEmpty());
+        QVERIFY(openRepBDD(db, &mutex, first));
+
+        CDataReferences names;
+        QVERIFY(names.refresh(db, &mutex, &prepared));
+        QVERIFY(names.tarif(1).isEmpty());
+        {
+            ThreadConnection other(u"other"_s);
+            QVERIFY(openRepBDD(other.db(), nullptr, first));
+            QVERIFY(sqlRun(other.db(), u"insert into TARIF (ID, NOM) values (1, 'Plein')"_s));
+        }
+        QVERIFY(names.refresh(db, &mutex, &prepared));
+        QCOMPARE(names.tarif(1), u"Plein"_s);
+        QVERIFY(sqlRun(db, u"update TARIF set NOM='Réduit' where ID=1"_s));
+        names.invalidate();
+        QVERIFY(names.refresh(db, &mutex, &prepared));
+        QCOMPARE(names.tarif(1), u"Réduit"_s);
     }
 
     // The local ticket is replaced whole, and its deletion takes its seats and journal
