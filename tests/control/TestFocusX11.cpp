@@ -1,4 +1,3 @@
-#include "core/CParam.h"
 #include "ui/MainWindow.h"
 #include "ui/Ui_MainWindow.h"
 
@@ -16,12 +15,10 @@ namespace
 {
 
 // Counts the times the window is hidden.
-class HideCounter : public QObject
+struct HideCounter : QObject
 {
-public:
     int hides = 0;
 
-protected:
     bool eventFilter(QObject*, QEvent* event) override
     {
         hides += event->type() == QEvent::Hide ? 1 : 0;
