@@ -252,15 +252,8 @@ bool execBound(QSqlDatabase& db,
         *changes = 0;
     }
     checkConnectionAlive(db);
-    if (!prepared) {
-        QSqlQuery query(db);
-        if (!query.prepare(statement)) {
-            enregistreLog(2, errorHead + statement + QStringLiteral(" : ") + query.lastError().text(), false);
-            return false;
-        }
-        return runBound(query, statement, values, errorHead, readRow, changes);
-    }
-    QSqlQuery* query = prepared->query(db, statement, errorHead);
+    Prepared once;
+    QSqlQuery* query = (prepared ? prepared : &once)->query(db, statement, errorHead);
     return query && runBound(*query, statement, values, errorHead, readRow, changes);
 }
 
