@@ -6,12 +6,14 @@
 #include "core/Log.h"
 #include "data/CDataEditeur.h"
 #include "data/CDataRechercheNb.h"
+#include "ui/DesignStyleSheet.h"
 #include "ui/MainWindow.h"
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
+#include <QPainter>
+#include <QPixmap>
 #include <QSoundEffect>
-#include <QStyle>
 #include <QUrl>
 
 namespace
@@ -46,6 +48,36 @@ const char* lookName(PanelLook look)
 {
     return look == PanelLook::Accepte ? "accepte" : look == PanelLook::Refuse ? "refuse" : "attente";
 }
+
+// Draws the verdict panel's sprite, its three looks one above the other (accepted,
+// waiting, refused), for the look named by the panel's "look" property: a look picked
+// by the style sheet would re-polish the panel, and its children with it, at every change.
+class PanelSprite : public QObject
+{
+public:
+    explicit PanelSprite(QWidget* panel)
+        : QObject(panel)
+        , m_sprite(QLatin1String(kDesignPath) + QStringLiteral("resultPanel.png"))
+    {
+        setObjectName(QStringLiteral("panelSprite"));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            auto* panel = static_cast<QWidget*>(watched);
+            const QByteArray look = panel->property("look").toByteArray();
+            const int row = look == lookName(PanelLook::Accepte) ? 0 : look == lookName(PanelLook::Refuse) ? 2 : 1;
+            QPainter painter(panel);
+            painter.drawPixmap(0, 0, m_sprite, 0, row * panel->height(), panel->width(), panel->height());
+        }
+        return false;
+    }
+
+private:
+    QPixmap m_sprite;
+};
 
 }  // namespace
 
@@ -393,23 +425,18 @@ void MainWindow::showVerdict(Verdict verdict)
     playSound(sonOf(verdict));
 }
 
-// The panel's sprite is picked by a property: polishing the panel alone is much
-// cheaper at every scan than giving it a new style sheet.
 void MainWindow::setPanelLook(PanelLook look)
 {
     QWidget* panel = ui->widgetScanResult;
-    if (panel->styleSheet().isEmpty()) {
-        panel->setStyleSheet(
-            QStringLiteral("QWidget#widgetScanResult[look=\"accepte\"] { background-position: top; }"
-                           "QWidget#widgetScanResult[look=\"refuse\"] { background-position: bottom; }"));
+    if (!panel->findChild<QObject*>(QStringLiteral("panelSprite"), Qt::FindDirectChildrenOnly)) {
+        panel->setStyleSheet(QStringLiteral("QWidget#widgetScanResult { background-image: none; }"));
+        panel->installEventFilter(new PanelSprite(panel));
     }
     const QByteArray name(lookName(look));
     if (panel->property("look").toByteArray() == name) {
         return;
     }
     panel->setProperty("look", name);
-    panel->style()->unpolish(panel);
-    panel->style()->polish(panel);
     panel->update();
 }
 

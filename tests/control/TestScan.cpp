@@ -42,11 +42,11 @@ QString nbOf(MainWindow& window, const QString& code, unsigned int editeur = 7)
         .value(0);
 }
 
-// The verdict panel's sprite: top accepted, bottom refused.
-QString panelPosition(MainWindow& window)
+// The colour the verdict panel is painted in, read in a corner free of text.
+QString panelColour(MainWindow& window)
 {
-    const QByteArray look = window.ui->widgetScanResult->property("look").toByteArray();
-    return look == "accepte" ? u"top"_s : look == "refuse" ? u"bottom"_s : u"center"_s;
+    const QColor colour = window.ui->widgetScanResult->grab().toImage().pixelColor(620, 265);
+    return colour.green() > colour.red() + 40 ? u"green"_s : colour.red() > colour.green() + 40 ? u"red"_s : u"slate"_s;
 }
 
 }  // namespace
@@ -68,23 +68,23 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("directPunch");
         QTest::addColumn<int>("verdict");
-        QTest::addColumn<QString>("panel");
+        QTest::addColumn<QString>("colour");
         QTest::addColumn<Son>("sound");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("journal");
 
-        QTest::newRow("deleted") << u"DEL"_s << true << 47 << u"bottom"_s << Son::Ko << u"2"_s << QString();
-        QTest::newRow("not usable") << u"USED"_s << true << 46 << u"bottom"_s << Son::Ko << u"1"_s << QString();
-        QTest::newRow("no entry left") << u"ZERO"_s << true << 46 << u"bottom"_s << Son::Ko << u"0"_s << QString();
-        QTest::newRow("valid, read mode") << u"ONE"_s << false << 45 << u"top"_s << Son::Aucun << u"1"_s << QString();
-        QTest::newRow("valid, last entry") << u"ONE"_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|1"_s;
-        QTest::newRow("valid, entries left") << u"MULTI"_s << true << 64 << u"top"_s << Son::Ok << u"2"_s << u"8|1"_s;
-        QTest::newRow("local ticket") << u"LOC"_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|0"_s;
-        QTest::newRow("quote read as a blank") << u"A'1"_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|1"_s;
-        QTest::newRow("blanks around") << u"  ONE "_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|1"_s;
-        QTest::newRow("unknown") << u"NOPE"_s << true << 48 << u"bottom"_s << Son::Ko << QString() << QString();
-        QTest::newRow("other case") << u"one"_s << true << 48 << u"bottom"_s << Son::Ko << QString() << QString();
-        QTest::newRow("wildcards") << u"O%_"_s << true << 48 << u"bottom"_s << Son::Ko << QString() << QString();
+        QTest::newRow("deleted") << u"DEL"_s << true << 47 << u"red"_s << Son::Ko << u"2"_s << QString();
+        QTest::newRow("not usable") << u"USED"_s << true << 46 << u"red"_s << Son::Ko << u"1"_s << QString();
+        QTest::newRow("no entry left") << u"ZERO"_s << true << 46 << u"red"_s << Son::Ko << u"0"_s << QString();
+        QTest::newRow("valid, read mode") << u"ONE"_s << false << 45 << u"green"_s << Son::Aucun << u"1"_s << QString();
+        QTest::newRow("valid, last entry") << u"ONE"_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|1"_s;
+        QTest::newRow("valid, entries left") << u"MULTI"_s << true << 64 << u"green"_s << Son::Ok << u"2"_s << u"8|1"_s;
+        QTest::newRow("local ticket") << u"LOC"_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|0"_s;
+        QTest::newRow("quote read as a blank") << u"A'1"_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|1"_s;
+        QTest::newRow("blanks around") << u"  ONE "_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|1"_s;
+        QTest::newRow("unknown") << u"NOPE"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
+        QTest::newRow("other case") << u"one"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
+        QTest::newRow("wildcards") << u"O%_"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
     }
 
     // Typed and sent with Return as a reader does: the verdict, its colour and sound,
@@ -94,7 +94,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, directPunch);
         QFETCH(int, verdict);
-        QFETCH(QString, panel);
+        QFETCH(QString, colour);
         QFETCH(Son, sound);
         QFETCH(QString, stored);
         QFETCH(QString, journal);
@@ -104,7 +104,7 @@ private slots:
         gParam->initParametre(MY_AGENT_ID, u"A7"_s);
         scan(*window, typed);
         QCOMPARE(status(*window), label(verdict));
-        QCOMPARE(panelPosition(*window), panel);
+        QCOMPARE(panelColour(*window), colour);
         QCOMPARE(window->lastSound, sound);
         QVERIFY(window->ui->editBarcode->text().isEmpty());
         const QString code = typed.trimmed() == u"A'1"_s ? u"A 1"_s : typed.trimmed();
@@ -176,7 +176,7 @@ private slots:
         QVERIFY(window->db.open());
         scan(*window, u"MULTI"_s);
         QCOMPARE(status(*window), label(100));
-        QCOMPARE(panelPosition(*window), u"bottom"_s);
+        QCOMPARE(panelColour(*window), u"red"_s);
         QCOMPARE(window->lastSound, Son::Ko);
         QCOMPARE(window->nbPunched, punched);
         window->db.close();
