@@ -166,7 +166,8 @@ void MainWindow::showTicketPicture()
                           QStringLiteral("Erreur Connexion get image (err=") + QString::number(code) + QLatin1Char(')'),
                           false);
         },
-        Qt::DirectConnection);
+        // A failed request may report its error twice: one line for it.
+        Qt::ConnectionType(Qt::DirectConnection | Qt::SingleShotConnection));
     request->Init(image, QStringLiteral("getImage"), QByteArray());
     request->Request();
 }

@@ -213,6 +213,8 @@ QSqlQuery* Prepared::query(QSqlDatabase& db, const QString& text, const QString&
         return it->second.get();
     }
     auto query = std::make_unique<QSqlQuery>(db);
+    // Rows are read once, in order: no copy of them is kept.
+    query->setForwardOnly(true);
     if (!query->prepare(text)) {
         enregistreLog(2, errorHead + text + QStringLiteral(" : ") + query->lastError().text(), false);
         m_queries.erase(text);

@@ -31,6 +31,8 @@ const QList<TicketRow> kTickets{
     {u"A 1"_s, 7, 1},
     {u"TWICE"_s, 7, 2},
     {u"TWICE"_s, EDITEUR_LOCAL_ID, 1},
+    {u"Mixed"_s, 7, 2},
+    {u"MIXED"_s, 7, 1},
 };
 
 const QString kJournal = u"select TYPE||'|'||STATUS||'|'||AGENT_ID||'|'||length(DATE) from MODIF order by ID"_s;
@@ -83,6 +85,8 @@ private slots:
         QTest::newRow("quote read as a blank") << u"A'1"_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|1"_s;
         QTest::newRow("blanks around") << u"  ONE "_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|1"_s;
         QTest::newRow("unknown") << u"NOPE"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
+        QTest::newRow("another differs in case")
+            << u"Mixed"_s << true << 64 << u"green"_s << Son::Ok << u"1"_s << u"8|1"_s;
         QTest::newRow("other case") << u"one"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
         QTest::newRow("wildcards") << u"O%_"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
     }
