@@ -67,7 +67,9 @@ private slots:
     {
         m_server = netfixture::startStandin();
         QVERIFY(m_server);
-        m_window = startScanning({{u"P1"_s, 7, 5}, {u"P2"_s, 7, 5}, {u"P3"_s, 7, 5}, {u"P4"_s, 7, 5}});
+        // The window's first ping goes to the stand-in: a failed one would turn the session offline.
+        m_window =
+            startScanning({{u"P1"_s, 7, 5}, {u"P2"_s, 7, 5}, {u"P3"_s, 7, 5}, {u"P4"_s, 7, 5}}, m_server->serviceUrl());
         netfixture::setSession(m_server->serviceUrl());
         gParam->isDirectPunch = false;
         gParam->isOnline = true;
