@@ -1,7 +1,6 @@
 #include "core/AppFolder.h"
 #include "core/CParam.h"
 #include "core/Database.h"
-#include "data/CDataDelta.h"
 #include "data/CDataVidange.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageDlg.h"
@@ -24,33 +23,19 @@ using standin::ScriptedReply;
 namespace
 {
 
-CDataVidange drainRow(unsigned int type, const QString& barcode, const QString& login)
+// Queues drain rows Q1, Q2, Q3 of TYPE `firstType`, 99 and 4, made under the logins
+// a, b and c.
+void queueThree(MainWindow& window, unsigned int firstType)
 {
-    CDataVidange row;
-    row.initDefaut();
-    row.TYPE = type;
-    row.CODE_BARRE = barcode;
-    row.DATE = QStringLiteral("2024-03-01 10:20:05");
-    row.LOGIN = login;
-    row.PASSWORD = login + QStringLiteral("-md5");
-    row.ZONE_ID = 3;
-    row.DELTA_ID = 815;
-    row.DELTA_DATE = QStringLiteral("2024-03-01 10:15:00");
-    return row;
-}
-
-bool queue(MainWindow& window, const QList<CDataVidange>& rows)
-{
-    CDataVidangeListe list;
-    for (const CDataVidange& row : rows) {
-        list.ajoute(row, 0);
+    QStringList values;
+    for (const QString& row : {QString::number(firstType) + "Q1a", QStringLiteral("99Q2b"), QStringLiteral("4Q3c")}) {
+        values << QStringLiteral("(%1,'2024-03-01 10:20:05','%2','%3','%3-md5',3,815,'2024-03-01 10:15:00')")
+                      .arg(row.chopped(3), row.right(3).left(2), row.right(1));
     }
-    return list.ajouteSql(window.db, window.dbMutex);
+    QVERIFY(sqlRun(window.db,
+                   "insert into VIDANGE (TYPE,DATE,CODE_BARRE,LOGIN,PASSWORD,ZONE_ID,DELTA_ID,DELTA_DATE) values "
+                       + values.join(',')));
 }
-
-const QList<CDataVidange> kThreeRows{drainRow(3, QStringLiteral("Q1"), QStringLiteral("a")),
-                                     drainRow(99, QStringLiteral("Q2"), QStringLiteral("b")),
-                                     drainRow(4, QStringLiteral("Q3"), QStringLiteral("c"))};
 
 // A ticket-list file with `pending` pending rows (and one sent), and a DELTA row
 // when `login` is not empty.
@@ -103,7 +88,7 @@ private slots:
     void recupVidange()
     {
         MainWindow window;
-        QVERIFY(queue(window, kThreeRows));
+        queueThree(window, 3);
         makeListFile(window, QStringLiteral("R1_Z1.db"), 600, QStringLiteral("r1"));
         makeListFile(window, QStringLiteral("E5_Z1.db"), 1, QString());
         makeListFile(window, QStringLiteral("dump.db"), 1, QStringLiteral("dump"));
@@ -160,9 +145,7 @@ private slots:
         QFETCH(QStringList, left);
         QFETCH(QString, shown);
         MainWindow window;
-        QList<CDataVidange> rows = kThreeRows;
-        rows.first().TYPE = firstType;
-        QVERIFY(queue(window, rows));
+        queueThree(window, firstType);
         for (const ScriptedReply& reply : replies) {
             m_server->enqueue(QStringLiteral("61"), reply);
         }

@@ -95,7 +95,7 @@ private slots:
     }
 
     // Only an exact "getEvents" is read; without "sessionID" the session id empties; a
-    // broken reply is reported and writes nothing.
+    // broken reply is reported and writes nothing, a scalar is a reply without members.
     void requestName_data()
     {
         QTest::addColumn<QByteArray>("data");
@@ -108,6 +108,7 @@ private slots:
                                     << 0;
         QTest::newRow("no sessionID") << R"({"request":"getEvents",)" + events + '}' << "" << 1 << 0;
         QTest::newRow("broken") << QByteArray(R"({"request":"getEvents","events":{)") << "S-old" << 0 << 1;
+        QTest::newRow("top-level scalar") << QByteArray("5") << "S-old" << 0 << 0;
     }
 
     void requestName()

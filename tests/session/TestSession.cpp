@@ -204,6 +204,10 @@ private slots:
         login(QStringLiteral(" demo "), QStringLiteral("demo"));
         QCOMPARE(window().ui->stackedWidget->currentIndex(), 1);
         QCOMPARE(gParam->passwordMd5.get(), kDemoHash);
+        // Back online, the ping comes and goes; no login was ever sent.
+        window().connectionClick();
+        QTRY_VERIFY(gParam->isOnline);
+        QVERIFY(m_server->requests(QStringLiteral("221")).isEmpty());
     }
 
     // Another organiser: the drain queue and every unsent punch of every list, two
