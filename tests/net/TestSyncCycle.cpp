@@ -224,9 +224,7 @@ private slots:
     // flight, and stays there: its reply or error must not show the page once more.
     void lateDeltaAfterLeaving_data()
     {
-        QTest::addColumn<ScriptedReply>("reply");
-        QTest::newRow("reply") << ScriptedReply::normal().delayed(100);
-        QTest::newRow("error") << ScriptedReply::httpError(500).delayed(100);
+        staleDelta_data();
     }
 
     void lateDeltaAfterLeaving()
