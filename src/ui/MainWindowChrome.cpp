@@ -138,6 +138,9 @@ void MainWindow::timerFocus()
     if (!QApplication::activeWindow() && gParam->isLockFocus && !isMinimized()) {
         hide();
         showNormal();
+        // Shown again, the window has lost the keyboard; without a window manager
+        // nothing gives it back, and Return would no longer validate a barcode.
+        activateWindow();
     }
     if (QApplication::activeWindow() == this) {
         ui->editBarcode->setFocus(Qt::OtherFocusReason);
