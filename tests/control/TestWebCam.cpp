@@ -6,61 +6,19 @@
 #include "CoreFixture.h"
 #include "ScanFixture.h"
 #include "TestMain.h"
+#include "video/TicketVideo.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
 #include <memory>
-#include <opencv2/core.hpp>
-#include <opencv2/videoio.hpp>
-#include <zint.h>
 
 using namespace Qt::StringLiterals;
 using namespace scanfixture;
+using ticketvideo::writeVideo;
 
 namespace
 {
-
-// Draws a Code 128 symbol of `text` at `x` on a white 640x480 frame.
-void drawBarcode(cv::Mat& frame, const QString& text, int x)
-{
-    zint_symbol* symbol = ZBarcode_Create();
-    symbol->symbology = BARCODE_CODE128;
-    symbol->scale = 1.5f;
-    const QByteArray data = text.toLatin1();
-    if (ZBarcode_Encode_and_Buffer(symbol,
-                                   reinterpret_cast<const unsigned char*>(data.constData()),
-                                   int(data.size()),
-                                   0)
-        < ZINT_ERROR) {
-        for (int row = 0; row < symbol->bitmap_height && row + 150 < frame.rows; ++row) {
-            for (int col = 0; col < symbol->bitmap_width && col + x < frame.cols; ++col) {
-                const unsigned char* rgb = symbol->bitmap + 3 * (row * symbol->bitmap_width + col);
-                frame.at<cv::Vec3b>(row + 150, col + x) = cv::Vec3b(rgb[2], rgb[1], rgb[0]);
-            }
-        }
-    }
-    ZBarcode_Delete(symbol);
-}
-
-// An MJPG .avi of 640x480 frames; each frame shows the barcodes of its entry, joined by "+".
-QString writeVideo(const QString& path, const QStringList& frames)
-{
-    cv::VideoWriter writer(path.toStdString(),
-                           cv::CAP_OPENCV_MJPEG,
-                           cv::VideoWriter::fourcc('M', 'J', 'P', 'G'),
-                           10,
-                           cv::Size(640, 480));
-    for (const QString& content : frames) {
-        cv::Mat frame(480, 640, CV_8UC3, cv::Scalar(255, 255, 255));
-        const QStringList codes = content.split(u'+', Qt::SkipEmptyParts);
-        for (int i = 0; i < codes.size(); ++i) {
-            drawBarcode(frame, codes[i], 20 + 320 * i);
-        }
-        writer.write(frame);
-    }
-    return path;
-}
 
 QStringList repeated(const QString& content, int count)
 {

@@ -2,6 +2,7 @@
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "ui/MainWindow.h"
+#include "ui/Ui_MainWindow.h"
 
 #include "BoxRecorder.h"
 #include "CoreFixture.h"
@@ -205,6 +206,33 @@ private slots:
         QCOMPARE(scan.window.isDeltaError, !stale);
         QVERIFY(!scan.window.isSyncRunning && scan.window.deltaTimer.isActive());
         QVERIFY(!stale || scan.window.deltaTimer.remainingTime() <= remaining);
+    }
+
+    // The agent went back to the performance choice while the delta request was in
+    // flight, and stays there: its reply or error must not show the page once more.
+    void lateDeltaAfterLeaving_data()
+    {
+        QTest::addColumn<ScriptedReply>("reply");
+        QTest::newRow("reply") << ScriptedReply::normal().delayed(300);
+        QTest::newRow("error") << ScriptedReply::httpError(500).delayed(300);
+    }
+
+    void lateDeltaAfterLeaving()
+    {
+        QFETCH(ScriptedReply, reply);
+        Scanning scan({});
+        scan.window.ui->stackedWidget->setCurrentIndex(2);
+        m_server->enqueue(QStringLiteral("53"), reply);
+        scan.window.timerDelta();
+        scan.window.changeRepClicked();
+        QTRY_COMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+        // Until the service hears nothing more (the tiles ask for their pictures).
+        QSignalSpy received(m_server.get(), &standin::StandinServer::requestReceived);
+        while (received.wait(600)) {
+        }
+        QCOMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+        QCOMPARE(m_server->requests(QStringLiteral("53")).size(), 1);
+        QCOMPARE(scan.workerStarts.size(), 0);
     }
 };
 

@@ -318,7 +318,8 @@ private slots:
         QCOMPARE(m_server->requests(QStringLiteral("241")).first().value(QStringLiteral("zo")), QString::number(zone));
         QCOMPARE(savedValue(ZONE_KEST), QString::number(zone));
         QCOMPARE(dbFiles().size(), zone == 7 ? 2 : 1);
-        QTRY_VERIFY(!window().isEventListParsing);
+        // The list is shown once its reply has come and been stored.
+        QTRY_VERIFY(!window().isEventListParsing && window().progressBar->isHidden());
         QCOMPARE(sqlRows(window().db, QStringLiteral("select count(*) from VIDANGE")),
                  QStringList(zone == 7 ? "0" : "3"));
         QCOMPARE(sqlRows(window().db, QStringLiteral("select count(*) from ZONE")), QStringList("1"));
