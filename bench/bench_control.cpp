@@ -152,8 +152,8 @@ DoorTimes driveWindow(const QString& path, const QStringList& codes)
     return times;
 }
 
-// The same lookups and the punch transaction by prepared statements on a connection
-// of its own.
+// The same lookups (the ticket, its seats and its history) and the punch transaction
+// by prepared statements on a connection of its own.
 std::vector<double> floorOf(const QString& path, const QStringList& codes)
 {
     std::vector<double> ms;
@@ -162,10 +162,13 @@ std::vector<double> floorOf(const QString& path, const QStringList& codes)
         db.setDatabaseName(path);
         db.open();
         QSqlQuery exact(db);
-        exact.prepare(QStringLiteral("select ID,EDITEUR_ID from BILLET where CODE_BARRE=?"));
-        QSqlQuery load(db);
-        load.prepare(QStringLiteral("select IS_USABLE,IS_DELETED,NB_COMPOSTAGE,REP_ID,CODE_BARRE from BILLET where "
-                                    "upper(CODE_BARRE)=upper(?) and EDITEUR_ID=?"));
+        exact.prepare(QStringLiteral("select ID,EDITEUR_ID,IS_USABLE,IS_DELETED,NB_COMPOSTAGE,REP_ID,CODE_BARRE from "
+                                     "BILLET where CODE_BARRE=?"));
+        QSqlQuery places(db);
+        places.prepare(QStringLiteral("select TARIF_ID,PLACEMENT from PLACE where CODE_BARRE=? and EDITEUR_ID=?"));
+        QSqlQuery history(db);
+        history.prepare(QStringLiteral(
+            "select TYPE,AGENT_ID,DATE from MODIF where CODE_BARRE=? and EDITEUR_ID=? order by DATE desc"));
         QSqlQuery punch(db);
         punch.prepare(QStringLiteral("update BILLET set NB_COMPOSTAGE=NB_COMPOSTAGE-1 where CODE_BARRE=? and "
                                      "EDITEUR_ID=? and IS_DELETED=0 and IS_USABLE=1 and NB_COMPOSTAGE>0"));
@@ -179,13 +182,10 @@ std::vector<double> floorOf(const QString& path, const QStringList& codes)
             exact.exec();
             if (exact.next()) {
                 const int editeur = exact.value(1).toInt();
+                const bool valid =
+                    exact.value(3).toInt() == 0 && exact.value(2).toInt() == 1 && exact.value(4).toInt() > 0;
                 exact.finish();
-                load.addBindValue(code);
-                load.addBindValue(editeur);
-                load.exec();
-                if (load.next() && load.value(1).toInt() == 0 && load.value(0).toInt() == 1
-                    && load.value(2).toInt() > 0) {
-                    load.finish();
+                if (valid) {
                     db.transaction();
                     punch.addBindValue(code);
                     punch.addBindValue(editeur);
@@ -195,7 +195,14 @@ std::vector<double> floorOf(const QString& path, const QStringList& codes)
                     journal.exec();
                     db.commit();
                 }
-                load.finish();
+                for (QSqlQuery* shown : {&places, &history}) {
+                    shown->addBindValue(code);
+                    shown->addBindValue(editeur);
+                    shown->exec();
+                    while (shown->next()) {
+                    }
+                    shown->finish();
+                }
             }
             exact.finish();
             ms.push_back(double(timer.nsecsElapsed()) / 1e6);

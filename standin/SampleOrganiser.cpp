@@ -11,6 +11,14 @@ namespace
 const char* const kSyllables[] = {"ber", "mar", "du", "lan", "che", "vo", "ro", "pin", "gar", "mo", "let", "sa"};
 const char* const kPrenoms[] = {"Anne", "Louis", "Marie", "Paul", "Lea", "Hugo", "Chloe", "Jules", "Emma", "Nina"};
 const char* const kEventWords[] = {"Concert", "Festival", "Gala", "Spectacle", "Nuit", "Recital"};
+// Holders whose names a Latin-1 text could not carry.
+const char16_t* const kForeignNames[][2] = {
+    {u"\u0141UKASIEWICZ", u"Stanis\u0142aw"},
+    {u"DVO\u0158\u00c1K", u"Anton\u00edn"},
+    {u"\u03a0\u0391\u03a0\u0391\u0394\u039f\u03a0\u039f\u03a5\u039b\u039f\u03a3", u"\u0395\u03bb\u03ad\u03bd\u03b7"},
+    {u"\u0418\u0412\u0410\u041d\u041e\u0412\u0410", u"\u0410\u043d\u043d\u0430"},
+    {u"YILMAZ", u"Ay\u015fe"},
+    {u"NGUY\u1ec4N", u"Th\u1ecb H\u00e0"}};
 
 QString capitalised(QString word)
 {
@@ -49,7 +57,17 @@ const Event* Organiser::eventOfPerformance(unsigned int repId) const
     return nullptr;
 }
 
-Organiser makeSampleOrganiser(quint32 seed, int ticketsPerPerformance, const QDate& today)
+SampleShape demoShape()
+{
+    SampleShape shape;
+    shape.zones.remove(3);
+    shape.events = 5;
+    shape.passes = 2;
+    shape.foreignNames = true;
+    return shape;
+}
+
+Organiser makeSampleOrganiser(quint32 seed, int ticketsPerPerformance, const QDate& today, const SampleShape& shape)
 {
     std::mt19937 rng(seed);
     Organiser organiser;
@@ -57,9 +75,7 @@ Organiser makeSampleOrganiser(quint32 seed, int ticketsPerPerformance, const QDa
     organiser.password = QStringLiteral("demo");
     organiser.agentCode = QStringLiteral("1");
     organiser.terminalId = QStringLiteral("17");
-    organiser.zones = {{1, QStringLiteral("Entree principale")},
-                       {2, QStringLiteral("Balcon")},
-                       {3, QStringLiteral("Loges")}};
+    organiser.zones = shape.zones;
     organiser.tarifs = {{1, QStringLiteral("Plein tarif")},
                         {2, QStringLiteral("Tarif reduit")},
                         {3, QStringLiteral("Invitation")}};
@@ -70,13 +86,13 @@ Organiser makeSampleOrganiser(quint32 seed, int ticketsPerPerformance, const QDa
                         {QStringLiteral("23"), QStringLiteral("Entree B")}};
 
     unsigned int nextRepId = 4001;
-    for (int e = 0; e < 4; ++e) {
+    for (int e = 0; e < shape.events + shape.passes; ++e) {
         Event event;
-        event.type = e == 3 ? 1 : 0;
-        event.id = event.type == 1 ? 901 : 301 + static_cast<unsigned int>(e);
+        event.type = e >= shape.events ? 1 : 0;
+        event.id = static_cast<unsigned int>(event.type == 1 ? 901 + e - shape.events : 301 + e);
         event.nom = QLatin1String(kEventWords[rng() % std::size(kEventWords)]) + QLatin1Char(' ') + nameFrom(rng);
         event.imageName = QStringLiteral("event%1.png").arg(event.id);
-        for (int p = 0; p < 2; ++p) {
+        for (int p = 0; p < shape.performancesPerEvent; ++p) {
             Performance performance;
             performance.id = nextRepId++;
             const QDate day = today.addDays(e + 7 * p);
@@ -108,6 +124,14 @@ Organiser makeSampleOrganiser(quint32 seed, int ticketsPerPerformance, const QDa
                 ticket.prenomAcheteur = ticket.prenomPorteur;
                 ticket.tel = QStringLiteral("06%1").arg(rng() % 100000000, 8, 10, QLatin1Char('0'));
                 ticket.dateAchat = sqlDate(today.addDays(-1 - static_cast<int>(rng() % 60)), 12);
+                // Drawn without the generator, so that the other tickets stay as they are.
+                if (shape.foreignNames && t % 50 == 31) {
+                    const auto& name = kForeignNames[ticket.id % std::size(kForeignNames)];
+                    ticket.nomPorteur = QString::fromUtf16(name[0]);
+                    ticket.prenomPorteur = QString::fromUtf16(name[1]);
+                    ticket.nomAcheteur = ticket.nomPorteur;
+                    ticket.prenomAcheteur = ticket.prenomPorteur;
+                }
                 ticket.nbCompostage = t % 25 == 0 ? 4 : 1;
                 const unsigned int tarif = 1 + rng() % 3;
                 for (unsigned int s = 0; s < ticket.nbCompostage; ++s) {

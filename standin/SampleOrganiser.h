@@ -100,11 +100,34 @@ struct Organiser
     const Event* eventOfPerformance(unsigned int repId) const;
 };
 
+// What a sample organiser holds besides its tickets. The default is the organiser
+// the tests are written against.
+struct SampleShape
+{
+    QMap<unsigned int, QString> zones{{1, QStringLiteral("Entree principale")},
+                                      {2, QStringLiteral("Balcon")},
+                                      {3, QStringLiteral("Loges")}};
+    int events = 3;
+    int passes = 1;
+    int performancesPerEvent = 2;
+    // One holder in fifty is named in letters outside Latin-1 (Polish, Czech, Greek,
+    // Cyrillic, Turkish, Vietnamese).
+    bool foreignNames = false;
+};
+
+// The organiser of the demo and of the end-to-end test: two zones, five events and
+// two passes (two pages of tiles), and holders with names outside Latin-1.
+SampleShape demoShape();
+
 // A complete organiser made from `seed` alone (the same seed gives the same data):
-// login "demo", password "demo", agent code "1", terminal id "17", three zones,
-// three events and one pass with two performances each starting from `today`, and
-// `ticketsPerPerformance` tickets per performance: most with one entry, some group
-// tickets with several, a few already used at another entrance, and a few deleted.
-Organiser makeSampleOrganiser(quint32 seed, int ticketsPerPerformance, const QDate& today);
+// login "demo", password "demo", agent code "1", terminal id "17", the zones, events
+// (ids from 301) and passes (ids from 901) of `shape`, their performances (ids from
+// 4001, in event order) starting from `today`, and `ticketsPerPerformance` tickets
+// per performance: most with one entry, one in 25 a group ticket with four, one in
+// 40 already used at another entrance, and one in 40 deleted.
+Organiser makeSampleOrganiser(quint32 seed,
+                              int ticketsPerPerformance,
+                              const QDate& today,
+                              const SampleShape& shape = SampleShape());
 
 }  // namespace standin

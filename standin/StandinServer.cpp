@@ -318,6 +318,8 @@ QString StandinServer::imageUrl(const QString& name) const
 
 Organiser& StandinServer::organiser()
 {
+    // The caller may change the tickets.
+    m_ticketIndex.clear();
     return m_organiser;
 }
 
@@ -368,6 +370,7 @@ void StandinServer::putTicket(Ticket ticket)
         *stored = ticket;
     } else {
         m_organiser.tickets.append(ticket);
+        m_ticketIndex[ticket.barcode].append(m_organiser.tickets.size() - 1);
     }
 }
 
@@ -844,8 +847,16 @@ bool StandinServer::otherChange(const QString& barcode, unsigned int editeurId, 
 
 Ticket* StandinServer::findTicket(const QString& barcode, unsigned int editeurId)
 {
-    for (Ticket& ticket : m_organiser.tickets) {
-        if (ticket.barcode == barcode && (editeurId == 0 || ticket.editeurId == editeurId)) {
+    QList<Ticket>& tickets = m_organiser.tickets;
+    if (m_ticketIndex.isEmpty() && !tickets.isEmpty()) {
+        for (qsizetype i = 0; i < tickets.size(); ++i) {
+            m_ticketIndex[tickets.at(i).barcode].append(i);
+        }
+    }
+    // Positions in list order: the first ticket of that barcode (and issuer) wins.
+    for (const qsizetype i : m_ticketIndex.value(barcode)) {
+        Ticket& ticket = tickets[i];
+        if (editeurId == 0 || ticket.editeurId == editeurId) {
             return &ticket;
         }
     }

@@ -213,6 +213,9 @@ private:
 
     QTcpServer* m_server = nullptr;
     Organiser m_organiser;
+    // Positions in m_organiser.tickets by barcode; empty until a lookup needs it, and
+    // emptied whenever the organiser is handed out for changing.
+    QHash<QString, QList<qsizetype>> m_ticketIndex;
     quint32 m_delta = 1000;
     QDateTime m_clock;
     QString m_offeredVersion;

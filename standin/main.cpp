@@ -1,10 +1,11 @@
 // The local stand-in of the access-control web service, for trying the program by
-// hand: serves the sample organiser (login "demo", password "demo") on 127.0.0.1.
+// hand: serves the demo organiser (login "demo", password "demo", agent code "1")
+// on 127.0.0.1.
 //
 // Usage: tavrimex-standin [--port N] [--seed N] [--tickets N]
-//   --port     port to listen on (default 8765)
+//   --port     port to listen on (default 8765; 0 lets the system choose)
 //   --seed     seed of the sample organiser (default 1)
-//   --tickets  tickets per performance (default 1000)
+//   --tickets  tickets per performance (default 3000)
 
 #include "StandinServer.h"
 
@@ -29,9 +30,9 @@ int main(int argc, char** argv)
                                         QStringLiteral("seed"),
                                         QStringLiteral("1"));
     const QCommandLineOption ticketsOption(QStringLiteral("tickets"),
-                                           QStringLiteral("Tickets per performance (default 1000)."),
+                                           QStringLiteral("Tickets per performance (default 3000)."),
                                            QStringLiteral("count"),
-                                           QStringLiteral("1000"));
+                                           QStringLiteral("3000"));
     parser.addOptions({portOption, seedOption, ticketsOption});
     parser.process(app);
 
@@ -43,15 +44,17 @@ int main(int argc, char** argv)
         err << "invalid --port or --tickets\n";
         return 2;
     }
-    standin::StandinServer server(
-        standin::makeSampleOrganiser(parser.value(seedOption).toUInt(), tickets, QDate::currentDate()));
+    standin::StandinServer server(standin::makeSampleOrganiser(parser.value(seedOption).toUInt(),
+                                                               tickets,
+                                                               QDate::currentDate(),
+                                                               standin::demoShape()));
     if (!server.listen(static_cast<quint16>(port))) {
         err << "cannot listen on 127.0.0.1:" << port << "\n";
         return 1;
     }
     QTextStream out(stdout);
     out << "Stand-in service at " << server.serviceUrl() << "\n"
-        << "Put that address in the URL setting; login demo, password demo.\n";
+        << "Put that address in the URL setting; login demo, password demo, agent code 1.\n";
     out.flush();
     return app.exec();
 }

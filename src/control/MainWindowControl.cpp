@@ -6,12 +6,14 @@
 #include "core/Log.h"
 #include "data/CDataEditeur.h"
 #include "data/CDataRechercheNb.h"
+#include "ui/DesignStyleSheet.h"
 #include "ui/MainWindow.h"
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
+#include <QPainter>
+#include <QPixmap>
 #include <QSoundEffect>
-#include <QStyle>
 #include <QUrl>
 
 namespace
@@ -47,6 +49,36 @@ const char* lookName(PanelLook look)
     return look == PanelLook::Accepte ? "accepte" : look == PanelLook::Refuse ? "refuse" : "attente";
 }
 
+// Draws the verdict panel's sprite, its three looks one above the other (accepted,
+// waiting, refused), for the look named by the panel's "look" property: a look picked
+// by the style sheet would re-polish the panel, and its children with it, at every change.
+class PanelSprite : public QObject
+{
+public:
+    explicit PanelSprite(QWidget* panel)
+        : QObject(panel)
+        , m_sprite(QLatin1String(kDesignPath) + QStringLiteral("resultPanel.png"))
+    {
+        setObjectName(QStringLiteral("panelSprite"));
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            auto* panel = static_cast<QWidget*>(watched);
+            const QByteArray look = panel->property("look").toByteArray();
+            const int row = look == lookName(PanelLook::Accepte) ? 0 : look == lookName(PanelLook::Refuse) ? 2 : 1;
+            QPainter painter(panel);
+            painter.drawPixmap(0, 0, m_sprite, 0, row * panel->height(), panel->width(), panel->height());
+        }
+        return false;
+    }
+
+private:
+    QPixmap m_sprite;
+};
+
 }  // namespace
 
 // ---- start of scanning ----
@@ -61,6 +93,8 @@ void MainWindow::startScanClicked()
         ui->lblWebcamStatus->setStyleSheet(markPosition(webCam->startWebcam()));
     }
     isRepPageRequested = false;
+    // The list, or its names, may have changed on the other pages.
+    references.invalidate();
     clearResultDisplay();
     focusTimer.start(kFocusInterval);
     deltaTimer.start();
@@ -68,9 +102,7 @@ void MainWindow::startScanClicked()
     ui->stackedWidget->setCurrentIndex(kScanPage);
     updateScanJauge(true);
     setWindowFlags(gParam->isLockFocus ? Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint : Qt::FramelessWindowHint);
-    showNormal();
-    // Without a window manager nothing else gives the new window the keyboard.
-    activateWindow();
+    showWithKeyboard();
     ui->editBarcode->setFocus(Qt::OtherFocusReason);
 }
 
@@ -135,7 +167,7 @@ void MainWindow::searchBarcode(const QString& barcode)
         return;
     }
     CDataBilletListe found;
-    const bool read = found.initParSqlByCodeBarre(db, dbMutex, barcode);
+    const bool read = found.initParSqlByCodeBarre(db, dbMutex, barcode, &doorStatements);
     if (!read || found.isEmpty()) {
         currentBillet.initDefaut();
         currentBillet.CODE_BARRE = barcode;
@@ -146,7 +178,9 @@ void MainWindow::searchBarcode(const QString& barcode)
         return;
     }
     if (found.size() == 1) {
-        loadAndJudge(found.first().CODE_BARRE, found.first().EDITEUR_ID, true);
+        // The lookup read the whole row: no second read.
+        currentBillet = found.first();
+        judgeCurrentTicket(true);
         return;
     }
     lastBarcode = barcode;
@@ -221,7 +255,8 @@ void MainWindow::loadAndJudge(const QString& barcode, unsigned int editeurId, bo
     CDataBillet loaded;
     loaded.initDefaut();
     // A ticket that cannot be read is never punched: the one shown before is dropped.
-    if (!loaded.initParSql(db, dbMutex, barcode, editeurId)) {
+    bool found = false;
+    if (!loaded.initParSqlExact(db, dbMutex, barcode, editeurId, found) || !found) {
         currentBillet.initDefaut();
         currentBillet.CODE_BARRE = barcode;
         showVerdict(Verdict::Erreur);
@@ -285,7 +320,14 @@ Verdict MainWindow::actOnCurrentTicket(ActionCompostage action)
         return Verdict::Erreur;
     }
     const QString date = CDateHeure(2u).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    switch (compostageSql(db, dbMutex, currentBillet, action, gParam->parametre(MY_AGENT_ID), date)) {
+    switch (compostageSql(db,
+                          dbMutex,
+                          currentBillet,
+                          action,
+                          gParam->parametre(MY_AGENT_ID),
+                          date,
+                          nullptr,
+                          &doorStatements)) {
     case ResultatCompostage::Ecrit:
         break;
     case ResultatCompostage::Refuse:
@@ -385,23 +427,18 @@ void MainWindow::showVerdict(Verdict verdict)
     playSound(sonOf(verdict));
 }
 
-// The panel's sprite is picked by a property: polishing the panel alone is much
-// cheaper at every scan than giving it a new style sheet.
 void MainWindow::setPanelLook(PanelLook look)
 {
     QWidget* panel = ui->widgetScanResult;
-    if (panel->styleSheet().isEmpty()) {
-        panel->setStyleSheet(
-            QStringLiteral("QWidget#widgetScanResult[look=\"accepte\"] { background-position: top; }"
-                           "QWidget#widgetScanResult[look=\"refuse\"] { background-position: bottom; }"));
+    if (!panel->findChild<QObject*>(QStringLiteral("panelSprite"), Qt::FindDirectChildrenOnly)) {
+        panel->setStyleSheet(QStringLiteral("QWidget#widgetScanResult { background-image: none; }"));
+        panel->installEventFilter(new PanelSprite(panel));
     }
     const QByteArray name(lookName(look));
     if (panel->property("look").toByteArray() == name) {
         return;
     }
     panel->setProperty("look", name);
-    panel->style()->unpolish(panel);
-    panel->style()->polish(panel);
     panel->update();
 }
 

@@ -5,14 +5,9 @@
 #include "core/CParam.h"
 #include "core/Log.h"
 #include "core/Util.h"
-#include "data/CDataAgent.h"
-#include "data/CDataCanalVente.h"
-#include "data/CDataEditeur.h"
-#include "data/CDataEvent.h"
 #include "data/CDataModif.h"
 #include "data/CDataPlace.h"
 #include "data/CDataRep.h"
-#include "data/CDataTarif.h"
 #include "net/KestNet.h"
 #include "ui/MainWindow.h"
 #include "ui/Ui_MainWindow.h"
@@ -20,6 +15,7 @@
 #include <QDateTime>
 #include <QFileInfo>
 #include <QImage>
+#include <QListWidget>
 #include <QPixmap>
 #include <QPixmapCache>
 
@@ -39,13 +35,17 @@ QString fullName(const QString& firstName, const QString& name)
     return (firstName + QLatin1Char(' ') + name).trimmed();
 }
 
-template <typename Record>
-QString nameOf(QSqlDatabase& db, QMutex* mutex, const typename Record::IdType& id)
+// Rewrites the list only when its lines changed: a list repaints whole.
+void setLines(QListWidget* list, const QStringList& lines)
 {
-    Record record;
-    record.initDefaut();
-    record.initParSql(db, mutex, id);
-    return record.NOM;
+    bool same = list->count() == lines.size();
+    for (int i = 0; same && i < lines.size(); ++i) {
+        same = list->item(i)->text() == lines[i];
+    }
+    if (!same) {
+        list->clear();
+        list->addItems(lines);
+    }
 }
 
 }  // namespace
@@ -59,32 +59,32 @@ void MainWindow::displayInfoCurrentTicket()
     ui->lblResultBarcode->setText(utilElidedText(billet.CODE_BARRE, ui->lblResultBarcode));
     ui->lblResultNbCompostage->setText(QString::number(billet.NB_COMPOSTAGE) + label(language, 49));
 
+    references.refresh(db, dbMutex, &doorStatements);
     CDataRep rep;
-    rep.initParSql(db, dbMutex, billet.REP_ID);
-    const bool repKnown = rep.ID == billet.REP_ID;
+    const bool repKnown = references.rep(billet.REP_ID, rep);
     ui->lblResultEvent->setText(
-        utilElidedText(repKnown ? nameOf<CDataEvent>(db, dbMutex, rep.EVENT_ID) : QString(), ui->lblResultEvent));
+        utilElidedText(repKnown ? references.event(rep.EVENT_ID) : QString(), ui->lblResultEvent));
     CDateHeure start;
     ui->lblResultRep->setText(repKnown && start.initParTrameSQL(rep.DATE_DEBUT) ? start.getString(language)
                                                                                 : label(language, 121));
 
     CDataPlaceListe places;
-    places.initParSql(db, dbMutex, billet.CODE_BARRE, billet.EDITEUR_ID);
+    places.initParSql(db, dbMutex, billet.CODE_BARRE, billet.EDITEUR_ID, &doorStatements);
     ui->btnResultNbPlace->setText(QStringLiteral("x ") + QString::number(places.size()));
     ui->btnResultNbPlace->show();
-    ui->lstResultTarif->clear();
+    QStringList tarifs;
     for (const CDataPlace& place : std::as_const(places)) {
-        ui->lstResultTarif->addItem(
-            (nameOf<CDataTarif>(db, dbMutex, place.TARIF_ID) + QLatin1Char(' ') + place.PLACEMENT).trimmed());
+        tarifs.append((references.tarif(place.TARIF_ID) + QLatin1Char(' ') + place.PLACEMENT).trimmed());
     }
+    setLines(ui->lstResultTarif, tarifs);
 
     CDataModifListe history;
-    history.initParSql(db, dbMutex, billet.CODE_BARRE, billet.EDITEUR_ID);
-    ui->lstInfoHist->clear();
+    history.initParSql(db, dbMutex, billet.CODE_BARRE, billet.EDITEUR_ID, &doorStatements);
+    QStringList entries;
     for (const CDataModif& entry : std::as_const(history)) {
-        ui->lstInfoHist->addItem(
-            tickettext::historyLine(entry, nameOf<CDataAgent>(db, dbMutex, entry.AGENT_ID), language));
+        entries.append(tickettext::historyLine(entry, references.agent(entry.AGENT_ID), language));
     }
+    setLines(ui->lstInfoHist, entries);
     ui->lblResultLastPunch->setText(tickettext::lastPunchLine(history, language));
     const QString previous = gParam->parametre(DIFF_PUNCH) == QLatin1String("1")
                                  ? tickettext::previousPunchLine(history,
@@ -95,7 +95,6 @@ void MainWindow::displayInfoCurrentTicket()
     ui->lblResultDiffPrevPunch->setText(previous);
     ui->lblResultDiffPrevPunch->setVisible(!previous.isEmpty());
 
-    ui->lstInfoUser->clear();
     const QString holder = fullName(billet.PRENOM_PORTEUR, billet.NOM_PORTEUR);
     const QString buyer = fullName(billet.PRENOM_ACHETEUR, billet.NOM_ACHETEUR);
     const QStringList lines{
@@ -105,14 +104,16 @@ void MainWindow::displayInfoCurrentTicket()
             : (buyer + QLatin1Char(' ') + billet.TEL_ACHETEUR).trimmed(),
         billet.MAIL,
         label(language, 54) + tickettext::dateText(billet.DATE_ACHAT, language),
-        label(language, 53) + nameOf<CDataCanalVente>(db, dbMutex, billet.CANAL_VENTE_ID),
-        nameOf<CDataEditeur>(db, dbMutex, billet.EDITEUR_ID),
+        label(language, 53) + references.canalVente(billet.CANAL_VENTE_ID),
+        references.editeur(billet.EDITEUR_ID),
     };
+    QStringList shown;
     for (const QString& line : lines) {
         if (!line.trimmed().isEmpty()) {
-            ui->lstInfoUser->addItem(line);
+            shown.append(line);
         }
     }
+    setLines(ui->lstInfoUser, shown);
     showTicketPicture();
 }
 
@@ -165,7 +166,8 @@ void MainWindow::showTicketPicture()
                           QStringLiteral("Erreur Connexion get image (err=") + QString::number(code) + QLatin1Char(')'),
                           false);
         },
-        Qt::DirectConnection);
+        // A failed request may report its error twice: one line for it.
+        Qt::ConnectionType(Qt::DirectConnection | Qt::SingleShotConnection));
     request->Init(image, QStringLiteral("getImage"), QByteArray());
     request->Request();
 }
@@ -174,11 +176,18 @@ void MainWindow::showPicture(const QString& path)
 {
     QPixmap picture;
     if (path.isEmpty() || !picture.load(path)) {
+        // Scaled once: the same picture again is then no change to paint.
         const QString noPicture = QStringLiteral(":/design/kestrova/noPicture.png");
-        if (!QPixmapCache::find(noPicture, &picture)) {
+        const QString key = noPicture + QLatin1Char('@') + QString::number(ui->lblResultImg->width());
+        if (!QPixmapCache::find(key, &picture)) {
             picture.load(noPicture);
-            QPixmapCache::insert(noPicture, picture);
+            picture = picture.scaled(ui->lblResultImg->size(), Qt::KeepAspectRatio, Qt::FastTransformation);
+            QPixmapCache::insert(key, picture);
         }
+        if (ui->lblResultImg->pixmap().cacheKey() != picture.cacheKey()) {
+            ui->lblResultImg->setPixmap(picture);
+        }
+        return;
     }
     ui->lblResultImg->setPixmap(picture.scaled(ui->lblResultImg->size(), Qt::KeepAspectRatio, Qt::FastTransformation));
 }

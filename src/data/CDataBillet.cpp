@@ -214,11 +214,13 @@ unsigned int CDataBillet::ajouteSql(QSqlDatabase& db, QMutex* mutex) const
     return rowId;
 }
 
-bool CDataBilletListe::initParSqlByCodeBarre(QSqlDatabase& db, QMutex* mutex, QString codeBarre)
+bool CDataBilletListe::initParSqlByCodeBarre(QSqlDatabase& db,
+                                             QMutex* mutex,
+                                             QString codeBarre,
+                                             sqlrun::Prepared* prepared)
 {
-    const QString statement =
-        CDataBillet::selectSql() + QStringLiteral(" where CODE_BARRE=") + sqlrun::quoted(codeBarre);
-    return load(db, mutex, statement, [](QSqlQuery& query) {
+    const QString statement = CDataBillet::selectSql() + QStringLiteral(" where CODE_BARRE=?");
+    return loadBound(db, mutex, prepared, statement, {sqlrun::bound(codeBarre)}, [](QSqlQuery& query) {
         CDataBillet billet;
         billet.readRow(query);
         return std::pair{billet.ID, billet};

@@ -81,7 +81,9 @@ class CDataBilletListe : public CDataMultiListe<unsigned int, CDataBillet>
 public:
     // Replaces the content with every ticket whose barcode is exactly `codeBarre`,
     // whatever its issuer. False (list empty) only when the statement failed.
-    bool initParSqlByCodeBarre(QSqlDatabase& db, QMutex* mutex, QString codeBarre);
+    // `prepared`, when given, keeps the statement for the next lookup.
+    bool
+    initParSqlByCodeBarre(QSqlDatabase& db, QMutex* mutex, QString codeBarre, sqlrun::Prepared* prepared = nullptr);
     // Writes every entry in key order, at most 100 rows a statement, each replacing
     // the row of the same barcode and issuer. False when a statement failed; the
     // others are still written. The list keeps its content.

@@ -8,11 +8,7 @@
 namespace
 {
 
-QString whereBillet(const CDataBillet& billet)
-{
-    return QStringLiteral(" where CODE_BARRE=") + sqlrun::quoted(billet.CODE_BARRE) + QStringLiteral(" and EDITEUR_ID=")
-           + sqlrun::quoted(billet.EDITEUR_ID);
-}
+const QString kWhereBillet = QStringLiteral(" where CODE_BARRE=? and EDITEUR_ID=?");
 
 QString errorHead(ActionCompostage action)
 {
@@ -28,14 +24,14 @@ QString errorHead(ActionCompostage action)
 }
 
 // The relative update with its guard; empty for a report, which changes nothing.
-QString updateStatement(ActionCompostage action, const CDataBillet& billet)
+QString updateStatement(ActionCompostage action)
 {
     switch (action) {
     case ActionCompostage::Punch:
-        return QStringLiteral("update BILLET set NB_COMPOSTAGE=NB_COMPOSTAGE-1") + whereBillet(billet)
+        return QStringLiteral("update BILLET set NB_COMPOSTAGE=NB_COMPOSTAGE-1") + kWhereBillet
                + QStringLiteral(" and IS_DELETED=0 and IS_USABLE=1 and NB_COMPOSTAGE>0");
     case ActionCompostage::Unpunch:
-        return QStringLiteral("update BILLET set NB_COMPOSTAGE=NB_COMPOSTAGE+1,IS_USABLE=1") + whereBillet(billet)
+        return QStringLiteral("update BILLET set NB_COMPOSTAGE=NB_COMPOSTAGE+1,IS_USABLE=1") + kWhereBillet
                + QStringLiteral(" and IS_DELETED=0");
     case ActionCompostage::Fraude:
         break;
@@ -72,7 +68,8 @@ ResultatCompostage compostageSql(QSqlDatabase& db,
                                  ActionCompostage action,
                                  const QString& agentId,
                                  const QString& date,
-                                 CDataModif* journal)
+                                 CDataModif* journal,
+                                 sqlrun::Prepared* prepared)
 {
     const QString head = errorHead(action);
     sqlrun::Locked locked(db, mutex);
@@ -81,20 +78,19 @@ ResultatCompostage compostageSql(QSqlDatabase& db,
         return ResultatCompostage::Echec;
     }
 
+    const QVariantList key{sqlrun::bound(billet.CODE_BARRE), sqlrun::bound(billet.EDITEUR_ID)};
     bool applied = true;
-    const QString update = updateStatement(action, billet);
+    const QString update = updateStatement(action);
     if (!update.isEmpty()) {
-        if (!locked.exec(update, head)
-            || !locked.exec(QStringLiteral("select changes()"), head, [&applied](QSqlQuery& query) {
-                   applied = query.value(0).toInt() == 1;
-               })) {
+        int changed = 0;
+        if (!sqlrun::execBound(db, prepared, update, key, head, {}, &changed)) {
             return ResultatCompostage::Echec;
         }
+        applied = changed == 1;
     }
     StoredCounts stored;
-    const QString select =
-        QStringLiteral("select IS_USABLE,IS_DELETED,NB_COMPOSTAGE from BILLET") + whereBillet(billet);
-    if (!locked.exec(select, head, [&stored](QSqlQuery& query) {
+    const QString select = QStringLiteral("select IS_USABLE,IS_DELETED,NB_COMPOSTAGE from BILLET") + kWhereBillet;
+    if (!sqlrun::execBound(db, prepared, select, key, head, [&stored](QSqlQuery& query) {
             stored = {true, query.value(0).toUInt(), query.value(1).toUInt(), query.value(2).toUInt()};
         })) {
         return ResultatCompostage::Echec;
@@ -111,7 +107,12 @@ ResultatCompostage compostageSql(QSqlDatabase& db,
         modif.CODE_BARRE = billet.CODE_BARRE;
         modif.NEW_VALUE = QStringLiteral("");
         modif.DATE = date;
-        if (!locked.exec(modif.ajouteStatement(), QStringLiteral("Erreur ajouteSql ")) || !transaction.commit()) {
+        if (!sqlrun::execBound(db,
+                               prepared,
+                               CDataModif::insertBoundStatement(),
+                               modif.boundValues(),
+                               QStringLiteral("Erreur ajouteSql "))
+            || !transaction.commit()) {
             return ResultatCompostage::Echec;
         }
     }

@@ -2,6 +2,7 @@
 
 #include "data/CDataBillet.h"
 #include "data/CDataModif.h"
+#include "data/SqlRunner.h"
 
 #include <QMutex>
 #include <QSqlDatabase>
@@ -41,11 +42,13 @@ enum class ResultatCompostage
 //
 // On Ecrit and Refuse, billet's IS_USABLE, IS_DELETED and NB_COMPOSTAGE are those
 // stored now (a missing row leaves them); on Echec billet is untouched. `journal`,
-// when given, receives the row written. Any thread.
+// when given, receives the row written; `prepared`, when given, keeps the statements
+// for the next ticket. Any thread.
 ResultatCompostage compostageSql(QSqlDatabase& db,
                                  QMutex* mutex,
                                  CDataBillet& billet,
                                  ActionCompostage action,
                                  const QString& agentId,
                                  const QString& date,
-                                 CDataModif* journal = nullptr);
+                                 CDataModif* journal = nullptr,
+                                 sqlrun::Prepared* prepared = nullptr);

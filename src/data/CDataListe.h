@@ -107,6 +107,29 @@ protected:
         });
     }
 
+    // As load, with `values` bound to the statement's placeholders, prepared through
+    // `prepared` (may be null).
+    template <typename KeyedRecord>
+    bool loadBound(QSqlDatabase& db,
+                   QMutex* mutex,
+                   sqlrun::Prepared* prepared,
+                   const QString& statement,
+                   const QVariantList& values,
+                   KeyedRecord keyedRecord)
+    {
+        this->clear();
+        return sqlrun::execBound(db,
+                                 mutex,
+                                 prepared,
+                                 statement,
+                                 values,
+                                 QStringLiteral("Erreur initParSql "),
+                                 [&](QSqlQuery& query) {
+                                     auto [key, record] = keyedRecord(query);
+                                     this->insert(key, record);
+                                 });
+    }
+
     // Writes every entry in key order through Record::insertHead() and
     // Record::valuesSql(). False when a statement failed (it is logged with
     // `errorHead`); the other statements are still run.

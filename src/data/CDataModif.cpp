@@ -62,6 +62,23 @@ QString CDataModif::ajouteStatement() const
            + QLatin1Char(')');
 }
 
+QString CDataModif::insertBoundStatement()
+{
+    return insertHead() + QStringLiteral("values (?,?,?,?,?,?,?,?)");
+}
+
+QVariantList CDataModif::boundValues() const
+{
+    return {sqlrun::bound(TYPE),
+            sqlrun::bound(STATUS),
+            sqlrun::bound(AGENT_ID),
+            sqlrun::bound(REP_ID),
+            sqlrun::bound(EDITEUR_ID),
+            sqlrun::bound(CODE_BARRE),
+            sqlrun::bound(NEW_VALUE),
+            sqlrun::bound(DATE)};
+}
+
 bool CDataModif::ajouteSql(QSqlDatabase& db, QMutex* mutex) const
 {
     return sqlrun::exec(db, mutex, ajouteStatement(), QStringLiteral("Erreur ajouteSql "));
@@ -114,13 +131,16 @@ bool CDataModifListe::initLocalPunchParSql(QSqlDatabase& db, QMutex* mutex)
     });
 }
 
-bool CDataModifListe::initParSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur)
+bool CDataModifListe::initParSql(QSqlDatabase& db,
+                                 QMutex* mutex,
+                                 QString code,
+                                 unsigned int editeur,
+                                 sqlrun::Prepared* prepared)
 {
-    const QString statement = kSelect + QStringLiteral(" where CODE_BARRE=") + sqlrun::quoted(code)
-                              + QStringLiteral(" and EDITEUR_ID=") + QString::number(editeur)
-                              + QStringLiteral(" order by DATE desc");
+    const QString statement = kSelect + QStringLiteral(" where CODE_BARRE=? and EDITEUR_ID=? order by DATE desc");
+    const QVariantList values{sqlrun::bound(code), sqlrun::bound(editeur)};
     unsigned int key = 0;
-    return load(db, mutex, statement, [&key](QSqlQuery& query) {
+    return loadBound(db, mutex, prepared, statement, values, [&key](QSqlQuery& query) {
         CDataModif modif;
         modif.readRow(query);
         return std::pair{key++, modif};

@@ -55,6 +55,9 @@ public:
     static QString insertHead();
     QString valuesSql() const;
     QString ajouteStatement() const;
+    // The same insert with placeholders, and its values in their order.
+    static QString insertBoundStatement();
+    QVariantList boundValues() const;
     void readRow(const QSqlQuery& query);
 };
 
@@ -66,7 +69,12 @@ public:
     bool initLocalPunchParSql(QSqlDatabase& db, QMutex* mutex);
     // Replaces the content with the history of barcode `code` (exact) and issuer
     // `editeur`, keyed 0, 1, 2... newest DATE first. False (list empty) on failure.
-    bool initParSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur);
+    // `prepared`, when given, keeps the statement for the next ticket.
+    bool initParSql(QSqlDatabase& db,
+                    QMutex* mutex,
+                    QString code,
+                    unsigned int editeur,
+                    sqlrun::Prepared* prepared = nullptr);
     // Deletes every entry of that barcode and issuer; the list is not used. False
     // when the statement failed.
     bool deleteSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur) const;

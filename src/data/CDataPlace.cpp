@@ -66,11 +66,16 @@ bool CDataPlace::deleteSql(QSqlDatabase& db, QMutex* mutex, QString code, unsign
     return sqlrun::exec(db, mutex, deleteStatement(code, editeur), QStringLiteral("Erreur deleteSql "));
 }
 
-bool CDataPlaceListe::initParSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur)
+bool CDataPlaceListe::initParSql(QSqlDatabase& db,
+                                 QMutex* mutex,
+                                 QString code,
+                                 unsigned int editeur,
+                                 sqlrun::Prepared* prepared)
 {
-    const QString statement =
-        QStringLiteral("select CODE_BARRE,TARIF_ID,EDITEUR_ID,PLACEMENT from PLACE") + whereTicket(code, editeur);
-    return load(db, mutex, statement, [](QSqlQuery& query) {
+    const QString statement = QStringLiteral(
+        "select CODE_BARRE,TARIF_ID,EDITEUR_ID,PLACEMENT from PLACE where CODE_BARRE=? and EDITEUR_ID=?");
+    const QVariantList values{sqlrun::bound(code), sqlrun::bound(editeur)};
+    return loadBound(db, mutex, prepared, statement, values, [](QSqlQuery& query) {
         CDataPlace place;
         place.readRow(query);
         return std::pair{place.TARIF_ID, place};

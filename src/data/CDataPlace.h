@@ -46,7 +46,11 @@ class CDataPlaceListe : public CDataMultiListe<unsigned int, CDataPlace>
 public:
     // Replaces the content with the seats of barcode `code` (exact) and issuer
     // `editeur`. False (list empty) when the statement failed.
-    bool initParSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur);
+    bool initParSql(QSqlDatabase& db,
+                    QMutex* mutex,
+                    QString code,
+                    unsigned int editeur,
+                    sqlrun::Prepared* prepared = nullptr);
     // Adds every entry as a new row, in key order, at most 100 rows a statement;
     // identical entries give identical rows. False when a statement failed (the others
     // are still written). The list keeps its content.

@@ -6,6 +6,7 @@
 
 #include <QSet>
 #include <QSqlError>
+#include <QSqlResult>
 #include <QVariant>
 
 #include <algorithm>
@@ -164,6 +165,115 @@ bool execRows(QSqlDatabase& db, QMutex* mutex, const QString& head, const QStrin
         }
     }
     return allWritten;
+}
+
+namespace
+{
+
+// Whether the statement of `query` still exists: closing its connection finalizes it.
+bool isPrepared(const QSqlQuery& query)
+{
+    const QSqlResult* result = query.result();
+    if (!result) {
+        return false;
+    }
+    const QVariant handle = result->handle();
+    return handle.isValid() && qstrcmp(handle.typeName(), "sqlite3_stmt*") == 0
+           && *static_cast<void* const*>(handle.constData()) != nullptr;
+}
+
+bool runBound(QSqlQuery& query,
+              const QString& statement,
+              const QVariantList& values,
+              const QString& errorHead,
+              const RowReader& readRow,
+              int* changes)
+{
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        query.bindValue(int(i), values[i]);
+    }
+    if (!query.exec()) {
+        enregistreLog(2, errorHead + statement + QStringLiteral(" : ") + query.lastError().text(), false);
+        query.finish();
+        return false;
+    }
+    if (changes) {
+        *changes = query.numRowsAffected();
+    }
+    if (readRow) {
+        while (query.next()) {
+            readRow(query);
+        }
+    }
+    query.finish();
+    return true;
+}
+
+}  // namespace
+
+QSqlQuery* Prepared::query(QSqlDatabase& db, const QString& text, const QString& errorHead)
+{
+    const auto it = m_queries.find(text);
+    if (it != m_queries.end() && isPrepared(*it->second)) {
+        return it->second.get();
+    }
+    auto query = std::make_unique<QSqlQuery>(db);
+    // Rows are read once, in order: no copy of them is kept.
+    query->setForwardOnly(true);
+    if (!query->prepare(text)) {
+        enregistreLog(2, errorHead + text + QStringLiteral(" : ") + query->lastError().text(), false);
+        m_queries.erase(text);
+        return nullptr;
+    }
+    QSqlQuery* prepared = query.get();
+    m_queries[text] = std::move(query);
+    return prepared;
+}
+
+void Prepared::clear()
+{
+    m_queries.clear();
+}
+
+QVariant bound(const QString& text)
+{
+    const QString formatted = utilSqlFormateString(text);
+    // A null text would be bound as NULL, where a quoted one is ''.
+    return formatted.isNull() ? QStringLiteral("") : formatted;
+}
+
+QVariant bound(quint32 number)
+{
+    return QVariant::fromValue(qlonglong(number));
+}
+
+bool execBound(QSqlDatabase& db,
+               Prepared* prepared,
+               const QString& statement,
+               const QVariantList& values,
+               const QString& errorHead,
+               const RowReader& readRow,
+               int* changes)
+{
+    if (changes) {
+        *changes = 0;
+    }
+    checkConnectionAlive(db);
+    Prepared once;
+    QSqlQuery* query = (prepared ? prepared : &once)->query(db, statement, errorHead);
+    return query && runBound(*query, statement, values, errorHead, readRow, changes);
+}
+
+bool execBound(QSqlDatabase& db,
+               QMutex* mutex,
+               Prepared* prepared,
+               const QString& statement,
+               const QVariantList& values,
+               const QString& errorHead,
+               const RowReader& readRow)
+{
+    QMutexLocker lock(mutex);
+    return execBound(db, prepared, statement, values, errorHead, readRow);
 }
 
 bool inTransaction(const QSqlDatabase& db)

@@ -5,8 +5,12 @@
 #include <QSqlQuery>
 #include <QString>
 #include <QStringList>
+#include <QVariant>
+#include <QVariantList>
 
 #include <functional>
+#include <map>
+#include <memory>
 
 // The one way the data classes run a statement: under the database mutex (when
 // given), failures logged at level 2 as <errorHead><statement> : <error text>.
@@ -42,6 +46,47 @@ bool exec(QSqlDatabase& db,
 // rejects and which is logged like any failure. Any thread, with the mutex not held
 // by the caller.
 bool execRows(QSqlDatabase& db, QMutex* mutex, const QString& head, const QStringList& rows, const QString& errorHead);
+
+// Statements with "?" placeholders prepared once on one connection and run again with
+// new values: the lookups and writes made at every scan. A statement finalized since
+// (its connection was closed, or moved to another file) is prepared again. One thread,
+// one connection; clear() before the connection is removed.
+class Prepared
+{
+public:
+    // The statement of `text`, prepared on `db` when it is not yet, or no longer. Null
+    // when the preparation failed (logged after `errorHead`).
+    QSqlQuery* query(QSqlDatabase& db, const QString& text, const QString& errorHead);
+    void clear();
+
+private:
+    std::map<QString, std::unique_ptr<QSqlQuery>> m_queries;
+};
+
+// A value bound to a placeholder. Texts go through the same helper as quoted(), so a
+// value is stored and matched the same bound or quoted.
+QVariant bound(const QString& text);
+QVariant bound(quint32 number);
+
+// Runs `statement` with `values` bound in order, prepared through `prepared` (may be
+// null: prepared for this run only), with the mutex already held (or none needed).
+// `changes`, when given, receives the rows a write changed. Logged and false on
+// failure. The statement is reset after its rows are read, so it holds no lock.
+bool execBound(QSqlDatabase& db,
+               Prepared* prepared,
+               const QString& statement,
+               const QVariantList& values,
+               const QString& errorHead,
+               const RowReader& readRow = {},
+               int* changes = nullptr);
+// As execBound, holding `mutex` (may be null; not held by the caller) for the call.
+bool execBound(QSqlDatabase& db,
+               QMutex* mutex,
+               Prepared* prepared,
+               const QString& statement,
+               const QVariantList& values,
+               const QString& errorHead,
+               const RowReader& readRow = {});
 
 // Several statements under one hold of the mutex: a read and the write computed
 // from it must not let another thread's statement in between. The mutex (may be

@@ -278,6 +278,9 @@ void MainWindow::changeRepClicked()
         actionShowProgress(true);
         return;
     }
+    // A delta request still in flight belongs to the stay that ends here: its end
+    // must not show the page again (and ask for the zone) later.
+    ++deltaRequestGeneration;
     affichePageRep();
 }
 

@@ -5,8 +5,10 @@
 #include "data/CDataCompostage.h"
 #include "data/CDataEvenement.h"
 #include "data/CDataModif.h"
+#include "data/CDataReferences.h"
 #include "data/CDataRepresentation.h"
 #include "data/CDataVidange.h"
+#include "data/SqlRunner.h"
 #include "net/CThreadEvt.h"
 #include "net/CThreadGet.h"
 
@@ -362,6 +364,10 @@ public:
     // The local ticket whose replacement waits for confirmation.
     CDataBillet localTicketToStore;
     QString localTicketPlaceToStore;
+    // The names the ticket display shows, and the statements of every scan, kept for
+    // the list being scanned.
+    CDataReferences references;
+    sqlrun::Prepared doorStatements;
 
     // ---- current performance and file imports: src/session/MainWindowRep.cpp and
     // src/session/MainWindowImport.cpp ----
@@ -387,6 +393,9 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
+    // Shows the window normally and asks for the keyboard, with or without a window
+    // manager.
+    void showWithKeyboard();
 
 private:
     // ---- ticket control: src/control/MainWindow*.cpp ----

@@ -53,6 +53,7 @@ MainWindow::~MainWindow()
     delete ui;
     ui = nullptr;
 
+    doorStatements.clear();
     const QString name = db.connectionName();
     db.close();
     db = QSqlDatabase();
@@ -111,15 +112,15 @@ void MainWindow::mouseReleaseEvent(QMouseEvent* event)
 
 void MainWindow::lockFocusClick()
 {
-    // Changing the flags hides the window, hence the showNormal().
+    // Changing the flags hides the window, hence the showing again.
     if (gParam->isLockFocus) {
         setWindowFlags(Qt::FramelessWindowHint);
-        showNormal();
+        showWithKeyboard();
         gParam->isLockFocus = false;
         ui->btnLockFocus->setStyleSheet(QStringLiteral("background-position:bottom"));
     } else {
         setWindowFlags(Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint);
-        showNormal();
+        showWithKeyboard();
         gParam->isLockFocus = true;
         ui->btnLockFocus->setStyleSheet(QStringLiteral("background-position:top"));
     }
@@ -137,10 +138,24 @@ void MainWindow::timerFocus()
     // Brings the window back in front of whatever the agent switched to.
     if (!QApplication::activeWindow() && gParam->isLockFocus && !isMinimized()) {
         hide();
-        showNormal();
+        showWithKeyboard();
     }
     if (QApplication::activeWindow() == this) {
         ui->editBarcode->setFocus(Qt::OtherFocusReason);
+    }
+}
+
+void MainWindow::showWithKeyboard()
+{
+    showNormal();
+    // A window manager gives a window it maps the keyboard; on a bare X server nobody
+    // does unless the window asks.
+    activateWindow();
+    // Hiding the window (a flags change does) leaves the widgets with no active window
+    // but keeps it as the application's focus window: the keyboard coming back to that
+    // same window is then no change, and the widgets would stay without one for ever.
+    if (QGuiApplication::focusWindow() == windowHandle() && QApplication::activeWindow() != this) {
+        QApplication::setActiveWindow(this);
     }
 }
 

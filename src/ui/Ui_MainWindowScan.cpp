@@ -1,5 +1,6 @@
 #include "ui/FormHelpers.h"
 #include "ui/PadLayout.h"
+#include "ui/PlainLineDelegate.h"
 #include "ui/Ui_MainWindow.h"
 
 #include <QSizePolicy>
@@ -24,6 +25,9 @@ void setupScanList(QListWidget* list, int maxWidth, int maxHeight)
     list->setTextElideMode(Qt::ElideNone);
     list->setHorizontalScrollMode(QAbstractItemView::ScrollPerItem);
     list->setResizeMode(QListView::Fixed);
+    // One line an item: the lists are laid out and drawn again at every scan.
+    list->setUniformItemSizes(true);
+    list->setItemDelegate(new PlainLineDelegate(list));
 }
 
 void setExpanding(QWidget* widget)

@@ -28,9 +28,12 @@ QString listPath()
     return dbFolder() + QStringLiteral("R12_Z0.db");
 }
 
-std::unique_ptr<MainWindow> startScanning(const QList<TicketRow>& tickets)
+std::unique_ptr<MainWindow> startScanning(const QList<TicketRow>& tickets, const QString& serviceUrl)
 {
     gParam->initDefaut();
+    if (!serviceUrl.isEmpty()) {
+        gParam->initParametre(URL, serviceUrl);
+    }
     gParam->isWebcam = false;
     gParam->isDirectPunch = true;
     gParam->isLockFocus = true;

@@ -45,8 +45,9 @@ namespace scanfixture
 QString listPath();
 
 // A shown and active window scanning a fresh list database with `tickets`, with the
-// webcam off, direct punch on and the settings at their defaults.
-std::unique_ptr<MainWindow> startScanning(const QList<TicketRow>& tickets);
+// webcam off, direct punch on and the settings at their defaults; its requests go to
+// `serviceUrl` when one is given.
+std::unique_ptr<MainWindow> startScanning(const QList<TicketRow>& tickets, const QString& serviceUrl = {});
 
 // Types `code` into the barcode field and presses Return, as a barcode reader does.
 void scan(MainWindow& window, const QString& code);

@@ -1,4 +1,3 @@
-#include "core/AppFolder.h"
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "ui/MainWindow.h"
@@ -11,9 +10,6 @@
 #include "TestMain.h"
 
 #include <QComboBox>
-#include <QFile>
-#include <QImage>
-#include <QPixmap>
 
 #include <memory>
 
@@ -35,6 +31,8 @@ const QList<TicketRow> kTickets{
     {u"A 1"_s, 7, 1},
     {u"TWICE"_s, 7, 2},
     {u"TWICE"_s, EDITEUR_LOCAL_ID, 1},
+    {u"Mixed"_s, 7, 2},
+    {u"MIXED"_s, 7, 1},
 };
 
 const QString kJournal = u"select TYPE||'|'||STATUS||'|'||AGENT_ID||'|'||length(DATE) from MODIF order by ID"_s;
@@ -46,11 +44,11 @@ QString nbOf(MainWindow& window, const QString& code, unsigned int editeur = 7)
         .value(0);
 }
 
-// The verdict panel's sprite: top accepted, bottom refused.
-QString panelPosition(MainWindow& window)
+// The colour the verdict panel is painted in, read in a corner free of text.
+QString panelColour(MainWindow& window)
 {
-    const QByteArray look = window.ui->widgetScanResult->property("look").toByteArray();
-    return look == "accepte" ? u"top"_s : look == "refuse" ? u"bottom"_s : u"center"_s;
+    const QColor colour = window.ui->widgetScanResult->grab().toImage().pixelColor(620, 265);
+    return colour.green() > colour.red() + 40 ? u"green"_s : colour.red() > colour.green() + 40 ? u"red"_s : u"slate"_s;
 }
 
 }  // namespace
@@ -72,23 +70,25 @@ private slots:
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("directPunch");
         QTest::addColumn<int>("verdict");
-        QTest::addColumn<QString>("panel");
+        QTest::addColumn<QString>("colour");
         QTest::addColumn<Son>("sound");
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QString>("journal");
 
-        QTest::newRow("deleted") << u"DEL"_s << true << 47 << u"bottom"_s << Son::Ko << u"2"_s << QString();
-        QTest::newRow("not usable") << u"USED"_s << true << 46 << u"bottom"_s << Son::Ko << u"1"_s << QString();
-        QTest::newRow("no entry left") << u"ZERO"_s << true << 46 << u"bottom"_s << Son::Ko << u"0"_s << QString();
-        QTest::newRow("valid, read mode") << u"ONE"_s << false << 45 << u"top"_s << Son::Aucun << u"1"_s << QString();
-        QTest::newRow("valid, last entry") << u"ONE"_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|1"_s;
-        QTest::newRow("valid, entries left") << u"MULTI"_s << true << 64 << u"top"_s << Son::Ok << u"2"_s << u"8|1"_s;
-        QTest::newRow("local ticket") << u"LOC"_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|0"_s;
-        QTest::newRow("quote read as a blank") << u"A'1"_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|1"_s;
-        QTest::newRow("blanks around") << u"  ONE "_s << true << 64 << u"top"_s << Son::Ok << u"0"_s << u"3|1"_s;
-        QTest::newRow("unknown") << u"NOPE"_s << true << 48 << u"bottom"_s << Son::Ko << QString() << QString();
-        QTest::newRow("other case") << u"one"_s << true << 48 << u"bottom"_s << Son::Ko << QString() << QString();
-        QTest::newRow("wildcards") << u"O%_"_s << true << 48 << u"bottom"_s << Son::Ko << QString() << QString();
+        QTest::newRow("deleted") << u"DEL"_s << true << 47 << u"red"_s << Son::Ko << u"2"_s << QString();
+        QTest::newRow("not usable") << u"USED"_s << true << 46 << u"red"_s << Son::Ko << u"1"_s << QString();
+        QTest::newRow("no entry left") << u"ZERO"_s << true << 46 << u"red"_s << Son::Ko << u"0"_s << QString();
+        QTest::newRow("valid, read mode") << u"ONE"_s << false << 45 << u"green"_s << Son::Aucun << u"1"_s << QString();
+        QTest::newRow("valid, last entry") << u"ONE"_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|1"_s;
+        QTest::newRow("valid, entries left") << u"MULTI"_s << true << 64 << u"green"_s << Son::Ok << u"2"_s << u"8|1"_s;
+        QTest::newRow("local ticket") << u"LOC"_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|0"_s;
+        QTest::newRow("quote read as a blank") << u"A'1"_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|1"_s;
+        QTest::newRow("blanks around") << u"  ONE "_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|1"_s;
+        QTest::newRow("unknown") << u"NOPE"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
+        QTest::newRow("another differs in case")
+            << u"Mixed"_s << true << 64 << u"green"_s << Son::Ok << u"1"_s << u"8|1"_s;
+        QTest::newRow("other case") << u"one"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
+        QTest::newRow("wildcards") << u"O%_"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
     }
 
     // Typed and sent with Return as a reader does: the verdict, its colour and sound,
@@ -98,7 +98,7 @@ private slots:
         QFETCH(QString, typed);
         QFETCH(bool, directPunch);
         QFETCH(int, verdict);
-        QFETCH(QString, panel);
+        QFETCH(QString, colour);
         QFETCH(Son, sound);
         QFETCH(QString, stored);
         QFETCH(QString, journal);
@@ -108,7 +108,7 @@ private slots:
         gParam->initParametre(MY_AGENT_ID, u"A7"_s);
         scan(*window, typed);
         QCOMPARE(status(*window), label(verdict));
-        QCOMPARE(panelPosition(*window), panel);
+        QCOMPARE(panelColour(*window), colour);
         QCOMPARE(window->lastSound, sound);
         QVERIFY(window->ui->editBarcode->text().isEmpty());
         const QString code = typed.trimmed() == u"A'1"_s ? u"A 1"_s : typed.trimmed();
@@ -126,13 +126,8 @@ private slots:
         QVERIFY(window->saisieDlg->isVisible());
         QCOMPARE(window->saisieDlg->goal(), 1);
         auto* combo = window->saisieDlg->findChild<QComboBox*>();
-        QVERIFY(combo);
-        QStringList items;
-        for (int i = 0; i < combo->count(); ++i) {
-            items.append(combo->itemText(i) + u':' + combo->itemData(i).toString());
-        }
-        items.sort();
-        QCOMPARE(items, QStringList({u"99999999:99999999"_s, u"Billetterie:7"_s}));
+        QVERIFY(combo && combo->count() == 2);
+        QCOMPARE(combo->itemText(combo->findData(7u)), u"Billetterie"_s);
         QVERIFY(rows(*window, kJournal).isEmpty());
 
         scan(*window, u"ONE"_s);
@@ -185,7 +180,7 @@ private slots:
         QVERIFY(window->db.open());
         scan(*window, u"MULTI"_s);
         QCOMPARE(status(*window), label(100));
-        QCOMPARE(panelPosition(*window), u"bottom"_s);
+        QCOMPARE(panelColour(*window), u"red"_s);
         QCOMPARE(window->lastSound, Son::Ko);
         QCOMPARE(window->nbPunched, punched);
         window->db.close();
@@ -195,47 +190,32 @@ private slots:
         QVERIFY(rows(*window, kJournal).isEmpty());
     }
 
-    // Manual actions on the ticket shown; un-punching is offered only for a ticket shown
-    // as punched, and only with the setting on.
+    // Manual actions on the ticket shown, each journalled; un-punching is offered only
+    // with the setting and for a ticket shown as punched; a stale reading never punches.
     void manualActions()
-    {
-        for (const bool unpunch : {false, true}) {
-            auto window = startScanning(kTickets);
-            gParam->initParametre(UNPUNCH, unpunch ? u"1"_s : u"0"_s);
-            gParam->isDirectPunch = false;
-            scan(*window, u"ONE"_s);
-            QCOMPARE(window->ui->btnPunch->text(), label(51));
-            window->ui->btnPunch->click();
-            QCOMPARE(status(*window), label(64));
-            QCOMPARE(window->lastSound, Son::Ok);
-            QCOMPARE(window->ui->btnPunch->isVisible(), unpunch);
-            window->ui->btnPunch->click();
-            QCOMPARE(nbOf(*window, u"ONE"_s), unpunch ? u"1"_s : u"0"_s);
-            QCOMPARE(rows(*window, u"select TYPE from MODIF order by ID"_s),
-                     unpunch ? QStringList({u"3"_s, u"4"_s}) : QStringList{u"3"_s});
-            if (unpunch) {
-                QCOMPARE(status(*window), label(65));
-                QCOMPARE(window->ui->btnPunch->text(), label(51));
-            }
-            window->ui->btnSignalFraude->click();
-            QCOMPARE(status(*window), label(103));
-            QVERIFY(window->ui->btnSignalFraude->isHidden());
-            QCOMPARE(rows(*window, u"select TYPE||'|'||STATUS from MODIF order by ID desc limit 1"_s),
-                     QStringList{u"99|1"_s});
-        }
-    }
-
-    // A manual punch acts on the ticket as stored now, not as it was read.
-    void manualPunchOfStaleTicket()
     {
         auto window = startScanning(kTickets);
         gParam->isDirectPunch = false;
+        gParam->initParametre(UNPUNCH, u"0"_s);
         scan(*window, u"ONE"_s);
-        QVERIFY(run(*window, u"update BILLET set NB_COMPOSTAGE=0 where CODE_BARRE='ONE'"_s));
+        window->ui->btnPunch->click();
+        QCOMPARE(status(*window), label(64));
+        QVERIFY(window->ui->btnPunch->isHidden());
+        gParam->initParametre(UNPUNCH, u"1"_s);
+        scan(*window, u"ONE"_s);
+        window->ui->btnPunch->click();
+        QCOMPARE(status(*window), label(65));
+        window->ui->btnSignalFraude->click();
+        QCOMPARE(status(*window), label(103));
+        QVERIFY(window->ui->btnSignalFraude->isHidden());
+        QCOMPARE(rows(*window, kJournal), QStringList({u"3|1||19"_s, u"4|1||19"_s, u"99|1||19"_s}));
+
+        // Used up at another entrance since it was read: the stored ticket decides.
+        scan(*window, u"MULTI"_s);
+        QVERIFY(run(*window, u"update BILLET set NB_COMPOSTAGE=0 where CODE_BARRE='MULTI'"_s));
         window->ui->btnPunch->click();
         QCOMPARE(status(*window), label(46));
-        QCOMPARE(window->lastSound, Son::Ko);
-        QVERIFY(rows(*window, kJournal).isEmpty());
+        QCOMPARE(rows(*window, kJournal).size(), 3);
     }
 
     // Counted at the start; a punch or un-punch here moves the totals by its change.
@@ -276,10 +256,7 @@ private slots:
 
         auto scanning = startScanning(kTickets);
         QCOMPARE(scanning->ui->stackedWidget->currentIndex(), 2);
-        QCOMPARE(scanning->ui->stackedWidgetScan->currentIndex(), 0);
-        QVERIFY(scanning->focusTimer.isActive() && scanning->deltaTimer.isActive());
-        QCOMPARE(scanning->deltaTimer.interval(), 5000);
-        QVERIFY(!scanning->isRepPageRequested);
+        QVERIFY(scanning->focusTimer.isActive() && scanning->deltaTimer.isActive() && !scanning->isRepPageRequested);
         QCOMPARE(scanning->focusWidget(), scanning->ui->editBarcode);
         QVERIFY(status(*scanning).isEmpty() && scanning->ui->lblResultName->text().isEmpty());
         QVERIFY(scanning->ui->btnPunch->isHidden() && scanning->ui->btnSignalFraude->isHidden());
@@ -295,41 +272,6 @@ private slots:
         QVERIFY(window->messageDlg->isVisible());
         QVERIFY(openRepBDD(window->db, window->dbMutex, listPath()));
         QCOMPARE(nbOf(*window, u"ONE"_s), u"1"_s);
-    }
-
-    // The cached picture while it is fresh, else the no-picture image; offline no
-    // request is made, online the request may never answer.
-    void picture()
-    {
-        auto window = startScanning(kTickets);
-        gParam->isDirectPunch = false;
-        QImage red(20, 30, QImage::Format_RGB32);
-        red.fill(Qt::red);
-        QVERIFY(red.save(appFolder() + u"/img/pic.png"_s));
-        const auto shown = [&window] {
-            return window->ui->lblResultImg->pixmap().toImage().convertToFormat(QImage::Format_RGB32);
-        };
-        const QImage noPicture = QPixmap(u":/design/kestrova/noPicture.png"_s)
-                                     .scaled(window->ui->lblResultImg->size(), Qt::KeepAspectRatio)
-                                     .toImage()
-                                     .convertToFormat(QImage::Format_RGB32);
-        const QImage cached = QPixmap::fromImage(red)
-                                  .scaled(window->ui->lblResultImg->size(), Qt::KeepAspectRatio)
-                                  .toImage()
-                                  .convertToFormat(QImage::Format_RGB32);
-
-        for (const auto& [image, expected] : {std::pair(u"http://pictures.invalid/a/pic.png"_s, cached),
-                                              std::pair(u"http://pictures.invalid/a/missing.png"_s, noPicture),
-                                              std::pair(u"http://pictures.invalid/a/.."_s, noPicture)}) {
-            QVERIFY(run(*window, u"update BILLET set IMAGE='%1' where CODE_BARRE='ONE'"_s.arg(image)));
-            scan(*window, u"ONE"_s);
-            QCOMPARE(shown(), expected);
-        }
-        gParam->isOnline = true;
-        scan(*window, u"ONE"_s);
-        QCOMPARE(shown(), noPicture);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QCOMPARE(status(*window), label(45));
     }
 };
 

@@ -1,8 +1,9 @@
+#include "core/AppFolder.h"
 #include "core/Database.h"
 #include "data/CDataBillet.h"
-#include "data/CDataBilletLocal.h"
 #include "data/CDataCompostage.h"
 #include "data/CDataModif.h"
+#include "data/CDataReferences.h"
 
 #include "DataFixture.h"
 #include "TestMain.h"
@@ -61,10 +62,6 @@ private slots:
         const auto fraude = ActionCompostage::Fraude;
         const auto ecrit = ResultatCompostage::Ecrit;
         const auto refuse = ResultatCompostage::Refuse;
-        QTest::newRow("punch of the last entry") << punch << 7u << "1 0 1" << ecrit << "1 0 0"
-                                                 << "3|1";
-        QTest::newRow("punch leaving entries") << punch << 7u << "1 0 3" << ecrit << "1 0 2"
-                                               << "8|1";
         QTest::newRow("punch of a local ticket") << punch << EDITEUR_LOCAL_ID << "1 0 1" << ecrit << "1 0 0"
                                                  << "3|0";
         QTest::newRow("punch, no entry left") << punch << 7u << "1 0 0" << refuse << "1 0 0"
@@ -77,8 +74,6 @@ private slots:
                                                << "4|1";
         QTest::newRow("un-punch to more") << unpunch << 7u << "1 0 2" << ecrit << "1 0 3"
                                           << "16|1";
-        QTest::newRow("un-punch of a local ticket") << unpunch << EDITEUR_LOCAL_ID << "1 0 0" << ecrit << "1 0 1"
-                                                    << "4|0";
         QTest::newRow("un-punch, deleted") << unpunch << 7u << "1 1 0" << refuse << "1 1 0"
                                            << "";
         QTest::newRow("fraud report") << fraude << 7u << "1 0 1" << ecrit << "1 0 1"
@@ -129,51 +124,35 @@ private slots:
         QCOMPARE(sqlRows(db, kCounts), QStringList{u"1 0 0"_s});
     }
 
-    // A file opened read-only: the punch fails whole and the record keeps its values.
-    void failedTransaction()
+    // The statements kept for every scan follow the connection to another list; the
+    // names are read again when another connection wrote them, or when asked.
+    void keptStatementsAndNames()
     {
-        CDataBillet billet = stored(db, &mutex, u"T1"_s, 7, u"1 0 2"_s);
-        const QString path = db.databaseName();
-        db.close();
-        db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
-        QVERIFY(db.open());
-        for (const ActionCompostage action :
-             {ActionCompostage::Punch, ActionCompostage::Unpunch, ActionCompostage::Fraude}) {
-            QCOMPARE(compostageSql(db, &mutex, billet, action, {}, u"2024-05-01 20:15:00"_s),
-                     ResultatCompostage::Echec);
-            QCOMPARE(billet.NB_COMPOSTAGE, 2u);
-        }
-        QCOMPARE(sqlRows(db, kCounts), QStringList{u"1 0 2"_s});
-        QVERIFY(sqlRows(db, kJournal).isEmpty());
-        db.close();
-        db.setConnectOptions();
-        QVERIFY(openRepBDD(db, &mutex, path));
-    }
+        sqlrun::Prepared prepared;
+        stored(db, &mutex, u"T1"_s, 7, u"1 0 2"_s);
+        CDataBilletListe found;
+        QVERIFY(found.initParSqlByCodeBarre(db, &mutex, u"T1"_s, &prepared));
+        QCOMPARE(found.size(), 1);
+        const QString first = db.databaseName();
+        QVERIFY(openRepBDD(db, &mutex, dbFolder() + u"R2_Z0.db"_s));
+        QVERIFY(found.initParSqlByCodeBarre(db, &mutex, u"T1"_s, &prepared));
+        QVERIFY(found.isEmpty());
+        QVERIFY(openRepBDD(db, &mutex, first));
 
-    // The local ticket is replaced whole, and its deletion takes its seats and journal
-    // only: the same barcode of another issuer stays.
-    void localTickets()
-    {
-        stored(db, &mutex, u"L 1 "_s, 7, u"1 0 1"_s);
-        CDataBillet local;
-        local.initDefaut();
-        local.CODE_BARRE = u"L 1 "_s;
-        local.EDITEUR_ID = EDITEUR_LOCAL_ID;
-        for (const QString& seat : {u"A1"_s, u""_s}) {
-            QVERIFY(ajouteBilletLocalSql(db, &mutex, local, seat, u"En local"_s));
+        CDataReferences names;
+        QVERIFY(names.refresh(db, &mutex, &prepared));
+        QVERIFY(names.tarif(1).isEmpty());
+        {
+            ThreadConnection other(u"other"_s);
+            QVERIFY(openRepBDD(other.db(), nullptr, first));
+            QVERIFY(sqlRun(other.db(), u"insert into TARIF (ID, NOM) values (1, 'Plein')"_s));
         }
-        QCOMPARE(sqlRows(db, u"select EDITEUR_ID from BILLET order by EDITEUR_ID"_s),
-                 QStringList({u"7"_s, u"99999999"_s}));
-        QCOMPARE(sqlRows(db, u"select TARIF_ID,EDITEUR_ID,PLACEMENT from PLACE"_s), QStringList{u"0|99999999|"_s});
-        QCOMPARE(sqlRows(db, u"select ID,NOM from EDITEUR where ID=99999999"_s), QStringList{u"99999999|En local"_s});
-        QCOMPARE(compostageSql(db, &mutex, local, ActionCompostage::Punch, {}, u"2024-05-01 20:15:00"_s),
-                 ResultatCompostage::Ecrit);
-        QVERIFY(sqlRun(db, u"insert into MODIF (TYPE, CODE_BARRE, EDITEUR_ID) values (3, 'L 1 ', 7)"_s));
-
-        QVERIFY(supprimeBilletLocalSql(db, &mutex, u"L 1 "_s));
-        QCOMPARE(sqlRows(db, u"select EDITEUR_ID from BILLET"_s), QStringList{u"7"_s});
-        QVERIFY(sqlRows(db, u"select * from PLACE"_s).isEmpty());
-        QCOMPARE(sqlRows(db, u"select EDITEUR_ID from MODIF"_s), QStringList{u"7"_s});
+        QVERIFY(names.refresh(db, &mutex, &prepared));
+        QCOMPARE(names.tarif(1), u"Plein"_s);
+        QVERIFY(sqlRun(db, u"update TARIF set NOM='Réduit' where ID=1"_s));
+        names.invalidate();
+        QVERIFY(names.refresh(db, &mutex, &prepared));
+        QCOMPARE(names.tarif(1), u"Réduit"_s);
     }
 };
 

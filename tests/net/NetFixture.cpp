@@ -2,6 +2,8 @@
 
 #include "core/CParam.h"
 
+#include "DataFixture.h"
+
 namespace netfixture
 {
 
@@ -67,6 +69,21 @@ QList<CDataModif> pendingRows(unsigned int type, int count, const QString& prefi
         rows.append(pendingRow(type, prefix + QString::number(i)));
     }
     return rows;
+}
+
+QStringList batchesOf(const QList<standin::RecordedRequest>& requests)
+{
+    QStringList batches;
+    for (const standin::RecordedRequest& request : requests) {
+        const QString key = request.keys.last();
+        batches.append(key + QString::number(request.value(key).count(QLatin1Char(';'))));
+    }
+    return batches;
+}
+
+int pendingCount(QSqlDatabase& db)
+{
+    return sqlRows(db, QStringLiteral("select count(*) from MODIF where STATUS=1")).value(0).toInt();
 }
 
 }  // namespace netfixture

@@ -9,6 +9,7 @@
 #include <QMutex>
 #include <QSqlDatabase>
 #include <QString>
+#include <QStringList>
 
 #include <memory>
 
@@ -38,6 +39,12 @@ CDataModif pendingRow(unsigned int type,
 // Writes `count` pending rows of `type` with barcodes prefix + index.
 bool addPending(QSqlDatabase& db, QMutex* mutex, const QList<CDataModif>& rows);
 QList<CDataModif> pendingRows(unsigned int type, int count, const QString& prefix = QStringLiteral("B"));
+
+// Each upload as its list key and item count ("cl20"), in the order received.
+QStringList batchesOf(const QList<standin::RecordedRequest>& requests);
+
+// The journal rows still pending in the database `db` is open on.
+int pendingCount(QSqlDatabase& db);
 
 }  // namespace netfixture
 

@@ -1,8 +1,8 @@
 #include "core/AppFolder.h"
 #include "core/CParam.h"
 #include "core/Database.h"
-#include "data/CDataDelta.h"
 #include "ui/MainWindow.h"
+#include "ui/Ui_MainWindow.h"
 
 #include "BoxRecorder.h"
 #include "CoreFixture.h"
@@ -10,10 +10,8 @@
 #include "NetFixture.h"
 #include "TestMain.h"
 
-#include <QJsonArray>
-#include <QJsonDocument>
-#include <QJsonObject>
 #include <QNetworkAccessManager>
+#include <QNetworkReply>
 #include <QSignalSpy>
 
 #include <memory>
@@ -40,11 +38,20 @@ struct Scanning
         netfixture::addPending(window.db, window.dbMutex, rows);
     }
 
-    // The end of a cycle may have moved the connection to the main database.
-    int pending()
+    // One cycle, up to the timer armed again.
+    void cycle()
+    {
+        window.deltaTimer.stop();
+        window.timerDelta();
+        QTRY_VERIFY(window.deltaTimer.isActive());
+    }
+
+    // The rows still pending, as TYPE and barcode; the end of a cycle may have moved
+    // the connection to the main database.
+    QStringList pending()
     {
         openRepBDD(window.db, window.dbMutex, dbFolder() + kRepFile);
-        return sqlRows(window.db, QStringLiteral("select count(*) from MODIF where STATUS=1")).value(0).toInt();
+        return sqlRows(window.db, QStringLiteral("select TYPE||CODE_BARRE from MODIF where STATUS=1 order by ID"));
     }
 
     MainWindow window;
@@ -52,14 +59,13 @@ struct Scanning
     QSignalSpy workerStarts{&window.threadGetDelta, &QThread::started};
 };
 
-QStringList batchesOf(const QList<standin::RecordedRequest>& requests)
+QList<CDataModif> mixedRows()
 {
-    QStringList batches;
-    for (const standin::RecordedRequest& request : requests) {
-        const QString key = request.keys.last();
-        batches.append(key + QString::number(request.value(key).count(QLatin1Char(';'))));
+    QList<CDataModif> rows;
+    for (const QString& row : QStringList{"3A", "8B", "4C", "16D", "99E", "3F"}) {
+        rows.append(netfixture::pendingRow(row.chopped(1).toUInt(), row.right(1)));
     }
-    return batches;
+    return rows;
 }
 
 }  // namespace
@@ -89,80 +95,55 @@ private slots:
     }
 
     // Batches of one kind in ID order, each acknowledgement marking exactly its rows,
-    // then one delta request whose reply goes to the worker, then the timer again.
-    void uploadThenDelta_data()
+    // then one delta request whose reply goes to the worker, then the timer again. An
+    // empty reply or an error marks nothing more and ends the cycle without a delta.
+    // Offline, each expiry only arms the timer again.
+    void cycle_data()
     {
         QTest::addColumn<QList<CDataModif>>("rows");
+        QTest::addColumn<QList<ScriptedReply>>("replies");
+        QTest::addColumn<bool>("online");
         QTest::addColumn<QStringList>("batches");
-        QTest::newRow("45 punches") << netfixture::pendingRows(8, 45) << QStringList{"cl20", "cl20", "cl5"};
-        QTest::newRow("3 3 4 3") << QList<CDataModif>{netfixture::pendingRow(3, QStringLiteral("A")),
-                                                      netfixture::pendingRow(3, QStringLiteral("B")),
-                                                      netfixture::pendingRow(4, QStringLiteral("A")),
-                                                      netfixture::pendingRow(3, QStringLiteral("C"))}
-                                 << QStringList{"cl2", "dl1", "cl1"};
+        QTest::addColumn<QStringList>("left");
+        const QList<ScriptedReply> none;
+        const QStringList all{"3A", "8B", "4C", "16D", "99E", "3F"};
+        QTest::newRow("45 punches") << netfixture::pendingRows(8, 45) << none << true
+                                    << QStringList{"cl20", "cl20", "cl5"} << QStringList{};
+        QTest::newRow("kinds") << mixedRows() << none << true << QStringList{"cl2", "dl2", "sl1", "cl1"}
+                               << QStringList{};
         QTest::newRow("unknown type stays pending") << QList<CDataModif>{netfixture::pendingRow(5, QStringLiteral("A")),
                                                                          netfixture::pendingRow(8, QStringLiteral("B"))}
-                                                    << QStringList{"cl1"};
-        QTest::newRow("nothing pending") << QList<CDataModif>{} << QStringList{};
+                                                    << none << true << QStringList{"cl1"} << QStringList{"5A"};
+        QTest::newRow("empty reply") << mixedRows()
+                                     << QList<ScriptedReply>{ScriptedReply::normal(), ScriptedReply::empty()} << true
+                                     << QStringList{"cl2", "dl2"} << all.mid(2);
+        QTest::newRow("error") << mixedRows()
+                               << QList<ScriptedReply>{ScriptedReply::normal(), ScriptedReply::httpError(500)} << true
+                               << QStringList{"cl2", "dl2"} << all.mid(2);
+        QTest::newRow("offline") << mixedRows() << none << false << QStringList{} << all;
     }
 
-    void uploadThenDelta()
+    void cycle()
     {
         QFETCH(QList<CDataModif>, rows);
+        QFETCH(QList<ScriptedReply>, replies);
+        QFETCH(bool, online);
         QFETCH(QStringList, batches);
+        QFETCH(QStringList, left);
         Scanning scan(rows);
-        scan.window.timerDelta();
-        QTRY_VERIFY(scan.window.deltaTimer.isActive());
-        QCOMPARE(batchesOf(m_server->requests(QStringLiteral("61"))), batches);
-        QCOMPARE(scan.pending(), batches.isEmpty() || rows.first().TYPE != 5 ? 0 : 1);
-        QCOMPARE(m_server->requests(QStringLiteral("53")).size(), 1);
-        QCOMPARE(m_server->requests().last().route(), QStringLiteral("53"));
-        QCOMPARE(scan.workerStarts.size(), 1);
-        QVERIFY(scan.window.threadGetDelta.isDelta);
-        QVERIFY(!scan.window.isSyncRunning && !scan.window.isDeltaError);
-        QCOMPARE(m_server->duplicatePunches(), 0);
-    }
-
-    // An empty reply or an error marks nothing and ends the cycle without a delta.
-    void uploadNotAcknowledged_data()
-    {
-        QTest::addColumn<ScriptedReply>("reply");
-        QTest::addColumn<QString>("logged");
-        QTest::newRow("empty reply") << ScriptedReply::empty() << QString();
-        QTest::newRow("error") << ScriptedReply::httpError(500) << "Erreur Connexion Send Punch (err=401)";
-    }
-
-    void uploadNotAcknowledged()
-    {
-        QFETCH(ScriptedReply, reply);
-        QFETCH(QString, logged);
-        Scanning scan(netfixture::pendingRows(8, 25));
-        m_server->enqueue(QStringLiteral("61"), reply);
-        scan.window.timerDelta();
-        QTRY_VERIFY(scan.window.deltaTimer.isActive());
-        QCOMPARE(m_server->requests(QStringLiteral("61")).size(), 1);
-        QCOMPARE(scan.pending(), 25);
-        QCOMPARE(scan.workerStarts.size(), 0);
-        if (!logged.isEmpty()) {
-            QVERIFY(fixture::logContains(logged));
+        for (const ScriptedReply& reply : replies) {
+            m_server->enqueue(QStringLiteral("61"), reply);
         }
-        // The next cycle sends the same rows again.
-        m_server->clearRequests();
-        scan.window.deltaTimer.stop();
-        scan.window.timerDelta();
-        QTRY_VERIFY(scan.window.deltaTimer.isActive());
-        QCOMPARE(batchesOf(m_server->requests(QStringLiteral("61"))), QStringList({"cl20", "cl5"}));
-        QCOMPARE(scan.pending(), 0);
-    }
-
-    void offline()
-    {
-        Scanning scan(netfixture::pendingRows(8, 3));
-        gParam->isOnline = false;
-        scan.window.timerDelta();
-        QVERIFY(scan.window.deltaTimer.isActive() && !scan.window.isSyncRunning);
-        QVERIFY(scan.window.dataModifListe.isEmpty());
-        QCOMPARE(m_server->requests(QStringLiteral("61")).size() + m_server->requests(QStringLiteral("53")).size(), 0);
+        gParam->isOnline = online;
+        scan.cycle();
+        QVERIFY(!scan.window.isSyncRunning);
+        QCOMPARE(netfixture::batchesOf(m_server->requests(QStringLiteral("61"))), batches);
+        QCOMPARE(scan.pending(), left);
+        const bool delta = online && replies.isEmpty();
+        QCOMPARE(m_server->requests(QStringLiteral("53")).size(), delta ? 1 : 0);
+        QVERIFY(!delta || m_server->requests().last().route() == QStringLiteral("53"));
+        QCOMPARE(scan.workerStarts.size(), delta ? 1 : 0);
+        QCOMPARE(scan.window.threadGetDelta.data.isEmpty(), !delta);
     }
 
     // Exit or a change of performance during an upload waits for its answer, then
@@ -183,80 +164,75 @@ private slots:
         (exit ? scan.window.isExitRequested : scan.window.isRepPageRequested) = true;
         QTRY_VERIFY(!scan.window.isSyncRunning);
         QCOMPARE(scan.quits, exit ? 1 : 0);
-        QCOMPARE(batchesOf(m_server->requests(QStringLiteral("61"))), QStringList{"cl20"});
-        QCOMPARE(scan.pending(), 5);
+        QCOMPARE(netfixture::batchesOf(m_server->requests(QStringLiteral("61"))), QStringList{"cl20"});
+        QCOMPARE(scan.pending().size(), 5);
         QVERIFY(!scan.window.deltaTimer.isActive());
         QCOMPARE(scan.workerStarts.size(), 0);
     }
 
-    // The agent left the performance and came back to scanning while the delta
-    // request was in flight: its reply or error changes nothing at all.
-    void staleDelta_data()
+    // A delta error ends the cycle. When the agent left the performance and came back
+    // to scanning while the request was in flight, its reply or error changes nothing
+    // at all: no worker, no error, the timer not armed again.
+    void deltaOutcome_data()
+    {
+        QTest::addColumn<ScriptedReply>("reply");
+        QTest::addColumn<bool>("stale");
+        QTest::newRow("error") << ScriptedReply::httpError(500) << false;
+        QTest::newRow("stale reply") << ScriptedReply::normal().delayed(300) << true;
+        QTest::newRow("stale error") << ScriptedReply::httpError(500).delayed(300) << true;
+    }
+
+    void deltaOutcome()
+    {
+        QFETCH(ScriptedReply, reply);
+        QFETCH(bool, stale);
+        Scanning scan({});
+        m_server->enqueue(QStringLiteral("53"), reply);
+        // The delta request's answer, not the start's ping.
+        bool answered = false;
+        connect(scan.window.networkManager, &QNetworkAccessManager::finished, this, [&answered](QNetworkReply* r) {
+            answered = answered || r->request().rawHeader("Content-Length").toInt() > 100;
+        });
+        scan.window.timerDelta();
+        QVERIFY(!scan.window.isSyncRunning);
+        // What leaving and starting to scan again do to the cycle.
+        if (stale) {
+            scan.window.deltaTimer.start();
+        }
+        const int remaining = scan.window.deltaTimer.remainingTime();
+        QTRY_VERIFY(answered);
+        QTest::qWait(0);
+        QCOMPARE(scan.workerStarts.size(), 0);
+        QCOMPARE(scan.window.isDeltaError, !stale);
+        QVERIFY(!scan.window.isSyncRunning && scan.window.deltaTimer.isActive());
+        QVERIFY(!stale || scan.window.deltaTimer.remainingTime() <= remaining);
+    }
+
+    // The agent went back to the performance choice while the delta request was in
+    // flight, and stays there: its reply or error must not show the page once more.
+    void lateDeltaAfterLeaving_data()
     {
         QTest::addColumn<ScriptedReply>("reply");
         QTest::newRow("reply") << ScriptedReply::normal().delayed(300);
         QTest::newRow("error") << ScriptedReply::httpError(500).delayed(300);
     }
 
-    void staleDelta()
+    void lateDeltaAfterLeaving()
     {
         QFETCH(ScriptedReply, reply);
         Scanning scan({});
+        scan.window.ui->stackedWidget->setCurrentIndex(2);
         m_server->enqueue(QStringLiteral("53"), reply);
-        QSignalSpy finished(scan.window.networkManager, &QNetworkAccessManager::finished);
         scan.window.timerDelta();
-        QVERIFY(!scan.window.isSyncRunning);
-        // What leaving and starting to scan again do to the cycle.
-        scan.window.deltaTimer.stop();
-        scan.window.deltaTimer.start();
-        const int remaining = scan.window.deltaTimer.remainingTime();
-        QVERIFY(finished.wait(5000));
-        QTest::qWait(0);
+        scan.window.changeRepClicked();
+        QTRY_COMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+        // Until the service hears nothing more (the tiles ask for their pictures).
+        QSignalSpy received(m_server.get(), &standin::StandinServer::requestReceived);
+        while (received.wait(600)) {
+        }
+        QCOMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+        QCOMPARE(m_server->requests(QStringLiteral("53")).size(), 1);
         QCOMPARE(scan.workerStarts.size(), 0);
-        QVERIFY(!scan.window.isDeltaError && !scan.window.isSyncRunning);
-        QVERIFY(scan.window.deltaTimer.isActive());
-        QVERIFY(scan.window.deltaTimer.remainingTime() <= remaining);
-        QVERIFY(!fixture::logContains(QStringLiteral("Erreur Connexion get Delta")));
-    }
-
-    // A delta error ends the cycle; the timer is armed again.
-    void deltaError()
-    {
-        Scanning scan({});
-        m_server->enqueue(QStringLiteral("53"), ScriptedReply::httpError(500));
-        scan.window.timerDelta();
-        QTRY_VERIFY(scan.window.deltaTimer.isActive());
-        QVERIFY(scan.window.isDeltaError);
-        QCOMPARE(scan.workerStarts.size(), 0);
-        QVERIFY(fixture::logContains(QStringLiteral("Erreur Connexion get Delta (err=401)")));
-    }
-
-    // The punches of this terminal and of another entrance come back in the delta
-    // handed to the worker, the other entrance's after the upload.
-    void otherEntranceInDelta()
-    {
-        const QString barcode = m_server->organiser().tickets.at(2).barcode;
-        Scanning scan({netfixture::pendingRow(8,
-                                              barcode,
-                                              QStringLiteral("2030-01-01 10:00:00"),
-                                              4001,
-                                              m_server->organiser().tickets.at(2).editeurId)});
-        // A first full list, to know where the client stands.
-        const quint32 since = m_server->currentDelta();
-        QVERIFY(m_server->otherPunch(m_server->organiser().tickets.at(3).barcode));
-        CDataDelta delta;
-        delta.initDefaut();
-        delta.ID = since;
-        delta.ajouteSql(scan.window.db, scan.window.dbMutex);
-        scan.window.timerDelta();
-        QTRY_VERIFY(scan.window.deltaTimer.isActive());
-        const QJsonObject document = QJsonDocument::fromJson(scan.window.threadGetDelta.data).object();
-        const QJsonObject modifs = document.value(QStringLiteral("modifs")).toObject();
-        QCOMPARE(modifs.keys().size(), 2);
-        QVERIFY(document.value(QStringLiteral("tickets")).toObject().isEmpty());
-        QCOMPARE(modifs.value(barcode).toArray().first().toObject().value(QStringLiteral("9")).toString(),
-                 QStringLiteral("17"));
-        QCOMPARE(m_server->requests(QStringLiteral("53")).first().value(QStringLiteral("dt")), QString::number(since));
     }
 };
 
