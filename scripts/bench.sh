@@ -16,3 +16,24 @@ for b in build-bench/bench/bench_*; do
     ran=1
 done
 [ "$ran" = 1 ] || echo "no benchmark built"
+
+# The fuzz targets at length, built with clang and the sanitizers; one minute each.
+cmake -S . -B build-fuzz -DCMAKE_BUILD_TYPE=Debug -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ \
+    -DTAVRIMEX_SANITIZE=ON -DTAVRIMEX_FUZZ=ON -DBUILD_TESTING=OFF >/dev/null
+targets=(login eventlist ticketlist eventfile csv param language)
+cmake --build build-fuzz -j"$(nproc)" --target fuzzseeds "${targets[@]/#/fuzz_}"
+seconds=${FUZZ_SECONDS:-60}
+json="["
+printf '| %-12s | %8s | %12s | %8s |\n' target seconds executions findings
+for target in "${targets[@]}"; do
+    log=$(mktemp)
+    status=0
+    trials/fuzz/run-fuzz.sh build-fuzz/trials/fuzzseeds "$root/build-fuzz/trials/fuzz_$target" "$target" \
+        "$seconds" >"$log" 2>&1 || status=$?
+    runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' || echo 0)
+    findings=$([ "$status" = 0 ] && echo 0 || echo 1)
+    printf '| %-12s | %8s | %12s | %8s |\n' "$target" "$seconds" "$runs" "$findings"
+    json+="{\"target\":\"$target\",\"seconds\":$seconds,\"executions\":${runs:-0},\"findings\":$findings},"
+    rm -f "$log"
+done
+echo "${json%,}]" >bench/results/fuzz.json

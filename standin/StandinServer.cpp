@@ -127,6 +127,12 @@ QJsonObject namesObject(const Map& names)
     return object;
 }
 
+QString itemKey(const ReceivedPunch& punch)
+{
+    return punch.listKey + QLatin1Char('|') + punch.barcode + QLatin1Char('|') + QString::number(punch.editeurId)
+           + QLatin1Char('|') + punch.date;
+}
+
 QByteArray statusText(int status)
 {
     switch (status) {
@@ -235,6 +241,13 @@ ScriptedReply ScriptedReply::chunkedBytes(const QByteArray& body)
 {
     ScriptedReply reply = bytes(body);
     reply.chunked = true;
+    return reply;
+}
+
+ScriptedReply ScriptedReply::cutShort(const QByteArray& body)
+{
+    ScriptedReply reply = bytes(body);
+    reply.cut = true;
     return reply;
 }
 
@@ -414,12 +427,16 @@ int StandinServer::duplicatePunches() const
     QSet<QString> seen;
     int duplicates = 0;
     for (const ReceivedPunch& punch : m_punches) {
-        const QString key = punch.listKey + QLatin1Char('|') + punch.barcode + QLatin1Char('|')
-                            + QString::number(punch.editeurId) + QLatin1Char('|') + punch.date;
+        const QString key = itemKey(punch);
         duplicates += seen.contains(key) ? 1 : 0;
         seen.insert(key);
     }
     return duplicates;
+}
+
+void StandinServer::setRepeatsTakenOnce(bool once)
+{
+    m_repeatsTakenOnce = once;
 }
 
 void StandinServer::onNewConnection()
@@ -542,7 +559,8 @@ void StandinServer::send(QTcpSocket* socket, const ScriptedReply& reply)
         }
         out += "0\r\n\r\n";
     } else {
-        out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n" + reply.body;
+        out += "Content-Length: " + QByteArray::number(reply.body.size()) + "\r\n\r\n"
+               + (reply.cut ? reply.body.left(reply.body.size() / 2) : reply.body);
     }
     socket->write(out);
     socket->disconnectFromHost();
@@ -778,6 +796,13 @@ QByteArray StandinServer::punchReply(const RecordedRequest& request, int index)
             punch.repId = parts.value(punch.tileLayout ? 2 : 1).toUInt();
             punch.editeurId = parts.value(punch.tileLayout ? 1 : 2).toUInt();
             m_punches.append(punch);
+            if (m_repeatsTakenOnce) {
+                const QString key = itemKey(punch);
+                if (m_takenItems.contains(key)) {
+                    continue;
+                }
+                m_takenItems.insert(key);
+            }
 
             unsigned int type = 99;
             if (Ticket* ticket = findTicket(punch.barcode, punch.editeurId)) {

@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QObject>
 #include <QPair>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -88,6 +89,8 @@ struct ScriptedReply
     QByteArray body;
     // Sent with "Transfer-Encoding: chunked", in two chunks.
     bool chunked = false;
+    // Announces the whole body but sends only its first half, then closes.
+    bool cut = false;
     // The response leaves this many milliseconds late (the client may have given up).
     int delayMs = 0;
     // Headers added to the response, e.g. a "Location" of a redirect.
@@ -104,6 +107,8 @@ struct ScriptedReply
     static ScriptedReply close();
     static ScriptedReply silent();
     static ScriptedReply chunkedBytes(const QByteArray& body);
+    // A reply cut in the middle: the connection drops half-way through the body.
+    static ScriptedReply cutShort(const QByteArray& body);
     // Faulty documents: broken syntax, a top-level scalar, Latin-1 bytes that are not
     // UTF-8, and a ticket list whose names hold NUL and lone surrogates ("\u0000",
     // "\ud800") around SQL text.
@@ -173,6 +178,10 @@ public:
     QList<ReceivedPunch> receivedPunches() const;
     // Items received more than once (same list key, barcode, issuer and date).
     int duplicatePunches() const;
+    // With `once`, an item identical to one already taken is acknowledged and
+    // recorded but changes nothing: a program whose acknowledgement was lost sends
+    // it again, and an identical item is all the protocol has to know it by.
+    void setRepeatsTakenOnce(bool once);
 
     // The ticket-list document the service would send for a "getTickets" request
     // with these values (without recording or changing anything but the drop flag).
@@ -218,6 +227,8 @@ private:
     QMap<QString, QList<ScriptedReply>> m_scripted;
     QList<RecordedRequest> m_requests;
     QList<ReceivedPunch> m_punches;
+    bool m_repeatsTakenOnce = false;
+    QSet<QString> m_takenItems;
     QHash<QTcpSocket*, QByteArray> m_buffers;
 };
 

@@ -334,6 +334,8 @@ Verdict MainWindow::actOnCurrentTicket(ActionCompostage action)
         // Changed meanwhile at another entrance: show it as it is stored now.
         return verdictOf(currentBillet);
     case ResultatCompostage::Echec:
+        // A full disk or a read-only file: the agent must know the punch is not kept.
+        displayMessage(label(100), message(5));
         return Verdict::Erreur;
     }
     // The counted tickets are those left without entries.

@@ -272,7 +272,7 @@ bool dropBDD(QSqlDatabase& db, QMutex* mutex)
     bool removedAll = true;
     const QStringList names = folder.entryList(QStringList(QStringLiteral("*.db")));
     for (const QString& name : names) {
-        if (!QFile::remove(dbFolder() + name)) {
+        if (!removeDatabaseFile(dbFolder() + name)) {
             removedAll = false;
         }
     }
@@ -296,11 +296,20 @@ bool dropRepBDD(QSqlDatabase& db, QMutex* mutex, QString path)
             return file == canonical;
         });
     }
-    const bool removed = QFile::remove(path);
+    const bool removed = removeDatabaseFile(path);
     enregistreLog(5,
                   QStringLiteral("Drop RepDataBase ") + path + QStringLiteral(" (ret=")
                       + (removed ? QLatin1Char('1') : QLatin1Char('0')) + QLatin1Char(')'),
                   false);
+    return removed;
+}
+
+bool removeDatabaseFile(const QString& path)
+{
+    const bool removed = QFile::remove(path);
+    if (!QFile::exists(path)) {
+        QFile::remove(path + QStringLiteral("-journal"));
+    }
     return removed;
 }
 
@@ -317,6 +326,20 @@ bool resetRepBDD(QSqlDatabase& db, QMutex* mutex)
         }
     }
     return createDefaultValuesRepBDD(db, mutex);
+}
+
+bool attachBDD(QSqlDatabase& db, QMutex* mutex, const QString& path, const QString& name)
+{
+    return sqlrun::exec(db,
+                        mutex,
+                        QStringLiteral("attach database ") + sqlrun::quoted(path) + QStringLiteral(" as ") + name,
+                        QStringLiteral("Erreur attachBDD "));
+}
+
+void detachBDD(QSqlDatabase& db, QMutex* mutex, const QString& name)
+{
+    QMutexLocker lock(mutex);
+    QSqlQuery(db).exec(QStringLiteral("detach database ") + name);
 }
 
 bool checkConnectionAlive(QSqlDatabase& db)

@@ -24,6 +24,11 @@ bool openRepBDD(QSqlDatabase& db, QMutex* mutex, QString path);
 // is that very text. Other connections open on the file are retired.
 bool dropRepBDD(QSqlDatabase& db, QMutex* mutex, QString path);
 
+// Removes a database file and the rollback journal a stop may have left beside it:
+// a new database of that name would otherwise take the old journal as its own and
+// "roll back" pages of another file into itself. False when the file stays.
+bool removeDatabaseFile(const QString& path);
+
 // Writes the four rows with id 0 of a fresh ticket-list database. False when one of
 // them failed (each failure is logged).
 bool createDefaultValuesRepBDD(QSqlDatabase& db, QMutex* mutex);
@@ -34,6 +39,12 @@ bool createDefaultValuesRepBDD(QSqlDatabase& db, QMutex* mutex);
 // never without its pending punches. `mutex` (may be null) is held per statement.
 // False at the first failed statement (logged).
 bool resetRepBDD(QSqlDatabase& db, QMutex* mutex);
+
+// Makes the database file `path` reachable as `name` on `db`, which stays on its own
+// file, so that one transaction can change both. False (logged) on failure.
+bool attachBDD(QSqlDatabase& db, QMutex* mutex, const QString& path, const QString& name);
+// Undoes attachBDD; harmless when `name` is not attached.
+void detachBDD(QSqlDatabase& db, QMutex* mutex, const QString& name);
 
 // For the statement runner, with the database mutex held: false (and the connection
 // closed) when the file `db` was open on has been removed by a drop since.

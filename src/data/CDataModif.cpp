@@ -93,6 +93,32 @@ bool CDataModif::synchroSql(QSqlDatabase& db, QMutex* mutex)
     return locked.exec(statement, QStringLiteral("Erreur synchroSql "));
 }
 
+bool CDataModif::existeSql(QSqlDatabase& db, QMutex* mutex, bool& found) const
+{
+    QString types = QString::number(TYPE);
+    if (TYPE == MODIF_PUNCH || TYPE == MODIF_PUNCH_LAST) {
+        types = QString::number(MODIF_PUNCH) + QLatin1Char(',') + QString::number(MODIF_PUNCH_LAST);
+    } else if (TYPE == MODIF_UNPUNCH || TYPE == MODIF_UNPUNCH_LAST) {
+        types = QString::number(MODIF_UNPUNCH) + QLatin1Char(',') + QString::number(MODIF_UNPUNCH_LAST);
+    }
+    const QString statement = QStringLiteral("select 1 from MODIF where CODE_BARRE=") + sqlrun::quoted(CODE_BARRE)
+                              + QStringLiteral(" and EDITEUR_ID=") + sqlrun::quoted(EDITEUR_ID)
+                              + QStringLiteral(" and DATE=") + sqlrun::quoted(DATE) + QStringLiteral(" and TYPE in (")
+                              + types + QStringLiteral(") limit 1");
+    found = false;
+    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur existeSql "), [&found](QSqlQuery&) {
+        found = true;
+    });
+}
+
+bool CDataModifListe::deletePendingSql(QSqlDatabase& db, QMutex* mutex, const QString& schema, unsigned int lastId)
+{
+    const QString statement = QStringLiteral("delete from ") + schema + QStringLiteral(".MODIF where STATUS=")
+                              + QString::number(MODIF_STATUS_PENDING) + QStringLiteral(" and ID<=")
+                              + QString::number(lastId);
+    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur deletePendingSql "));
+}
+
 bool CDataModifListe::initLocalPunchParSql(QSqlDatabase& db, QMutex* mutex)
 {
     const QString statement = kSelect + QStringLiteral(" where STATUS=") + QString::number(MODIF_STATUS_PENDING)

@@ -47,6 +47,10 @@ public:
     // also when no row has that ID; false when the statement failed.
     bool synchroSql(QSqlDatabase& db, QMutex* mutex);
 
+    // Sets `found` when the journal holds an entry of this barcode, issuer and date
+    // whose TYPE is of the same kind (a punch of 3 or 8, an un-punch of 4 or 16,
+    // another TYPE itself). False when the statement failed.
+    bool existeSql(QSqlDatabase& db, QMutex* mutex, bool& found) const;
     // Statement pieces, shared with the list and the punch transaction.
     static QString insertHead();
     QString valuesSql() const;
@@ -75,6 +79,9 @@ public:
     // when the statement failed.
     bool deleteSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur) const;
     static QString deleteStatement(const QString& code, unsigned int editeur);
+    // Deletes the pending entries up to ID `lastId` from the MODIF table of the attached
+    // database `schema`. False when the statement failed.
+    static bool deletePendingSql(QSqlDatabase& db, QMutex* mutex, const QString& schema, unsigned int lastId);
     // Adds every entry as a new row, in key order, at most 100 rows a statement; the
     // new IDs follow the key order and identical entries are all kept. False when a
     // statement failed (the others are still written). The list keeps its content.

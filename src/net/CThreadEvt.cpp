@@ -4,6 +4,7 @@
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "core/Log.h"
+#include "core/ThreadEnd.h"
 #include "core/Util.h"
 #include "net/EventListWriter.h"
 #include "net/JsonReply.h"
@@ -14,6 +15,12 @@ CThreadEvt::CThreadEvt(QObject* parent)
     : QThread(parent)
 {}
 
+CThreadEvt::~CThreadEvt()
+{
+    wait();
+    threadend::joined(this);
+}
+
 void CThreadEvt::setData(const QByteArray& data, const QSqlDatabase& db, QMutex* mutex)
 {
     this->data = data;
@@ -23,6 +30,7 @@ void CThreadEvt::setData(const QByteArray& data, const QSqlDatabase& db, QMutex*
 
 void CThreadEvt::run()
 {
+    const threadend::RunEnd end(this);
     qDebug() << "ThreadEvt running...";
     const int language = currentLangue();
     bool parsed = false;

@@ -14,6 +14,8 @@ class CThreadEvt : public QThread
 
 public:
     explicit CThreadEvt(QObject* parent = nullptr);
+    // Waits for the run: finished() is emitted while the thread still runs.
+    ~CThreadEvt() override;
 
     // Stores the input of the next run; only while the worker is idle.
     void setData(const QByteArray& data, const QSqlDatabase& db, QMutex* mutex);

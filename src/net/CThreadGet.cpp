@@ -4,6 +4,7 @@
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "core/Log.h"
+#include "core/ThreadEnd.h"
 #include "data/SqlRunner.h"
 #include "net/CThreadGetJson.h"
 #include "net/CThreadGetRun.h"
@@ -22,6 +23,7 @@ CThreadGet::~CThreadGet()
 {
     requestInterruption();
     wait();
+    threadend::joined(this);
 }
 
 void CThreadGet::setData(const QByteArray& data, QMutex* mutex, const QSqlDatabase& db, bool isDelta)
@@ -35,6 +37,7 @@ void CThreadGet::setData(const QByteArray& data, QMutex* mutex, const QSqlDataba
 
 void CThreadGet::run()
 {
+    const threadend::RunEnd end(this);
     bool parsed = false;
     const QJsonObject document = jsonreply::parseDocument(data, &parsed);
     if (!parsed) {
@@ -85,6 +88,12 @@ void CThreadGet::run()
         enregistreLog(isInterruptionRequested() ? 4 : 3,
                       QStringLiteral("Liste des billets non enregistree, la base est inchangee : ") + m_path,
                       false);
+        // A full disk or a read-only file: whoever waits for the list must not take it
+        // as stored.
+        if (!isInterruptionRequested()) {
+            emit signalError(gAffichage ? gAffichage->getTraduction(currentLangue(), 100) : QString(),
+                             TicketListRun::message(5));
+        }
         emit signalNbTicket(0, 0);
         return;
     }

@@ -3,6 +3,7 @@
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QMutex>
+#include <QSet>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -64,6 +65,7 @@ private:
     bool tickets();
     bool modifs();
     bool applyModif(const CDataModif& modif);
+    bool reapplyPending(const QSet<QString>& written);
 
     CThreadGet& m_worker;
     const QJsonObject m_document;

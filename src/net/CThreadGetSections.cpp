@@ -18,6 +18,7 @@
 #include "net/JsonReply.h"
 
 #include <QJsonArray>
+#include <QSet>
 
 using jsonreply::toText;
 using jsonreply::toUInt32;
@@ -28,6 +29,11 @@ namespace
 
 // Lists are written once they hold more than this many records after a member.
 constexpr qsizetype kFlushAbove = 99;
+
+QString ticketKey(const QString& barcode, unsigned int editeurId)
+{
+    return barcode + QLatin1Char('|') + QString::number(editeurId);
+}
 
 void setId(unsigned int& id, const QString& key)
 {
@@ -193,6 +199,7 @@ bool TicketListRun::tickets()
 {
     CDataBilletListe billets;
     CDataPlaceListe places;
+    QSet<QString> written;
     const bool stored = section("tickets", 10, [&](const QString& key, const QJsonValue& value) {
         const QJsonObject ticket = value.toObject();
         CDataBillet billet;
@@ -226,6 +233,7 @@ bool TicketListRun::tickets()
             addChange(found ? countsOf(stored) : Counts(), countsOf(billet));
         }
         billets.ajoute(billet, 0);
+        written.insert(ticketKey(key, billet.EDITEUR_ID));
 
         const QJsonArray seats = member(ticket, "places").toArray();
         for (const QJsonValue& seat : seats) {
@@ -240,7 +248,24 @@ bool TicketListRun::tickets()
         }
         return (billets.size() <= kFlushAbove || flush(billets)) && (places.size() <= kFlushAbove || flush(places));
     });
-    return stored && (billets.isEmpty() || flush(billets)) && (places.isEmpty() || flush(places));
+    return stored && (billets.isEmpty() || flush(billets)) && (places.isEmpty() || flush(places))
+           && reapplyPending(written);
+}
+
+// The punches made here since the last upload are not in the service's counts yet: a
+// ticket the document rewrote gets them again, or it would let the same entry in twice.
+bool TicketListRun::reapplyPending(const QSet<QString>& written)
+{
+    CDataModifListe pending;
+    if (written.isEmpty() || !pending.initLocalPunchParSql(*m_db, m_mutex)) {
+        return written.isEmpty();
+    }
+    for (const CDataModif& modif : std::as_const(pending)) {
+        if (written.contains(ticketKey(modif.CODE_BARRE, modif.EDITEUR_ID)) && !applyModif(modif)) {
+            return false;
+        }
+    }
+    return true;
 }
 
 bool TicketListRun::modifs()
@@ -263,8 +288,16 @@ bool TicketListRun::modifs()
             modif.EDITEUR_ID = toUInt32(member(object, "0"));
             modif.STATUS = MODIF_STATUS_SENT;
             if (m_isDelta && modif.AGENT_ID == myAgent) {
-                // This terminal's own row: its journal already holds it.
-                continue;
+                // This terminal's own row is skipped when its journal holds it; a list
+                // downloaded afresh after a deletion or a wipe does not, and its
+                // drained punches must still reach the tickets.
+                bool held = false;
+                if (!modif.existeSql(*m_db, m_mutex, held)) {
+                    return false;
+                }
+                if (held) {
+                    continue;
+                }
             }
             journal.ajoute(modif, 0);
             // Where "tickets" brought the ticket, it already holds the change.
@@ -306,6 +339,9 @@ bool TicketListRun::applyModif(const CDataModif& modif)
     default:
         return true;
     }
-    addChange(before, countsOf(billet));
+    // A full load counts its totals at the end.
+    if (m_isDelta) {
+        addChange(before, countsOf(billet));
+    }
     return updated;
 }

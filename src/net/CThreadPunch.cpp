@@ -2,6 +2,7 @@
 
 #include "core/Database.h"
 #include "core/Log.h"
+#include "core/ThreadEnd.h"
 #include "net/KestNet.h"
 #include "net/RequestBody.h"
 
@@ -16,6 +17,7 @@ CThreadPunch::~CThreadPunch()
 {
     quit();
     wait();
+    threadend::joined(this);
 }
 
 void CThreadPunch::setData(const QSqlDatabase& db, QMutex* mutex)
@@ -27,6 +29,7 @@ void CThreadPunch::setData(const QSqlDatabase& db, QMutex* mutex)
 
 void CThreadPunch::run()
 {
+    const threadend::RunEnd end(this);
     ThreadConnection connection(QStringLiteral("threadPunch"));
     if (!openRepBDD(connection.db(), mutex, m_path)) {
         return;

@@ -58,7 +58,9 @@ void MainWindow::sendPunch()
 // Any non-empty body acknowledges the whole batch; its content is never read.
 void MainWindow::actionResponseSendPunch(const QByteArray& response)
 {
-    if (!response.isEmpty()) {
+    if (response.isEmpty()) {
+        enregistreLog(4, QStringLiteral("Erreur Send Punch : reponse vide, compostages non acquittes"), false);
+    } else {
         markBatchSent(dataModifListe, nbModifSent, db, dbMutex);
         if (!dataModifListe.isEmpty() && !isRepPageRequested && !isExitRequested) {
             sendPunch();
@@ -215,6 +217,9 @@ void MainWindow::sendGlobalPunch()
 void MainWindow::actionResponseSendGlobalPunch(const QByteArray& response)
 {
     if (response.isEmpty() || dataVidangeListe.isEmpty()) {
+        if (response.isEmpty()) {
+            enregistreLog(4, QStringLiteral("Erreur Send Punch : reponse vide, vidange non acquittee"), false);
+        }
         actionSendGlobalPunchTerminated();
         return;
     }

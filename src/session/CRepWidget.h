@@ -153,8 +153,9 @@ private:
     void showNotDownloaded();
     // The worker could not read the reply.
     void workerFailed();
-    // Deletes repFilePath once its pending rows are in VIDANGE; false (file kept)
-    // when they could not be copied or the file could not be removed.
+    // Deletes repFilePath once its pending rows are moved to VIDANGE; false (file
+    // kept) when they could not be moved, or when the file could not be removed (its
+    // rows are then in VIDANGE only).
     bool dropRepFile();
 
     // The download being parsed updates an existing list.

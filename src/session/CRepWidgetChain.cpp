@@ -16,17 +16,8 @@ using repdisplay::message;
 namespace
 {
 
-// Deletes the VIDANGE rows numbered above `lastKept`, in one transaction.
-bool takeBackDrainRows(QSqlDatabase& db, QMutex* mutex, unsigned int lastKept)
-{
-    CDataVidangeListe rows;
-    sqlrun::Transaction transaction(db, mutex);
-    bool ok = transaction.isOpen() && rows.initParSql(db, mutex);
-    for (auto it = rows.upperBound(lastKept); ok && it != rows.end(); ++it) {
-        ok = it.value().deleteSql(db, mutex);
-    }
-    return ok && transaction.commit();
-}
+// The name the list being deleted is attached under.
+const QString kListSchema = QStringLiteral("LISTE");
 
 }  // namespace
 
@@ -230,14 +221,18 @@ bool CRepWidget::dropRepFile()
         rows.ajoute(drain::rowFor(pending, delta), 0);
     }
     openBDD(db, mutex);
-    CDataVidangeListe queued;
-    bool copied = queued.initParSql(db, mutex);
-    const unsigned int lastQueued = queued.isEmpty() ? 0 : queued.lastKey();
-    if (copied) {
+    // Moved, not copied: written to VIDANGE and taken out of the list in one transaction
+    // over both files, so that a stop before the file is gone leaves each row in one
+    // place and no punch is sent twice.
+    const unsigned int lastPending = modifList.lastKey();
+    bool moved = attachBDD(db, mutex, repFilePath, kListSchema);
+    if (moved) {
         sqlrun::Transaction transaction(db, mutex);
-        copied = transaction.isOpen() && rows.ajouteSql(db, mutex) && transaction.commit();
+        moved = transaction.isOpen() && rows.ajouteSql(db, mutex)
+                && CDataModifListe::deletePendingSql(db, mutex, kListSchema, lastPending) && transaction.commit();
     }
-    if (!copied) {
+    detachBDD(db, mutex, kListSchema);
+    if (!moved) {
         enregistreLog(3,
                       QStringLiteral("Liste des billets conservee, vidange non enregistree : ") + repFilePath,
                       false);
@@ -250,11 +245,8 @@ bool CRepWidget::dropRepFile()
     if (dropRepBDD(db, mutex, repFilePath)) {
         return true;
     }
-    // The file keeps its rows pending: sending them from VIDANGE too would send them twice.
-    if (!takeBackDrainRows(db, mutex, lastQueued)) {
-        enregistreLog(3, QStringLiteral("Vidange en double pour la liste ") + repFilePath, false);
-    }
-    emit signalDrainNeeded();
+    // The list stays without its unsent rows: they go from VIDANGE alone.
+    enregistreLog(3, QStringLiteral("Liste des billets non supprimee, compostages en vidange : ") + repFilePath, false);
     lookForRepFile();
     return false;
 }

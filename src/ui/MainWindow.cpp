@@ -7,6 +7,7 @@
 #include "core/Database.h"
 #include "core/Log.h"
 #include "session/CRepWidget.h"
+#include "session/DatabaseWipe.h"
 #include "ui/CKeyboardWidget.h"
 #include "ui/DesignStyleSheet.h"
 #include "ui/MessageDlg.h"
@@ -167,6 +168,8 @@ MainWindow::MainWindow(QWidget* parent)
         }
         enregistreLog(5, drivers, false);
     }
+    // A wipe of the databases cut short by a stop is finished before anything opens them.
+    databasewipe::finishInterrupted(db, dbMutex);
     if (!openBDD(db, dbMutex)) {
         isStartFailed = true;
         return;

@@ -234,6 +234,39 @@ private slots:
         QCOMPARE(savedValue(ZONE_KEST), QStringLiteral("0"));
     }
 
+    // A wipe stopped after its new main database was complete is finished at the next
+    // start; one stopped while building it leaves the old files as they were.
+    void interruptedWipe_data()
+    {
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("new database complete") << true;
+        QTest::newRow("new database half-built") << false;
+    }
+
+    void interruptedWipe()
+    {
+        QFETCH(bool, complete);
+        addListFile(QStringLiteral("R1_Z7.db"), netfixture::pendingRows(8, 3));
+        const QString building = complete ? databasewipe::readyPath() : databasewipe::stagingPath();
+        QVERIFY(openStagingBDD(window().db, window().dbMutex, building));
+        CDataVidangeListe moved;
+        moved.ajoute(CDataVidange(), 0);
+        QVERIFY(moved.ajouteSql(window().db, window().dbMutex));
+        QVERIFY(openBDD(window().db, window().dbMutex));
+        const QStringList before = dbFiles();
+        // The journal a stop left beside it would be taken by the next one of that name.
+        QFile journal(databasewipe::stagingPath() + QStringLiteral("-journal"));
+        QVERIFY(journal.open(QIODevice::WriteOnly) && journal.write(QByteArray(512, 'j')) == 512);
+        journal.close();
+
+        QVERIFY(databasewipe::finishInterrupted(window().db, window().dbMutex));
+        QVERIFY(openBDD(window().db, window().dbMutex));
+        QVERIFY(!QFile::exists(building) && !journal.exists());
+        QCOMPARE(dbFiles(), complete ? QStringList{"kest.db"} : before);
+        QCOMPARE(sqlRows(window().db, QStringLiteral("select count(*) from VIDANGE")),
+                 QStringList{complete ? "1" : "0"});
+    }
+
     // A list that cannot be read, or a new main database that cannot be written:
     // nothing is deleted and the login stops before anything is kept.
     void wipeFailsSafely_data()
