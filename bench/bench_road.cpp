@@ -17,6 +17,7 @@
 #include "ui/ProgressBar.h"
 #include "ui/Ui_MainWindow.h"
 
+#include "DoorPaint.h"
 #include "StandinServer.h"
 
 #include <QApplication>
@@ -228,6 +229,7 @@ int main(int argc, char** argv)
             return n;
         };
 
+        DoorPaint paint(&window);
         std::vector<double> painted;
         std::vector<double> handled;
         // Return to verdict painted of the scans made while a cycle ran.
@@ -241,7 +243,7 @@ int main(int argc, char** argv)
             QTest::keyClick(window.ui->editBarcode, Qt::Key_Return);
             handled.push_back(double(scan.nsecsElapsed()) / 1e6);
             const bool inCycle = cycleStart >= 0;
-            QCoreApplication::processEvents();
+            paint.settle();
             painted.push_back(double(scan.nsecsElapsed()) / 1e6);
             if (inCycle) {
                 duringCycles.push_back(painted.back());

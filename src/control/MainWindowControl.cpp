@@ -8,9 +8,11 @@
 #include "data/CDataRechercheNb.h"
 #include "ui/DesignStyleSheet.h"
 #include "ui/MainWindow.h"
+#include "ui/OpaqueBackdrop.h"
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
+#include <QListWidget>
 #include <QPainter>
 #include <QPixmap>
 #include <QSoundEffect>
@@ -44,40 +46,48 @@ QString markPosition(bool on)
     return on ? QStringLiteral("background-position: top;") : QStringLiteral("background-position: bottom;");
 }
 
-const char* lookName(PanelLook look)
+// The row of the verdict panel's sprite, its three looks one above the other.
+int spriteRow(PanelLook look)
 {
-    return look == PanelLook::Accepte ? "accepte" : look == PanelLook::Refuse ? "refuse" : "attente";
+    return look == PanelLook::Accepte ? 0 : look == PanelLook::Refuse ? 2 : 1;
 }
 
-// Draws the verdict panel's sprite, its three looks one above the other (accepted,
-// waiting, refused), for the look named by the panel's "look" property: a look picked
-// by the style sheet would re-polish the panel, and its children with it, at every change.
-class PanelSprite : public QObject
+// The verdict panel and the static areas of the scan page under what a scan changes
+// are painted from pictures made once: otherwise each changed text repaints the
+// window's background, the panel's sprite and the rounded borders under it, and a
+// change of the panel's look lays out again every text on it. The panel picks its look
+// by its sprite's row, not by its style sheet: a new style sheet would re-polish the
+// panel and its children at every change.
+void makeScanPageOpaque(Ui_MainWindow& ui)
 {
-public:
-    explicit PanelSprite(QWidget* panel)
-        : QObject(panel)
-        , m_sprite(QLatin1String(kDesignPath) + QStringLiteral("resultPanel.png"))
-    {
-        setObjectName(QStringLiteral("panelSprite"));
+    QWidget* panel = ui.widgetScanResult;
+    if (panel->findChild<OpaqueBackdrop*>(QString(), Qt::FindDirectChildrenOnly)) {
+        return;
     }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (event->type() == QEvent::Paint) {
-            auto* panel = static_cast<QWidget*>(watched);
-            const QByteArray look = panel->property("look").toByteArray();
-            const int row = look == lookName(PanelLook::Accepte) ? 0 : look == lookName(PanelLook::Refuse) ? 2 : 1;
-            QPainter painter(panel);
-            painter.drawPixmap(0, 0, m_sprite, 0, row * panel->height(), panel->width(), panel->height());
-        }
-        return false;
+    panel->setStyleSheet(QStringLiteral("QWidget#widgetScanResult { background-image: none; }"));
+    const QPixmap sprite(QLatin1String(kDesignPath) + QStringLiteral("resultPanel.png"));
+    new OpaqueBackdrop(panel, OpaqueBackdrop::Content::InPicture, [panel, sprite](QPainter& painter, int row) {
+        painter.drawPixmap(0, 0, sprite, 0, row * panel->height(), panel->width(), panel->height());
+    });
+    for (QLabel* text : {ui.lblAnnonce,
+                         ui.lblResultName,
+                         ui.lblResultBarcode,
+                         ui.lblResultStatus,
+                         ui.lblResultEvent,
+                         ui.lblResultRep,
+                         ui.lblResultLastPunch,
+                         ui.lblResultNbCompostage,
+                         ui.lblResultDiffPrevPunch}) {
+        OpaqueBackdrop::forLabel(text);
     }
-
-private:
-    QPixmap m_sprite;
-};
+    new OpaqueBackdrop(ui.lstResultTarif->viewport(), OpaqueBackdrop::Content::Over);
+    for (QWidget* still : {ui.widgetScanBar, ui.widgetScanKeyboard, ui.widgetScanInfoBillet}) {
+        new OpaqueBackdrop(still, OpaqueBackdrop::Content::InPicture);
+    }
+    for (QListWidget* list : {ui.lstInfoUser, ui.lstInfoHist}) {
+        new OpaqueBackdrop(list->viewport(), OpaqueBackdrop::Content::Over);
+    }
+}
 
 }  // namespace
 
@@ -429,17 +439,11 @@ void MainWindow::showVerdict(Verdict verdict)
 
 void MainWindow::setPanelLook(PanelLook look)
 {
-    QWidget* panel = ui->widgetScanResult;
-    if (!panel->findChild<QObject*>(QStringLiteral("panelSprite"), Qt::FindDirectChildrenOnly)) {
-        panel->setStyleSheet(QStringLiteral("QWidget#widgetScanResult { background-image: none; }"));
-        panel->installEventFilter(new PanelSprite(panel));
+    makeScanPageOpaque(*ui);
+    // The panel and what shows it through, its texts and its price list.
+    for (OpaqueBackdrop* painted : ui->widgetScanResult->findChildren<OpaqueBackdrop*>()) {
+        painted->setState(spriteRow(look));
     }
-    const QByteArray name(lookName(look));
-    if (panel->property("look").toByteArray() == name) {
-        return;
-    }
-    panel->setProperty("look", name);
-    panel->update();
 }
 
 void MainWindow::playSound(Son son)

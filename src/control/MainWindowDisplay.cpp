@@ -35,16 +35,20 @@ QString fullName(const QString& firstName, const QString& name)
     return (firstName + QLatin1Char(' ') + name).trimmed();
 }
 
-// Rewrites the list only when its lines changed: a list repaints whole.
+// Rewrites only the lines that changed, in place while the number of lines stays: a new
+// list is laid out again a turn of the event loop later and repaints whole.
 void setLines(QListWidget* list, const QStringList& lines)
 {
-    bool same = list->count() == lines.size();
-    for (int i = 0; same && i < lines.size(); ++i) {
-        same = list->item(i)->text() == lines[i];
-    }
-    if (!same) {
+    if (list->count() != lines.size()) {
         list->clear();
         list->addItems(lines);
+        return;
+    }
+    for (int i = 0; i < lines.size(); ++i) {
+        QListWidgetItem* item = list->item(i);
+        if (item->text() != lines[i]) {
+            item->setText(lines[i]);
+        }
     }
 }
 

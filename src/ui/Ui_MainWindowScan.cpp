@@ -1,4 +1,5 @@
 #include "ui/FormHelpers.h"
+#include "ui/LineList.h"
 #include "ui/PadLayout.h"
 #include "ui/PlainLineDelegate.h"
 #include "ui/Ui_MainWindow.h"
@@ -84,10 +85,10 @@ void Ui_MainWindow::setupScanPage()
     widgetScanInfoBillet = make<QWidget>(pageInfoBillet, "widgetScanInfoBillet", 0, 0, 639, 260);
     lblInfoUserTitle = make<QLabel>(widgetScanInfoBillet, "lblInfoUserTitle", 40, 35, 261, 21);
     lblInfoHistTitle = make<QLabel>(widgetScanInfoBillet, "lblInfoHistTitle", 340, 35, 261, 21);
-    lstInfoHist = make<QListWidget>(widgetScanInfoBillet, "lstInfoHist", 340, 70, 291, 181);
+    lstInfoHist = make<LineList>(widgetScanInfoBillet, "lstInfoHist", 340, 70, 291, 181);
     setExpanding(lstInfoHist);
     setupScanList(lstInfoHist, 222222, 200);
-    lstInfoUser = make<QListWidget>(widgetScanInfoBillet, "lstInfoUser", 40, 70, 291, 181);
+    lstInfoUser = make<LineList>(widgetScanInfoBillet, "lstInfoUser", 40, 70, 291, 181);
     setExpanding(lstInfoUser);
     setupScanList(lstInfoUser, 222222, 200);
     stackedWidgetScan->addWidget(pageInfoBillet);
@@ -124,10 +125,22 @@ void Ui_MainWindow::setupScanPage()
     openHand(btnResultNbPlace);
     lblResultNbCompostage = make<QLabel>(widgetScanResult, "lblResultNbCompostage", 320, 100, 121, 21);
     lblResultNbCompostage->setAlignment(form::kLeft);
-    lstResultTarif = make<QListWidget>(widgetScanResult, "lstResultTarif", 450, 50, 181, 71);
+    lstResultTarif = make<LineList>(widgetScanResult, "lstResultTarif", 450, 50, 181, 71);
     setupScanList(lstResultTarif, 190, 200);
     lblResultDiffPrevPunch = make<QLabel>(widgetScanResult, "lblResultDiffPrevPunch", 8, 250, 621, 31);
     lblResultDiffPrevPunch->setAlignment(form::kCentred);
+    // Names and barcodes come from the ticket list: shown as typed, never as markup.
+    for (QLabel* text : {lblAnnonce,
+                         lblResultName,
+                         lblResultBarcode,
+                         lblResultStatus,
+                         lblResultEvent,
+                         lblResultLastPunch,
+                         lblResultRep,
+                         lblResultNbCompostage,
+                         lblResultDiffPrevPunch}) {
+        text->setTextFormat(Qt::PlainText);
+    }
     stackedWidgetResult->addWidget(pageResult);
 
     pageFlash = form::makePage("pageFlash");

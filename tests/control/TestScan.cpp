@@ -1,7 +1,9 @@
 #include "core/CParam.h"
 #include "core/Database.h"
+#include "ui/DesignStyleSheet.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageDlg.h"
+#include "ui/OpaqueBackdrop.h"
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
@@ -9,7 +11,9 @@
 #include "ScanFixture.h"
 #include "TestMain.h"
 
+#include <QApplication>
 #include <QComboBox>
+#include <QImage>
 
 #include <memory>
 
@@ -49,6 +53,20 @@ QString panelColour(MainWindow& window)
 {
     const QColor colour = window.ui->widgetScanResult->grab().toImage().pixelColor(620, 265);
     return colour.green() > colour.red() + 40 ? u"green"_s : colour.red() > colour.green() + 40 ? u"red"_s : u"slate"_s;
+}
+
+void setLanguage(MainWindow& window, int language)
+{
+    gParam->initParametre(LANGUE, QString::number(language));
+    window.changeLangue(language);
+}
+
+// The scan page as the window paints it, the field's cursor steady.
+QImage scanPage(MainWindow& window)
+{
+    QApplication::setCursorFlashTime(0);
+    QCoreApplication::processEvents();
+    return window.ui->pageScanWebcam->grab().toImage();
 }
 
 }  // namespace
@@ -260,6 +278,56 @@ private slots:
         QCOMPARE(scanning->focusWidget(), scanning->ui->editBarcode);
         QVERIFY(status(*scanning).isEmpty() && scanning->ui->lblResultName->text().isEmpty());
         QVERIFY(scanning->ui->btnPunch->isHidden() && scanning->ui->btnSignalFraude->isHidden());
+    }
+
+    // Verdicts of each look, languages and a new style sheet in turn: after each step
+    // the page shows what a window painting it for the first time shows, nothing kept
+    // from before.
+    void lookAfterChanges()
+    {
+        const QList<TicketRow> tickets{{u"ONE"_s, 7, 1, 1, 0, 1, u"Ada"_s, u"Lovelace"_s},
+                                       {u"MULTI"_s, 7, 3, 1, 0, 2, u"Grace"_s, u"Hopper"_s},
+                                       {u"DEL"_s, 7, 2, 1, 1, 3, u"Alan"_s, u"Turing"_s}};
+        const QString sheet =
+            designStyleSheet()
+            + u"QLabel#lblResultName { color: yellow; } QWidget#widgetScanBar { background: #fed; }"_s;
+
+        struct Step
+        {
+            int language;
+            bool newSheet;
+            QString code;
+        };
+
+        const Step steps[] = {{0, false, u"ONE"_s},
+                              {1, false, u"NOPE"_s},
+                              {2, false, u"DEL"_s},
+                              {2, true, u"ONE"_s},
+                              {1, true, u"MULTI"_s}};
+        const int flashTime = QApplication::cursorFlashTime();
+        const auto bringTo = [&sheet](MainWindow& window, const Step& step) {
+            gParam->isDirectPunch = false;
+            if (step.newSheet && window.styleSheet() != sheet) {
+                window.setStyleSheet(sheet);
+            }
+            setLanguage(window, step.language);
+            scan(window, step.code);
+            return scanPage(window);
+        };
+        // Each window starts on a new list database: the fresh ones first. Their page
+        // keeps no picture from before the step: the next verdict makes the pictures anew.
+        QList<QImage> expected;
+        for (const Step& step : steps) {
+            auto fresh = startScanning(tickets);
+            qDeleteAll(fresh->findChildren<OpaqueBackdrop*>());
+            expected.append(bringTo(*fresh, step));
+        }
+        auto window = startScanning(tickets);
+        for (int i = 0; i < int(std::size(steps)); ++i) {
+            QVERIFY2(bringTo(*window, steps[i]) == expected[i], qPrintable(steps[i].code));
+        }
+        QApplication::setCursorFlashTime(flashTime);
+        gParam->initParametre(LANGUE, u"0"_s);
     }
 
     // The connection moved off the list database: the agent is told, nothing is written.
