@@ -50,10 +50,10 @@ void printTable(const Figures& f, const QStringList& failures, qint64 ms)
 {
     QTextStream out(stdout);
     out << "Kill trials (SIGKILL at a random moment, restart, drive on)\n";
-    out << QStringLiteral("| %1 | %2 |\n").arg(QStringLiteral("figure"), -32).arg(QStringLiteral("value"), 8);
-    out << "|----------------------------------|----------|\n";
+    out << QStringLiteral("| %1 | %2 |\n").arg(QStringLiteral("figure"), -38).arg(QStringLiteral("value"), 8);
+    out << "|----------------------------------------|----------|\n";
     const auto row = [&out](const QString& name, qint64 value) {
-        out << QStringLiteral("| %1 | %2 |\n").arg(name, -32).arg(value, 8);
+        out << QStringLiteral("| %1 | %2 |\n").arg(name, -38).arg(value, 8);
     };
     row(QStringLiteral("trials"), f.trials);
     for (auto it = f.killsByPhase.cbegin(); it != f.killsByPhase.cend(); ++it) {
