@@ -2,7 +2,11 @@
 
 #include "core/CParam.h"
 
+#include "BoxRecorder.h"
+#include "CoreFixture.h"
 #include "DataFixture.h"
+
+#include <QTest>
 
 namespace netfixture
 {
@@ -87,3 +91,14 @@ int pendingCount(QSqlDatabase& db)
 }
 
 }  // namespace netfixture
+
+StandinTestBase::StandinTestBase() = default;
+StandinTestBase::~StandinTestBase() = default;
+
+void StandinTestBase::initTestCase()
+{
+    fixture::initQuietCore();
+    m_boxes = std::make_unique<BoxRecorder>();
+    m_server = netfixture::startStandin();
+    QVERIFY(m_server);
+}

@@ -7,6 +7,7 @@
 #include <QList>
 #include <QMetaType>
 #include <QMutex>
+#include <QObject>
 #include <QSqlDatabase>
 #include <QString>
 #include <QStringList>
@@ -50,3 +51,22 @@ int pendingCount(QSqlDatabase& db);
 
 Q_DECLARE_METATYPE(standin::ScriptedReply)
 Q_DECLARE_METATYPE(CDataModif)
+
+class BoxRecorder;
+
+// A test of the window against the stand-in: quiet core, every box recorded, one
+// stand-in for the whole test.
+class StandinTestBase : public QObject
+{
+    Q_OBJECT
+
+protected:
+    StandinTestBase();
+    ~StandinTestBase() override;
+
+    std::unique_ptr<BoxRecorder> m_boxes;
+    std::unique_ptr<standin::StandinServer> m_server;
+
+private slots:
+    void initTestCase();
+};

@@ -54,22 +54,11 @@ void makeListFile(MainWindow& window, const QString& name, int pending, const QS
 
 }  // namespace
 
-class TestDrain : public QObject
+class TestDrain : public StandinTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<BoxRecorder> m_boxes;
-    std::unique_ptr<standin::StandinServer> m_server;
-
 private slots:
-
-    void initTestCase()
-    {
-        fixture::initQuietCore();
-        m_boxes = std::make_unique<BoxRecorder>();
-        m_server = netfixture::startStandin();
-        QVERIFY(m_server);
-    }
 
     void init()
     {

@@ -70,22 +70,11 @@ QList<CDataModif> mixedRows()
 
 }  // namespace
 
-class TestSyncCycle : public QObject
+class TestSyncCycle : public StandinTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<BoxRecorder> m_boxes;
-    std::unique_ptr<standin::StandinServer> m_server;
-
 private slots:
-
-    void initTestCase()
-    {
-        fixture::initQuietCore();
-        m_boxes = std::make_unique<BoxRecorder>();
-        m_server = netfixture::startStandin();
-        QVERIFY(m_server);
-    }
 
     void init()
     {

@@ -67,12 +67,10 @@ CDataEvenement eventRecord(unsigned int id, unsigned int type, const QString& im
 
 // The tiles, the current performance and the file box of one window, against the
 // stand-in of the service.
-class TestRepWidget : public QObject
+class TestRepWidget : public StandinTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<BoxRecorder> m_boxes;
-    std::unique_ptr<standin::StandinServer> m_server;
     std::unique_ptr<MainWindow> m_window;
     CRepWidget* m_tile = nullptr;
 
@@ -172,14 +170,6 @@ class TestRepWidget : public QObject
     }
 
 private slots:
-
-    void initTestCase()
-    {
-        fixture::initQuietCore();
-        m_boxes = std::make_unique<BoxRecorder>();
-        m_server = netfixture::startStandin();
-        QVERIFY(m_server);
-    }
 
     void init()
     {

@@ -75,12 +75,10 @@ QString pageState(MainWindow& window)
 
 }  // namespace
 
-class TestSession : public QObject
+class TestSession : public StandinTestBase
 {
     Q_OBJECT
 
-    std::unique_ptr<BoxRecorder> m_boxes;
-    std::unique_ptr<standin::StandinServer> m_server;
     std::unique_ptr<MainWindow> m_window;
 
     MainWindow& window()
@@ -114,14 +112,6 @@ class TestSession : public QObject
     }
 
 private slots:
-
-    void initTestCase()
-    {
-        fixture::initQuietCore();
-        m_boxes = std::make_unique<BoxRecorder>();
-        m_server = netfixture::startStandin();
-        QVERIFY(m_server);
-    }
 
     // No database, the stand-in's session saved, and a new window whose first ping has
     // been answered.
