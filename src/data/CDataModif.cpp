@@ -111,12 +111,13 @@ bool CDataModif::existeSql(QSqlDatabase& db, QMutex* mutex, bool& found) const
     });
 }
 
-bool CDataModifListe::deletePendingSql(QSqlDatabase& db, QMutex* mutex, const QString& schema, unsigned int lastId)
+bool CDataModifListe::markPendingSentSql(QSqlDatabase& db, QMutex* mutex, const QString& schema, unsigned int lastId)
 {
-    const QString statement = QStringLiteral("delete from ") + schema + QStringLiteral(".MODIF where STATUS=")
+    const QString statement = QStringLiteral("update ") + schema + QStringLiteral(".MODIF set STATUS=")
+                              + QString::number(MODIF_STATUS_SENT) + QStringLiteral(" where STATUS=")
                               + QString::number(MODIF_STATUS_PENDING) + QStringLiteral(" and ID<=")
                               + QString::number(lastId);
-    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur deletePendingSql "));
+    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur markPendingSentSql "));
 }
 
 bool CDataModifListe::initLocalPunchParSql(QSqlDatabase& db, QMutex* mutex)

@@ -79,9 +79,9 @@ public:
     // when the statement failed.
     bool deleteSql(QSqlDatabase& db, QMutex* mutex, QString code, unsigned int editeur) const;
     static QString deleteStatement(const QString& code, unsigned int editeur);
-    // Deletes the pending entries up to ID `lastId` from the MODIF table of the attached
+    // Marks sent the pending entries up to ID `lastId` in the MODIF table of the attached
     // database `schema`. False when the statement failed.
-    static bool deletePendingSql(QSqlDatabase& db, QMutex* mutex, const QString& schema, unsigned int lastId);
+    static bool markPendingSentSql(QSqlDatabase& db, QMutex* mutex, const QString& schema, unsigned int lastId);
     // Adds every entry as a new row, in key order, at most 100 rows a statement; the
     // new IDs follow the key order and identical entries are all kept. False when a
     // statement failed (the others are still written). The list keeps its content.

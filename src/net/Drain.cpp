@@ -5,6 +5,7 @@
 #include "data/CDataDelta.h"
 #include "data/CDataModif.h"
 #include "data/CDataVidange.h"
+#include "data/SqlRunner.h"
 #include "net/RequestBody.h"
 
 #include <QDir>
@@ -58,6 +59,28 @@ bool collect(QSqlDatabase& db, QMutex* mutex, CDataVidangeListe& rows)
         }
     }
     return openBDD(db, mutex) && read;
+}
+
+bool moveToQueue(QSqlDatabase& db,
+                 QMutex* mutex,
+                 const QString& listPath,
+                 const CDataModifListe& pending,
+                 const CDataDelta& delta)
+{
+    static const QString kListSchema = QStringLiteral("LISTE");
+    CDataVidangeListe rows;
+    for (const CDataModif& row : pending) {
+        rows.ajoute(rowFor(row, delta), 0);
+    }
+    bool moved = attachBDD(db, mutex, listPath, kListSchema);
+    if (moved) {
+        sqlrun::Transaction transaction(db, mutex);
+        moved = transaction.isOpen() && rows.ajouteSql(db, mutex)
+                && CDataModifListe::markPendingSentSql(db, mutex, kListSchema, pending.lastKey())
+                && transaction.commit();
+    }
+    detachBDD(db, mutex, kListSchema);
+    return moved;
 }
 
 }  // namespace drain

@@ -5,6 +5,7 @@
 
 class CDataDelta;
 class CDataModif;
+class CDataModifListe;
 class CDataVidange;
 class CDataVidangeListe;
 
@@ -25,5 +26,17 @@ CDataVidange rowFor(const CDataModif& pending, const CDataDelta& delta);
 // moved from file to file and left open on the main database. False when a file or
 // a table could not be read: `rows` may then miss some pending rows.
 bool collect(QSqlDatabase& db, QMutex* mutex, CDataVidangeListe& rows);
+
+// Moves the `pending` rows of the ticket list at `listPath` (whose context is
+// `delta`) to VIDANGE, `db` being open on the main database. One transaction over
+// both files writes them to VIDANGE and marks them sent in the list: a stop before
+// the list is removed leaves each row pending in one place only, and the list still
+// knows its own punches when a delta brings them back. False, nothing changed, when a
+// step failed.
+bool moveToQueue(QSqlDatabase& db,
+                 QMutex* mutex,
+                 const QString& listPath,
+                 const CDataModifListe& pending,
+                 const CDataDelta& delta);
 
 }  // namespace drain

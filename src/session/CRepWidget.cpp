@@ -100,8 +100,10 @@ CRepWidget::CRepWidget(QWidget* parent)
     connect(&threadGet, &CThreadGet::signalProgressText, this, &CRepWidget::signalProgressText);
     connect(&threadGet, &CThreadGet::signalProgressValue, this, &CRepWidget::signalProgressValue);
     connect(&threadGet, &CThreadGet::signalProgressMax, this, &CRepWidget::signalProgressMax);
-    connect(&threadGet, &CThreadGet::signalError, this, [this] {
+    connect(&threadGet, &CThreadGet::signalError, this, [this](const QString& title, const QString& text) {
         m_isParseFailed = true;
+        m_workerErrorTitle = title;
+        m_workerErrorText = text;
     });
 }
 

@@ -161,4 +161,8 @@ private:
     // The download being parsed updates an existing list.
     bool m_isUpdate = false;
     bool m_isParseFailed = false;
+    // What the worker said of its failure (a reply it could not read, a list it could
+    // not store), shown when it ends.
+    QString m_workerErrorTitle;
+    QString m_workerErrorText;
 };

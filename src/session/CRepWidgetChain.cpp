@@ -13,14 +13,6 @@
 using repdisplay::label;
 using repdisplay::message;
 
-namespace
-{
-
-// The name the list being deleted is attached under.
-const QString kListSchema = QStringLiteral("LISTE");
-
-}  // namespace
-
 // ---- download and update of the ticket list ----
 
 // The window stays disabled behind the dialog until the chain ends.
@@ -142,6 +134,8 @@ void CRepWidget::actionResponseGetRep(const QByteArray& response)
     }
     m_isUpdate = repFileExists;
     m_isParseFailed = false;
+    m_workerErrorTitle.clear();
+    m_workerErrorText.clear();
     threadGet.setData(response, mutex, db, repFileExists);
     threadGet.start(QThread::InheritPriority);
 }
@@ -182,7 +176,11 @@ void CRepWidget::workerFailed()
         emit signalRepFileDropped(repFilePath);
     }
     openBDD(db, mutex);
-    emit signalError(label(100), message(3));
+    if (m_workerErrorText.isEmpty()) {
+        emit signalError(label(100), message(3));
+    } else {
+        emit signalError(m_workerErrorTitle.isEmpty() ? label(100) : m_workerErrorTitle, m_workerErrorText);
+    }
 }
 
 // ---- deletion of the ticket list ----
@@ -216,23 +214,8 @@ bool CRepWidget::dropRepFile()
     CDataDelta delta;
     delta.initDefaut();
     delta.initParSql(db, mutex);
-    CDataVidangeListe rows;
-    for (const CDataModif& pending : std::as_const(modifList)) {
-        rows.ajoute(drain::rowFor(pending, delta), 0);
-    }
     openBDD(db, mutex);
-    // Moved, not copied: written to VIDANGE and taken out of the list in one transaction
-    // over both files, so that a stop before the file is gone leaves each row in one
-    // place and no punch is sent twice.
-    const unsigned int lastPending = modifList.lastKey();
-    bool moved = attachBDD(db, mutex, repFilePath, kListSchema);
-    if (moved) {
-        sqlrun::Transaction transaction(db, mutex);
-        moved = transaction.isOpen() && rows.ajouteSql(db, mutex)
-                && CDataModifListe::deletePendingSql(db, mutex, kListSchema, lastPending) && transaction.commit();
-    }
-    detachBDD(db, mutex, kListSchema);
-    if (!moved) {
+    if (!drain::moveToQueue(db, mutex, repFilePath, modifList, delta)) {
         enregistreLog(3,
                       QStringLiteral("Liste des billets conservee, vidange non enregistree : ") + repFilePath,
                       false);
@@ -245,7 +228,7 @@ bool CRepWidget::dropRepFile()
     if (dropRepBDD(db, mutex, repFilePath)) {
         return true;
     }
-    // The list stays without its unsent rows: they go from VIDANGE alone.
+    // The list stays with its rows marked sent: they go from VIDANGE alone.
     enregistreLog(3, QStringLiteral("Liste des billets non supprimee, compostages en vidange : ") + repFilePath, false);
     lookForRepFile();
     return false;

@@ -169,8 +169,9 @@ MainWindow::MainWindow(QWidget* parent)
         enregistreLog(5, drivers, false);
     }
     // A wipe of the databases cut short by a stop is finished before anything opens them.
-    databasewipe::finishInterrupted(db, dbMutex);
-    if (!openBDD(db, dbMutex)) {
+    // When it cannot be, the program does not start on an empty main database: the next
+    // try would delete what was punched on it meanwhile.
+    if (!databasewipe::finishInterrupted(db, dbMutex) || !openBDD(db, dbMutex)) {
         isStartFailed = true;
         return;
     }

@@ -2,8 +2,10 @@
 #include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "core/Database.h"
+#include "data/CDataDelta.h"
 #include "data/CDataModif.h"
 #include "net/CThreadGet.h"
+#include "net/Drain.h"
 
 #include "CoreFixture.h"
 #include "DataFixture.h"
@@ -232,6 +234,30 @@ private slots:
         QCOMPARE(rows(u"select NB_COMPOSTAGE,IS_USABLE,IS_DELETED from BILLET"_s).value(0) + u' ' + counts + u" rows:"_s
                      + rows(u"select count(*) from MODIF where CODE_BARRE='t1'"_s).value(0),
                  after);
+    }
+
+    // A tile deletion moved the list's unsent punch to the drain queue, and the list
+    // outlived it (a stop before its file was removed, or a removal that failed): the
+    // punch is pending once, in the queue, and the delta bringing it back does not
+    // count it a second time.
+    void ownPunchAfterInterruptedDeletion()
+    {
+        seedTicket(u"T1"_s, 7, 1);
+        seedPending(MODIF_PUNCH, u"T1"_s);
+        const QString path = db.databaseName();
+        CDataModifListe pending;
+        QVERIFY(pending.initLocalPunchParSql(db, &mutex));
+        CDataDelta context;
+        context.initDefaut();
+        QVERIFY(openBDD(db, &mutex));
+        QVERIFY(drain::moveToQueue(db, &mutex, path, pending, context));
+        QCOMPARE(rows(u"select CODE_BARRE from VIDANGE"_s), QStringList{u"T1"_s});
+        QVERIFY(openRepBDD(db, &mutex, path));
+        QCOMPARE(rows(u"select count(*) from MODIF where STATUS=1"_s), QStringList{u"0"_s});
+        run(bytes(QJsonObject{
+                {"modifs", QJsonObject{{"T1", QJsonArray{modif(MODIF_PUNCH, "17", 7, "20240501200000")}}}}}),
+            true);
+        QCOMPARE(rows(u"select NB_COMPOSTAGE from BILLET"_s), QStringList{u"1"_s});
     }
 
     // Another entrance's change to a stored ticket (found without regard to case) and

@@ -302,10 +302,13 @@ private slots:
         QTest::addColumn<ScriptedReply>("reply");
         QTest::addColumn<bool>("update");
         QTest::addColumn<bool>("selected");
-        QTest::newRow("first download") << ScriptedReply::normal() << false << true;
-        QTest::newRow("empty, first download") << ScriptedReply::empty() << false << false;
-        QTest::newRow("broken, first download") << ScriptedReply::invalidJson() << false << false;
-        QTest::newRow("broken, update") << ScriptedReply::invalidJson() << true << false;
+        QTest::addColumn<int>("shown");
+        QTest::newRow("first download") << ScriptedReply::normal() << false << true << 0;
+        QTest::newRow("empty, first download") << ScriptedReply::empty() << false << false << 3;
+        QTest::newRow("broken, first download") << ScriptedReply::invalidJson() << false << false << 3;
+        QTest::newRow("broken, update") << ScriptedReply::invalidJson() << true << false << 3;
+        // The list cannot take the new tickets (a full disk): told so, and kept.
+        QTest::newRow("not stored, update") << ScriptedReply::normal() << true << false << 5;
     }
 
     void download()
@@ -313,12 +316,17 @@ private slots:
         QFETCH(ScriptedReply, reply);
         QFETCH(bool, update);
         QFETCH(bool, selected);
+        QFETCH(int, shown);
         tile4001({}, 0, update);
+        if (shown == 5) {
+            rows(dbPath("R4001_Z7.db"),
+                 "create trigger full before insert on BILLET begin select raise(abort, 'full'); end");
+        }
         m_server->enqueue(QStringLiteral("53"), reply);
         m_tile->getRepClicked();
         QTRY_VERIFY(m_window->isEnabled());
         QCOMPARE(m_window->currentRepDbName.isEmpty(), !selected);
-        QCOMPARE(shownMessage(), selected ? QString() : box(3));
+        QCOMPARE(shownMessage(), shown == 0 ? QString() : box(shown));
         const standin::RecordedRequest request = m_server->requests(QStringLiteral("53")).value(0);
         QCOMPARE(request.keys.contains("dt"), update);
         QCOMPARE(request.value("ba") + ' ' + request.value("id"), QString(update ? "1 4001" : "0 4001"));
