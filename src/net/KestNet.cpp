@@ -100,7 +100,16 @@ void KestNet::RequestFinished()
         return;
     }
     timer.stop();
-    const QNetworkReply::NetworkError code = reply->error();
+    QNetworkReply::NetworkError code = reply->error();
+    QString errorText = reply->errorString();
+    // A redirect is not followed, and its body is not the service's answer: taken as
+    // one, it would acknowledge punches the service never received.
+    const int status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+    if (code == QNetworkReply::NoError && status >= 300 && status < 400) {
+        code = QNetworkReply::ProtocolFailure;
+        errorText = QStringLiteral("HTTP ") + QString::number(status) + QStringLiteral(" vers ")
+                    + reply->header(QNetworkRequest::LocationHeader).toUrl().toString();
+    }
     if (code == QNetworkReply::NoError) {
         const QByteArray body = reply->readAll();
         qWarning() << "---KestNet: Response = " << body;
@@ -109,8 +118,8 @@ void KestNet::RequestFinished()
         return;
     }
     enregistreLog(3,
-                  QStringLiteral("Kestnet Request finished with Error  : ") + reply->errorString()
-                      + QStringLiteral(" (") + QString::number(code) + QStringLiteral(") : ") + requestText(),
+                  QStringLiteral("Kestnet Request finished with Error  : ") + errorText + QStringLiteral(" (")
+                      + QString::number(code) + QStringLiteral(") : ") + requestText(),
                   false);
     end();
     emit signal_Error(code);

@@ -44,7 +44,7 @@ signals:
     // The whole reply body; an empty body is a success too.
     void signal_Response(const QByteArray& response);
     // The network error code, or 4 on time-out. A failed reply reports twice: its
-    // error, then its end.
+    // error, then its end. A redirect, not followed, reports 399 once.
     void signal_Error(int code);
     // bytesTotal is -1 while the reply has announced no size.
     void signal_DownloadProgress(qint64 bytesReceived, qint64 bytesTotal);

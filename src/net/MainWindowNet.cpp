@@ -179,8 +179,10 @@ void MainWindow::recupVidange()
 
 void MainWindow::actionDrainNeeded()
 {
-    dataVidangeListe.initParSql(db, dbMutex);
-    ui->btnDrainGlobal->setVisible(!dataVidangeListe.isEmpty());
+    // A list of its own: the drain's list may have a row in flight.
+    CDataVidangeListe queued;
+    queued.initParSql(db, dbMutex);
+    ui->btnDrainGlobal->setVisible(!queued.isEmpty());
 }
 
 void MainWindow::drainGlobalClicked()
@@ -208,6 +210,7 @@ void MainWindow::sendGlobalPunch()
     connect(request, &KestNet::signal_Response, this, &MainWindow::actionResponseSendGlobalPunch, Qt::QueuedConnection);
     connect(request, &KestNet::signal_Error, this, &MainWindow::actionErrorSendGlobalPunch, Qt::DirectConnection);
     const QString url = serviceUrl();
+    drainRowInFlight = dataVidangeListe.firstKey();
     const QByteArray requestBody = body::sendGlobalPunch(dataVidangeListe.first());
     logRequestInDebug(url, requestBody);
     request->Init(url, QStringLiteral("sendPunch"), requestBody);
@@ -223,9 +226,10 @@ void MainWindow::actionResponseSendGlobalPunch(const QByteArray& response)
         actionSendGlobalPunchTerminated();
         return;
     }
-    const auto head = dataVidangeListe.begin();
-    head.value().deleteSql(db, dbMutex);
-    dataVidangeListe.erase(head);
+    CDataVidange sent;
+    sent.ID = drainRowInFlight;
+    sent.deleteSql(db, dbMutex);
+    dataVidangeListe.remove(drainRowInFlight);
     ++nbModifSent;
     actionUpdateProgressValue(static_cast<uint>(nbModifSent));
     if (dataVidangeListe.isEmpty()) {

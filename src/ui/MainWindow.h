@@ -132,6 +132,9 @@ public:
     int nbModifSent = 0;
     // Drain rows being uploaded.
     CDataVidangeListe dataVidangeListe;
+    // The VIDANGE ID of the drain row whose upload awaits its answer: only that row is
+    // deleted by the acknowledgement, whatever reloaded the list meanwhile.
+    unsigned int drainRowInFlight = 0;
     int paramPreviousPage = 0;
     int updatePreviousPage = 0;
     // The settings copy being edited on the settings pages, or null.

@@ -106,7 +106,8 @@ private slots:
     // One row per request, each with its own context. An acknowledgement deletes its
     // row, any non-empty reply acknowledges; an error stops the drain with a message
     // and an empty reply silently, leaving the rest queued; a row of unknown TYPE stays
-    // queued without stalling the others; offline nothing is sent.
+    // queued without stalling the others, also when the queue is read again while a row
+    // is in flight; offline nothing is sent.
     void drain_data()
     {
         QTest::addColumn<QList<ScriptedReply>>("replies");
@@ -114,16 +115,22 @@ private slots:
         QTest::addColumn<QStringList>("sentAs");
         QTest::addColumn<QStringList>("left");
         QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("reread");
         const QList<ScriptedReply> acks(3, ScriptedReply::bytes("0"));
-        QTest::newRow("\"0\" acknowledges") << acks << 3u << QStringList{"a", "b", "c"} << QStringList{} << QString();
+        QTest::newRow("\"0\" acknowledges")
+            << acks << 3u << QStringList{"a", "b", "c"} << QStringList{} << QString() << false;
         QTest::newRow("then error") << QList<ScriptedReply>{ScriptedReply::normal(), ScriptedReply::httpError(500)}
                                     << 3u << QStringList{"a", "b"} << QStringList{"Q2", "Q3"}
-                                    << "Erreur de connexion (err=401)";
+                                    << "Erreur de connexion (err=401)" << false;
         QTest::newRow("empty reply") << QList<ScriptedReply>{ScriptedReply::empty()} << 3u << QStringList{"a"}
-                                     << QStringList{"Q1", "Q2", "Q3"} << QString();
-        QTest::newRow("unknown type") << acks << 7u << QStringList{"b", "c"} << QStringList{"Q1"} << QString();
+                                     << QStringList{"Q1", "Q2", "Q3"} << QString() << false;
+        QTest::newRow("unknown type") << acks.mid(0, 2) << 7u << QStringList{"b", "c"} << QStringList{"Q1"} << QString()
+                                      << false;
+        QTest::newRow("queue read again in flight")
+            << QList<ScriptedReply>{ScriptedReply::bytes("0").delayed(300), acks[0]} << 7u << QStringList{"b", "c"}
+            << QStringList{"Q1"} << QString() << true;
         QTest::newRow("offline") << QList<ScriptedReply>{} << 3u << QStringList{} << QStringList{"Q1", "Q2", "Q3"}
-                                 << QString();
+                                 << QString() << false;
     }
 
     void drain()
@@ -133,6 +140,7 @@ private slots:
         QFETCH(QStringList, sentAs);
         QFETCH(QStringList, left);
         QFETCH(QString, shown);
+        QFETCH(bool, reread);
         MainWindow window;
         queueThree(window, firstType);
         for (const ScriptedReply& reply : replies) {
@@ -141,6 +149,11 @@ private slots:
         gParam->isOnline = !replies.isEmpty();
         window.actionDrainNeeded();
         window.drainGlobalClicked();
+        if (reread) {
+            // As the event list shown meanwhile does.
+            QTRY_COMPARE(m_server->requests(QStringLiteral("61")).size(), 1);
+            window.actionDrainNeeded();
+        }
         QTRY_VERIFY(window.progressBar->isHidden());
         QCOMPARE(sqlRows(window.db, QStringLiteral("select CODE_BARRE from VIDANGE order by ID")), left);
         QStringList logins;
