@@ -343,6 +343,9 @@ Verdict MainWindow::actOnCurrentTicket(ActionCompostage action)
     case ResultatCompostage::Refuse:
         // Changed meanwhile at another entrance: show it as it is stored now.
         return verdictOf(currentBillet);
+    case ResultatCompostage::Absent:
+        // Taken out of the list since it was shown: it can no longer be let in here.
+        return Verdict::Inconnu;
     case ResultatCompostage::Echec:
         // A full disk or a read-only file: the agent must know the punch is not kept.
         displayMessage(label(100), message(5));

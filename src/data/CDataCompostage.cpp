@@ -122,7 +122,7 @@ ResultatCompostage compostageSql(QSqlDatabase& db,
         billet.NB_COMPOSTAGE = stored.nbCompostage;
     }
     if (!applied) {
-        return ResultatCompostage::Refuse;
+        return stored.found ? ResultatCompostage::Refuse : ResultatCompostage::Absent;
     }
     if (journal) {
         *journal = modif;

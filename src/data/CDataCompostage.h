@@ -20,9 +20,11 @@ enum class ResultatCompostage
 {
     // The ticket's change and its journal row are stored together.
     Ecrit,
-    // The stored ticket does not allow it (deleted, not usable, no entry left, or
-    // gone): nothing was written.
+    // The stored ticket does not allow it (deleted, not usable, no entry left):
+    // nothing was written.
     Refuse,
+    // The ticket is no longer in the list (a reload took it out): nothing was written.
+    Absent,
     // A statement or the commit failed: nothing was written.
     Echec,
 };

@@ -19,7 +19,8 @@ QString passwordHash(const QString& typed)
 
 bool isOtherOrganiser(const QString& typedLogin, const QString& storedLogin)
 {
-    return typedLogin.trimmed() != storedLogin;
+    // Both sides: the login is stored as it was typed, blanks included.
+    return typedLogin.trimmed() != storedLogin.trimmed();
 }
 
 bool offlineAccepted(const QString& typedLogin,

@@ -15,8 +15,8 @@ namespace loginrules
 // of its Latin-1 bytes in lower-case hexadecimal.
 QString passwordHash(const QString& typed);
 
-// Whether the typed login names another organiser than the stored one. The stored
-// login is kept trimmed, so the typed one is compared trimmed.
+// Whether the typed login names another organiser than the stored one, both compared
+// trimmed: blanks around a login never make it another organiser.
 bool isOtherOrganiser(const QString& typedLogin, const QString& storedLogin);
 
 // The offline login: both fields filled, the same organiser, and the same password

@@ -106,7 +106,8 @@ private slots:
         QCOMPARE(u"%1|%2"_s.arg(written.TYPE).arg(written.STATUS), journal);
     }
 
-    // Two copies loaded before either punch: each punch takes one entry of the stored row.
+    // Two copies loaded before either punch: each punch takes one entry of the stored row;
+    // a copy of a ticket since taken out of the list is told apart.
     void punchesOfStaleCopies()
     {
         CDataBillet first = stored(db, &mutex, u"T1"_s, 7, u"1 0 3"_s);
@@ -122,6 +123,11 @@ private slots:
         QCOMPARE(compostageSql(db, &mutex, second, ActionCompostage::Punch, {}, u"2024-05-01 20:15:03"_s),
                  ResultatCompostage::Refuse);
         QCOMPARE(sqlRows(db, kCounts), QStringList{u"1 0 0"_s});
+        // Gone from the list since the copies were read: told apart from a refusal.
+        QVERIFY(sqlRun(db, u"delete from BILLET"_s));
+        QCOMPARE(compostageSql(db, &mutex, first, ActionCompostage::Unpunch, {}, u"2024-05-01 20:15:04"_s),
+                 ResultatCompostage::Absent);
+        QCOMPARE(sqlRows(db, u"select count(*) from MODIF"_s), QStringList{u"3"_s});
     }
 
     // The statements kept for every scan follow the connection to another list; the

@@ -183,7 +183,7 @@ private slots:
     }
 
     // The stored password may be a hash or, in older settings files, the text; the
-    // login is compared trimmed but in its case.
+    // login is compared trimmed, on both sides, but in its case.
     void loginOffline()
     {
         window().connectionClick();
@@ -191,6 +191,8 @@ private slots:
         login(QStringLiteral("Demo"), QStringLiteral("demo"));
         QCOMPARE(shownMessage(), message(2));
         QVERIFY(loginrules::offlineAccepted(QStringLiteral("demo"), QStringLiteral("demo"), "demo", kDemoHash));
+        // A login stored with the blanks it was typed with is the same organiser.
+        QVERIFY(loginrules::offlineAccepted(QStringLiteral("demo "), QStringLiteral("demo"), "demo ", kDemoHash));
         login(QStringLiteral(" demo "), QStringLiteral("demo"));
         QCOMPARE(window().ui->stackedWidget->currentIndex(), 1);
         QCOMPARE(gParam->passwordMd5.get(), kDemoHash);
