@@ -219,8 +219,9 @@ void MainWindow::cancelTicketClicked()
 
 void MainWindow::addTicketClicked()
 {
-    const QString barcode = ui->editBarcodeLocal->text();
-    if (barcode.trimmed().isEmpty()) {
+    // As the door reads it: blanks around it would make a ticket no scan finds.
+    const QString barcode = ui->editBarcodeLocal->text().trimmed();
+    if (barcode.isEmpty()) {
         displayMessage(label(100), message(31));
         return;
     }

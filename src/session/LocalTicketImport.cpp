@@ -26,11 +26,13 @@ bool parseLine(const QByteArray& line, const QString& purchaseDate, CDataBillet&
 {
     const qsizetype nul = line.indexOf('\0');
     const QStringList fields = QString::fromLatin1(nul < 0 ? line : line.left(nul)).split(QLatin1Char(';'));
-    if (fields.size() < 8 || fields[0].isEmpty()) {
+    // The barcode as the door reads it: blanks around it would make a ticket no scan finds.
+    const QString barcode = fields.isEmpty() ? QString() : fields[0].trimmed();
+    if (fields.size() < 8 || barcode.isEmpty()) {
         return false;
     }
     billet.initDefaut();
-    billet.CODE_BARRE = fields[0];
+    billet.CODE_BARRE = barcode;
     billet.EDITEUR_ID = EDITEUR_LOCAL_ID;
     billet.NOM_PORTEUR = fields[1];
     billet.NOM_ACHETEUR = fields[1];
@@ -44,7 +46,7 @@ bool parseLine(const QByteArray& line, const QString& purchaseDate, CDataBillet&
     billet.DATE_ACHAT = purchaseDate;
 
     place.initDefaut();
-    place.CODE_BARRE = fields[0];
+    place.CODE_BARRE = barcode;
     place.EDITEUR_ID = EDITEUR_LOCAL_ID;
     place.PLACEMENT = fields[6];
     return true;

@@ -458,8 +458,8 @@ private slots:
     }
 
     // A header line is a ticket, short lines and empty barcodes are skipped, a later
-    // line replaces an earlier one, CR LF reads as LF, text is Latin-1; only the
-    // tickets written are counted.
+    // line replaces an earlier one, CR LF reads as LF, text is Latin-1, blanks around a
+    // barcode are dropped; only the tickets written are counted.
     void localTicketCsv()
     {
         importFile("none.csv", "1;a;b;c;d;1;e;2\n");
@@ -474,7 +474,7 @@ private slots:
         importFile("tickets.csv",
                    "CODE;NOM;PRENOM;TEL;MAIL;NB;PLACE;REP\n111;Dupont;Jean;0601;j@x;2;A1;4001\r\n"
                    "222;Short;line;1;2;3;4\n;Empty;barcode;1;2;3;4;5\n111;Dupond;Jeanne;0602;j@y;3;B2;4001\n"
-                   "444;Refused;X;;;1;;4001\n333;M\xfcller;Zo\xe9;;;1; 12 ;4001\r");
+                   "444;Refused;X;;;1;;4001\n 333 ;M\xfcller;Zo\xe9;;;1; 12 ;4001\r");
         QCOMPARE(rows(file,
                       "select CODE_BARRE, NOM_PORTEUR, NB_COMPOSTAGE, REP_ID from BILLET where EDITEUR_ID=99999999 "
                       "order by CODE_BARRE"),
