@@ -20,6 +20,7 @@
 #include "ui/MainWindow.h"
 #include "ui/Ui_MainWindow.h"
 
+#include "BenchHome.h"
 #include "DoorPaint.h"
 
 #include <QApplication>
@@ -269,12 +270,12 @@ Stats decodeTime()
 int main(int argc, char** argv)
 {
     QTemporaryDir home;
-    qputenv("HOME", home.path().toLocal8Bit());
+    if (!benchhome::enter(home)) {
+        return 2;
+    }
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false\ndefault.warning=false"));
-    for (const char* sub : {"/db/", "/img/", "/traces/"}) {
-        QDir().mkpath(appFolder() + QLatin1String(sub));
-    }
+    benchhome::makeFolders();
     gParam = new CParam;
     gAffichage = new CAffichage;
     const QString resultsDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench/results");

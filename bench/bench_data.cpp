@@ -14,6 +14,8 @@
 #include "data/CDataRechercheBillet.h"
 #include "data/CDataRechercheNb.h"
 
+#include "BenchHome.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -489,18 +491,15 @@ QString cell(const Stats& s)
 
 int main(int argc, char** argv)
 {
-    // The databases go under a home folder of their own, removed at the end.
     QTemporaryDir home;
-    if (!home.isValid()) {
+    if (!benchhome::enter(home)) {
         return 2;
     }
-    qputenv("HOME", home.path().toLocal8Bit());
     // As in the program, debug and warning texts go nowhere.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QCoreApplication app(argc, argv);
     const QString resultsDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench/results");
-    QDir().mkpath(dbFolder());
-    QDir().mkpath(appFolder() + QStringLiteral("/traces/"));
+    benchhome::makeFolders({"/db/", "/traces/"});
 
     std::vector<SizeResult> results;
     constexpr int kFlushTickets = 10000;

@@ -17,6 +17,7 @@
 #include "ui/ProgressBar.h"
 #include "ui/Ui_MainWindow.h"
 
+#include "BenchHome.h"
 #include "DoorPaint.h"
 #include "StandinServer.h"
 
@@ -113,17 +114,14 @@ struct Cycle
 int main(int argc, char** argv)
 {
     QTemporaryDir home;
-    if (!home.isValid()) {
+    if (!benchhome::enter(home)) {
         return 2;
     }
-    qputenv("HOME", home.path().toLocal8Bit());
     QApplication app(argc, argv);
     QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false\ndefault.warning=false"));
     const QString resultsDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench/results");
     const int doorSeconds = argc > 2 ? QString::fromLocal8Bit(argv[2]).toInt() : 30;
-    for (const char* sub : {"/db/", "/img/", "/traces/"}) {
-        QDir().mkpath(appFolder() + QLatin1String(sub));
-    }
+    benchhome::makeFolders();
     gParam = new CParam;
     gAffichage = new CAffichage;
 

@@ -12,6 +12,7 @@
 #include "data/CDataModif.h"
 #include "ui/MainWindow.h"
 
+#include "BenchHome.h"
 #include "StandinServer.h"
 
 #include <QApplication>
@@ -123,17 +124,14 @@ double floorMs(standin::StandinServer& server, int requests)
 int main(int argc, char** argv)
 {
     QTemporaryDir home;
-    if (!home.isValid()) {
+    if (!benchhome::enter(home)) {
         return 2;
     }
-    qputenv("HOME", home.path().toLocal8Bit());
     qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QApplication app(argc, argv);
     const QString resultsDir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral("bench/results");
-    for (const char* sub : {"/db/", "/img/", "/traces/"}) {
-        QDir().mkpath(appFolder() + QLatin1String(sub));
-    }
+    benchhome::makeFolders();
     gParam = new CParam;
     gAffichage = new CAffichage;
 

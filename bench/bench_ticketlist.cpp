@@ -12,6 +12,8 @@
 #include "core/Database.h"
 #include "net/CThreadGet.h"
 
+#include "BenchHome.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
@@ -299,19 +301,14 @@ int main(int argc, char** argv)
 {
     const bool isChild = argc == 5 && qstrcmp(argv[1], "--one") == 0;
     QTemporaryDir home;
-    if (!isChild) {
-        if (!home.isValid()) {
-            return 2;
-        }
-        // The children share the parent's folder.
-        qputenv("HOME", home.path().toLocal8Bit());
+    // The children share the parent's folder.
+    if (!isChild && !benchhome::enter(home)) {
+        return 2;
     }
     // As in the program, debug and warning texts go nowhere.
     qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
     QCoreApplication app(argc, argv);
-    for (const char* sub : {"/db/", "/traces/"}) {
-        QDir().mkpath(appFolder() + QLatin1String(sub));
-    }
+    benchhome::makeFolders({"/db/", "/traces/"});
     gParam = new CParam;
     gAffichage = new CAffichage;
     gParam->initParametre(MY_AGENT_ID, QStringLiteral("ag1"));

@@ -2,8 +2,6 @@
 #include "core/Database.h"
 #include "core/Log.h"
 #include "data/CDataDelta.h"
-#include "data/CDataVidange.h"
-#include "data/SqlRunner.h"
 #include "net/Drain.h"
 #include "net/KestNet.h"
 #include "net/RequestBody.h"
