@@ -119,6 +119,7 @@ void CParam::assign(const CParam& other)
     login = other.login;
     passwordMd5 = other.passwordMd5;
     currentIdRep = other.currentIdRep;
+    currentJour = other.currentJour;
     newVersion = other.newVersion;
     updateUrl = other.updateUrl;
     updateModifs = other.updateModifs;

@@ -103,6 +103,8 @@ public:
     Guarded<QString> login;
     Guarded<QString> passwordMd5;
     Guarded<QString> currentIdRep;
+    // REP_JOUR as it was when the current list was chosen: the cycle sends it as "jo".
+    Guarded<QString> currentJour;
     Guarded<QString> newVersion;
     Guarded<QString> updateUrl;
     Guarded<QStringList> updateModifs;

@@ -219,8 +219,13 @@ namespace
 {
 
 // What a key of the session's requests stands for.
-QString sessionValue(const QByteArray& key, const DeltaContext* delta)
+QString sessionValue(const QByteArray& key, const DeltaContext* delta, bool isCurrentList)
 {
+    // A request about the current list names it as it was chosen.
+    if (isCurrentList && key == "jo") {
+        const QString jour = gParam->currentJour.get();
+        return jour.isEmpty() ? param(REP_JOUR) : jour;
+    }
     static const QHash<QByteArray, QString> constants{{"fv", QStringLiteral("5")},
                                                       {"ba", QStringLiteral("1")},
                                                       {"pl", QStringLiteral("1")},
@@ -260,11 +265,14 @@ QString sessionValue(const QByteArray& key, const DeltaContext* delta)
 }
 
 // "pa", "se", then `keys` in this order with the session's values.
-RequestBody sessionBody(const char* pa, std::initializer_list<const char*> keys, const DeltaContext* delta = nullptr)
+RequestBody sessionBody(const char* pa,
+                        std::initializer_list<const char*> keys,
+                        const DeltaContext* delta = nullptr,
+                        bool isCurrentList = false)
 {
     RequestBody body(pa);
     for (const char* key : keys) {
-        body.add(key, sessionValue(key, delta));
+        body.add(key, sessionValue(key, delta, isCurrentList));
     }
     return body;
 }
@@ -301,13 +309,18 @@ QByteArray getTicketsCycle(const DeltaContext& delta)
 {
     return sessionBody("53",
                        {"lg", "pw", "si", "zo", "jo", "dt", "da", "ba", "fv", "pl", "ph", "na", "hi", "id", "ta"},
-                       &delta)
+                       &delta,
+                       true)
         .bytes();
 }
 
-QByteArray getTicketsTile(const DeltaContext* delta, const QString& idRep)
+QByteArray getTicketsTile(const DeltaContext* delta, const QString& idRep, const QString& jour)
 {
-    RequestBody body = sessionBody("53", {"lg", "ta", "pw", "si", "zo", "jo", "fv", "pl", "ph", "na", "hi"});
+    RequestBody body = sessionBody("53", {"lg", "ta", "pw", "si", "zo"});
+    body.add("jo", jour);
+    for (const char* key : {"fv", "pl", "ph", "na", "hi"}) {
+        body.add(key, sessionValue(key, nullptr, false));
+    }
     if (delta) {
         body.add("dt", delta->id).add("da", delta->date).add("ba", QStringLiteral("1"));
     } else {
@@ -318,7 +331,8 @@ QByteArray getTicketsTile(const DeltaContext* delta, const QString& idRep)
 
 QByteArray sendPunchCycle(const DeltaContext& delta, const PunchBatch& batch)
 {
-    RequestBody body = sessionBody("61", {"lg", "pw", "si", "zo", "jo", "dt", "da", "ba", "fv", "id", "ta"}, &delta);
+    RequestBody body =
+        sessionBody("61", {"lg", "pw", "si", "zo", "jo", "dt", "da", "ba", "fv", "id", "ta"}, &delta, true);
     return withList(body, batch);
 }
 
@@ -330,7 +344,8 @@ QByteArray sendPunchTile(const DeltaContext& delta, const PunchBatch& batch)
 
 QByteArray sendPunchWorker(const DeltaContext& delta, const PunchBatch& batch)
 {
-    RequestBody body = sessionBody("61", {"lg", "ta", "pw", "si", "zo", "jo", "dt", "da", "ba", "fv", "id"}, &delta);
+    RequestBody body =
+        sessionBody("61", {"lg", "ta", "pw", "si", "zo", "jo", "dt", "da", "ba", "fv", "id"}, &delta, true);
     return withList(body, batch);
 }
 

@@ -122,10 +122,12 @@ QByteArray update();
 // `passwordMd5` as computed by the login from the typed field.
 QByteArray login(const QString& login, const QString& passwordMd5, const QString& agent);
 QByteArray getEvents();
-// The synchronisation cycle's delta request.
+// The synchronisation cycle's delta request. It names the current list, "jo"
+// included, as it was chosen.
 QByteArray getTicketsCycle(const DeltaContext& delta);
-// A tile's download: `delta` null when its database file does not exist yet.
-QByteArray getTicketsTile(const DeltaContext* delta, const QString& idRep);
+// A tile's download: `delta` null when its database file does not exist yet; `jour`
+// is the REP_JOUR the tile chose its list under.
+QByteArray getTicketsTile(const DeltaContext* delta, const QString& idRep, const QString& jour);
 // The synchronisation cycle's upload of one batch.
 QByteArray sendPunchCycle(const DeltaContext& delta, const PunchBatch& batch);
 // A tile's upload of one batch.

@@ -4,6 +4,7 @@
 #include "core/Database.h"
 #include "core/Log.h"
 #include "core/Util.h"
+#include "data/CDataDelta.h"
 #include "net/KestNet.h"
 #include "session/RepDisplay.h"
 
@@ -120,6 +121,10 @@ void CRepWidget::setVisibleSep(bool visible)
 
 void CRepWidget::init(CDataEvenement evenement, QMutex* mutex, QSqlDatabase db, QNetworkAccessManager* manager)
 {
+    if (m_chain) {
+        m_deferredFill = evenement;
+        return;
+    }
     this->manager = manager;
     this->db = db;
     this->mutex = mutex;
@@ -142,11 +147,12 @@ void CRepWidget::init(CDataEvenement evenement, QMutex* mutex, QSqlDatabase db, 
     lblEvent->setToolTip(dataEvent.NOM);
     showPicture();
     idRep.clear();
+    jour = gParam->parametre(REP_JOUR);
     lblDrainNeeded->hide();
 
     if (dataEvent.TYPE == 1) {
         fillPassOrEvent(representations, QStringLiteral("P"));
-    } else if (gParam->parametre(REP_JOUR) != QLatin1String("0")) {
+    } else if (jour != QLatin1String("0")) {
         fillPassOrEvent(representations, QStringLiteral("E"));
     } else {
         fillPerformances(representations);
@@ -253,6 +259,10 @@ void CRepWidget::showRepresentation()
 
 void CRepWidget::comboRepClicked(int index)
 {
+    // The chain works on the performance it was started for.
+    if (m_chain) {
+        return;
+    }
     const bool isEntry = index >= 0 && index < comboRep->count();
     const QString id = isEntry ? QString::number(comboRep->itemData(index).toUInt()) : QString();
     if (dataRep.initParSql(db, mutex, id.toUInt(), dataEvent.ID)) {
@@ -265,29 +275,45 @@ void CRepWidget::comboRepClicked(int index)
 
 void CRepWidget::selectClicked()
 {
+    if (repFilePath.isEmpty() || m_chain) {
+        return;
+    }
     if (gParam->isDebug) {
         enregistreLog(5,
                       QStringLiteral("Data Event = ") + QString::number(dataEvent.ID) + QStringLiteral(", Data Rep = ")
                           + QString::number(dataRep.ID),
                       false);
     }
-    emit selectRep(dataEvent, dataRep);
+    emit selectRep(dataEvent, dataRep, repFilePath, idRep, jour);
+}
+
+bool CRepWidget::isDownloadedList(QSqlDatabase& db, QMutex* mutex, const QString& path, CDataModifListe& pending)
+{
+    pending.dropList();
+    if (path.isEmpty() || !QFileInfo(path).isFile()) {
+        return false;
+    }
+    bool hasDelta = false;
+    if (openRepBDD(db, mutex, path)) {
+        pending.initLocalPunchParSql(db, mutex);
+        CDataDelta delta;
+        delta.initDefaut();
+        hasDelta = delta.initParSql(db, mutex) && delta.ID != 0;
+    }
+    openBDD(db, mutex);
+    return hasDelta || !pending.isEmpty();
 }
 
 void CRepWidget::lookForRepFile()
 {
-    modifList.dropList();
-    repFileExists = !repFilePath.isEmpty() && QFileInfo(repFilePath).isFile();
+    repFileExists = isDownloadedList(db, mutex, repFilePath, modifList);
     if (!repFileExists) {
         showNotDownloaded();
         return;
     }
     showDownloaded();
-    openRepBDD(db, mutex, repFilePath);
-    modifList.initLocalPunchParSql(db, mutex);
     lblDrainNeeded->setText(label(69));
     lblDrainNeeded->setVisible(!modifList.isEmpty());
-    openBDD(db, mutex);
 }
 
 void CRepWidget::showDownloaded()

@@ -12,6 +12,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <optional>
+
 class QMutex;
 class QNetworkAccessManager;
 
@@ -59,8 +61,11 @@ public:
     ~CRepWidget() override;
 
     // Fills the tile for one event or pass; `db` must be open on the main database,
-    // and is left there.
+    // and is left there. While a download chain runs the tile keeps what the chain
+    // works on, and is filled when the chain ends.
     void init(CDataEvenement evenement, QMutex* mutex, QSqlDatabase db, QNetworkAccessManager* manager);
+    // An upload or download of the tile's list is under way.
+    bool isChainRunning() const;
     // Shows or hides the line under the tile.
     void setVisibleSep(bool visible);
 
@@ -88,9 +93,10 @@ public:
     QString repFilePath;
     // The id sent as "id" by the tile's download.
     QString idRep;
+    // REP_JOUR as it was when the tile was filled: it chose the list's kind, and its
+    // download sends it as "jo".
+    QString jour;
     bool imageInCache = false;
-    // The download request has reported an error: its reply is ignored.
-    bool cancel = false;
     bool repFileExists = false;
     int nbPunchSent = 0;
     CDataEvenement dataEvent;
@@ -100,7 +106,13 @@ public:
     CThreadGet threadGet{this};
 
 signals:
-    void selectRep(CDataEvenement evenement, CDataRepresentation representation);
+    // The list at `path`, whose id for the service is `idRep` and which was chosen
+    // under REP_JOUR `jour`, becomes the current one.
+    void selectRep(CDataEvenement evenement,
+                   CDataRepresentation representation,
+                   const QString& path,
+                   const QString& idRep,
+                   const QString& jour);
     void signalProgressValue(uint value);
     void signalProgressMax(uint max);
     void signalProgressText(const QString& text);
@@ -139,7 +151,39 @@ public:
     void actionResponseGetImage(const QByteArray& response, const PictureRequest& request);
     void actionErrorGetImage(int code, const PictureRequest& request);
 
+    // A list file holds a complete list once its DELTA row is written with it; a file
+    // without one that still holds unsent punches is shown too, so that they can be
+    // uploaded or moved to the drain queue.
+    static bool isDownloadedList(QSqlDatabase& db, QMutex* mutex, const QString& path, CDataModifListe& pending);
+    // Where a first download of `path` is built, under a name no database sweep takes.
+    static QString buildPath(const QString& path);
+
 private:
+    // What one chain of uploads and download was started for: its answers act on this,
+    // whatever the tile shows when they come.
+    struct Chain
+    {
+        quint64 id = 0;
+        CDataEvenement event;
+        CDataRepresentation rep;
+        QString path;
+        QString idRep;
+        QString jour;
+        // The list was downloaded already: the download updates it.
+        bool isUpdate = false;
+        // The rows still to upload, and those of the batch awaiting its answer.
+        CDataModifListe pending;
+        CDataModifListe inFlight;
+        // This terminal's punches still in the drain queue when the list was asked for.
+        CDataModifListe drained;
+    };
+
+    // The answer of request `chainId` belongs to the chain under way; logs the first
+    // one that does not.
+    bool isCurrentChain(quint64 chainId, const char* what);
+    void endChain();
+    // A first download is complete: it takes the list's name.
+    bool installFirstDownload();
     void showWaiting();
     void showPicture();
     void requestPicture();
@@ -158,8 +202,11 @@ private:
     // rows are then in VIDANGE only).
     bool dropRepFile();
 
-    // The download being parsed updates an existing list.
-    bool m_isUpdate = false;
+    std::optional<Chain> m_chain;
+    quint64 m_chainCount = 0;
+    bool m_staleAnswerLogged = false;
+    // The tile's filling asked for while a chain ran.
+    std::optional<CDataEvenement> m_deferredFill;
     bool m_isParseFailed = false;
     // What the worker said of its failure (a reply it could not read, a list it could
     // not store), shown when it ends.

@@ -8,6 +8,9 @@
 #include "session/CRepWidget.h"
 #include "session/RepDisplay.h"
 
+#include <QFile>
+#include <QFileInfo>
+
 using repdisplay::label;
 using repdisplay::message;
 
@@ -22,15 +25,48 @@ void CRepWidget::showWaiting()
     emit signalPageEnable(false);
 }
 
+bool CRepWidget::isChainRunning() const
+{
+    return m_chain.has_value();
+}
+
+bool CRepWidget::isCurrentChain(quint64 chainId, const char* what)
+{
+    if (m_chain && m_chain->id == chainId) {
+        return true;
+    }
+    if (!m_staleAnswerLogged) {
+        m_staleAnswerLogged = true;
+        enregistreLog(4,
+                      QStringLiteral("Reponse ignoree, la liste demandee n'est plus en cours : ") + QLatin1String(what),
+                      false);
+    }
+    return false;
+}
+
+QString CRepWidget::buildPath(const QString& path)
+{
+    return path + QStringLiteral(".part");
+}
+
 void CRepWidget::getRepClicked()
 {
-    cancel = false;
-    if (!gParam->isOnline || repFilePath.isEmpty()) {
+    if (!gParam->isOnline || repFilePath.isEmpty() || m_chain) {
         return;
     }
     // A row of a TYPE the service does not know would head every batch forever.
     keepUploadableRows(modifList, "MODIF");
-    if (modifList.isEmpty()) {
+    Chain chain;
+    chain.id = ++m_chainCount;
+    chain.event = dataEvent;
+    chain.rep = dataRep;
+    chain.path = repFilePath;
+    chain.idRep = idRep;
+    chain.jour = jour;
+    chain.isUpdate = repFileExists;
+    chain.pending = modifList;
+    m_chain = chain;
+    if (m_chain->pending.isEmpty()) {
         getDelta();
     } else {
         sendPunch();
@@ -39,16 +75,44 @@ void CRepWidget::getRepClicked()
 
 void CRepWidget::sendPunch()
 {
+    if (!m_chain) {
+        return;
+    }
     showWaiting();
 
+    const quint64 chainId = m_chain->id;
     auto* request = new KestNet(manager);
-    connect(request, &KestNet::signal_Response, this, &CRepWidget::actionResponseSendPunch, Qt::QueuedConnection);
-    connect(request, &KestNet::signal_Error, this, &CRepWidget::actionErrorSendPunch, Qt::DirectConnection);
+    connect(
+        request,
+        &KestNet::signal_Response,
+        this,
+        [this, chainId](const QByteArray& response) {
+            if (isCurrentChain(chainId, "sendPunch")) {
+                actionResponseSendPunch(response);
+            }
+        },
+        Qt::QueuedConnection);
+    connect(
+        request,
+        &KestNet::signal_Error,
+        this,
+        [this, chainId](int code) {
+            if (isCurrentChain(chainId, "sendPunch")) {
+                actionErrorSendPunch(code);
+            }
+        },
+        Qt::DirectConnection);
     const QString url = serviceUrl();
-    openRepBDD(db, mutex, repFilePath);
+    openRepBDD(db, mutex, m_chain->path);
     const DeltaContext delta = loadDeltaContext(db, mutex);
-    const PunchBatch batch = nextPunchBatch(modifList, BatchRule::SameKind, ItemLayout::DateBarcodeEditeurRep);
+    const PunchBatch batch = nextPunchBatch(m_chain->pending, BatchRule::SameKind, ItemLayout::DateBarcodeEditeurRep);
     nbPunchSent = batch.count;
+    // The rows that go, by ID: only they are marked sent by the answer.
+    m_chain->inFlight.dropList();
+    for (auto row = m_chain->pending.cbegin(); row != m_chain->pending.cend() && m_chain->inFlight.size() < batch.count;
+         ++row) {
+        m_chain->inFlight.ajoute(row.value(), row.key());
+    }
     const QByteArray requestBody = body::sendPunchTile(delta, batch);
     logRequestInDebug(url, requestBody);
     request->Init(url, QStringLiteral("sendPunch"), requestBody);
@@ -59,11 +123,19 @@ void CRepWidget::sendPunch()
 // Any non-empty body acknowledges the whole batch; its content is never read.
 void CRepWidget::actionResponseSendPunch(const QByteArray& response)
 {
+    if (!m_chain) {
+        return;
+    }
     if (!response.isEmpty()) {
-        openRepBDD(db, mutex, repFilePath);
-        markBatchSent(modifList, nbPunchSent, db, mutex);
+        CDataModifListe sent = m_chain->inFlight;
+        m_chain->inFlight.dropList();
+        for (auto row = sent.cbegin(); row != sent.cend(); ++row) {
+            m_chain->pending.remove(row.key());
+        }
+        openRepBDD(db, mutex, m_chain->path);
+        markBatchSent(sent, static_cast<int>(sent.size()), db, mutex);
         openBDD(db, mutex);
-        if (!modifList.isEmpty()) {
+        if (!m_chain->pending.isEmpty()) {
             sendPunch();
             return;
         }
@@ -82,36 +154,61 @@ void CRepWidget::actionErrorSendPunch(int code)
 
 void CRepWidget::actionSendPunchTerminated()
 {
-    emit signalProgressShow(false);
-    if (!modifList.isEmpty()) {
-        emit signalPageEnable(true);
+    if (!m_chain) {
         return;
     }
-    lblDrainNeeded->hide();
-    repFileExists = true;
+    emit signalProgressShow(false);
+    if (!m_chain->pending.isEmpty()) {
+        emit signalPageEnable(true);
+        endChain();
+        return;
+    }
     getDelta();
 }
 
 void CRepWidget::getDelta()
 {
-    cancel = false;
+    if (!m_chain) {
+        return;
+    }
     showWaiting();
 
+    const quint64 chainId = m_chain->id;
     auto* request = new KestNet(manager);
-    connect(request, &KestNet::signal_Response, this, &CRepWidget::actionResponseGetRep, Qt::QueuedConnection);
-    connect(request, &KestNet::signal_Error, this, &CRepWidget::actionErrorGetRep, Qt::DirectConnection);
+    connect(
+        request,
+        &KestNet::signal_Response,
+        this,
+        [this, chainId](const QByteArray& response) {
+            if (isCurrentChain(chainId, "getTickets")) {
+                actionResponseGetRep(response);
+            }
+        },
+        Qt::QueuedConnection);
+    connect(
+        request,
+        &KestNet::signal_Error,
+        this,
+        [this, chainId](int code) {
+            if (isCurrentChain(chainId, "getTickets")) {
+                actionErrorGetRep(code);
+            }
+        },
+        Qt::DirectConnection);
     connect(request,
             &KestNet::signal_DownloadProgress,
             this,
             &CRepWidget::signalDownloadProgress,
             Qt::DirectConnection);
     const QString url = serviceUrl();
+    // DRAINED-CAPTURE
     DeltaContext delta;
-    if (repFileExists) {
-        openRepBDD(db, mutex, repFilePath);
+    if (m_chain->isUpdate) {
+        openRepBDD(db, mutex, m_chain->path);
         delta = loadDeltaContext(db, mutex);
     }
-    const QByteArray requestBody = body::getTicketsTile(repFileExists ? &delta : nullptr, idRep);
+    const QByteArray requestBody =
+        body::getTicketsTile(m_chain->isUpdate ? &delta : nullptr, m_chain->idRep, m_chain->jour);
     logRequestInDebug(url, requestBody);
     request->Init(url, QStringLiteral("getTickets"), requestBody);
     request->Request();
@@ -120,21 +217,25 @@ void CRepWidget::getDelta()
 
 void CRepWidget::actionResponseGetRep(const QByteArray& response)
 {
-    if (cancel || threadGet.isRunning()) {
+    if (!m_chain || threadGet.isRunning()) {
         return;
     }
-    // Creates the file of a first download.
-    if (!openRepBDD(db, mutex, repFilePath)) {
+    // A first download is built under another name: the list exists only once whole.
+    const QString target = m_chain->isUpdate ? m_chain->path : buildPath(m_chain->path);
+    if (!m_chain->isUpdate && QFile::exists(target) && !QFile::remove(target)) {
+        enregistreLog(3, QStringLiteral("Telechargement precedent non supprime : ") + target, false);
+    }
+    if (!openRepBDD(db, mutex, target)) {
         enregistreLog(4, QStringLiteral("Erreur Ouverture base de donnee Rep"), false);
         emit signalError(label(100), message(5));
         actionErrorGetRep(0);
         return;
     }
-    m_isUpdate = repFileExists;
     m_isParseFailed = false;
     m_workerErrorTitle.clear();
     m_workerErrorText.clear();
-    threadGet.setData(response, mutex, db, repFileExists);
+    threadGet.setData(response, mutex, db, m_chain->isUpdate);
+    // DRAINED-SET
     threadGet.start(QThread::InheritPriority);
 }
 
@@ -142,42 +243,106 @@ void CRepWidget::actionErrorGetRep(int code)
 {
     emit signalProgressShow(false);
     emit signalPageEnable(true);
-    cancel = true;
     const QString err = QStringLiteral(" (err=") + QString::number(code) + QLatin1Char(')');
     enregistreLog(4, QStringLiteral("Erreur Connexion get Rep") + err, false);
     emit signalError(label(100), message(4) + err);
+    openBDD(db, mutex);
+    endChain();
 }
 
 void CRepWidget::actionGetRepTerminated()
 {
+    if (!m_chain) {
+        return;
+    }
     if (m_isParseFailed) {
         workerFailed();
         return;
     }
-    repFileExists = true;
-    showDownloaded();
+    openBDD(db, mutex);
+    if (!m_chain->isUpdate && !installFirstDownload()) {
+        emit signalProgressShow(false);
+        emit signalPageEnable(true);
+        emit signalError(label(100), message(5));
+        endChain();
+        return;
+    }
     emit signalProgressShow(false);
     emit signalPageEnable(true);
-    openBDD(db, mutex);
-    selectClicked();
+    const Chain done = *m_chain;
+    endChain();
+    if (gParam->isDebug) {
+        enregistreLog(5,
+                      QStringLiteral("Data Event = ") + QString::number(done.event.ID) + QStringLiteral(", Data Rep = ")
+                          + QString::number(done.rep.ID),
+                      false);
+    }
+    emit selectRep(done.event, done.rep, done.path, done.idRep, done.jour);
 }
 
-// An empty or unreadable reply: a first download leaves no empty list behind to be
-// scanned, an update keeps its list; neither is selected.
+bool CRepWidget::installFirstDownload()
+{
+    const QString built = buildPath(m_chain->path);
+    const QString& path = m_chain->path;
+    // The file there holds no list (the tile offered a first download): only unsent
+    // punches in it could matter. They go to the drain queue; a file that cannot be
+    // read is set aside rather than removed.
+    bool cleared = !QFile::exists(path);
+    if (!cleared) {
+        CDataModifListe pending;
+        CDataDelta delta;
+        delta.initDefaut();
+        const bool readable = openRepBDD(db, mutex, path) && pending.initLocalPunchParSql(db, mutex);
+        if (readable && !pending.isEmpty()) {
+            delta.initParSql(db, mutex);
+        }
+        openBDD(db, mutex);
+        if (!readable) {
+            cleared = QFile::rename(path, path + QStringLiteral(".unreadable"));
+        } else if (pending.isEmpty() || drain::moveToQueue(db, mutex, path, pending, delta)) {
+            if (!pending.isEmpty()) {
+                emit signalDrainNeeded();
+            }
+            cleared = dropRepBDD(db, mutex, path);
+            openBDD(db, mutex);
+        }
+    }
+    if (!cleared || !QFile::rename(built, path)) {
+        enregistreLog(3, QStringLiteral("Liste telechargee non installee : ") + path, false);
+        QFile::remove(built);
+        return false;
+    }
+    return true;
+}
+
+// An empty or unreadable reply: a first download leaves nothing behind, an update
+// keeps its list; neither is selected.
 void CRepWidget::workerFailed()
 {
     emit signalProgressShow(false);
     emit signalPageEnable(true);
-    if (!m_isUpdate && dropRepBDD(db, mutex, repFilePath)) {
-        repFileExists = false;
-        showNotDownloaded();
-        emit signalRepFileDropped(repFilePath);
-    }
     openBDD(db, mutex);
+    if (!m_chain->isUpdate) {
+        QFile::remove(buildPath(m_chain->path));
+    }
     if (m_workerErrorText.isEmpty()) {
         emit signalError(label(100), message(3));
     } else {
         emit signalError(m_workerErrorTitle.isEmpty() ? label(100) : m_workerErrorTitle, m_workerErrorText);
+    }
+    endChain();
+}
+
+void CRepWidget::endChain()
+{
+    const bool shown = m_chain && m_chain->path == repFilePath;
+    m_chain.reset();
+    if (m_deferredFill) {
+        const CDataEvenement evenement = *m_deferredFill;
+        m_deferredFill.reset();
+        init(evenement, mutex, db, manager);
+    } else if (shown) {
+        lookForRepFile();
     }
 }
 
@@ -185,7 +350,7 @@ void CRepWidget::workerFailed()
 
 void CRepWidget::dropRepClicked()
 {
-    if (repFilePath.isEmpty()) {
+    if (repFilePath.isEmpty() || m_chain) {
         return;
     }
     const bool dropped = dropRepFile();

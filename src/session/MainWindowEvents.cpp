@@ -14,6 +14,8 @@
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
+#include <algorithm>
+
 namespace
 {
 
@@ -41,8 +43,10 @@ void MainWindow::affichePageRep()
     CDataZoneListe zones;
     zones.initParSql(db, dbMutex);
     const int page = ui->stackedWidget->currentIndex();
-    // No zone change while the event-list worker writes the main database.
-    if (zones.isEmpty() || !gParam->isOnline || (page != kLoginPage && page != kRepPage) || isEventListParsing) {
+    // No zone change while the event-list worker writes the main database, nor while
+    // a tile works on a list the change would wipe.
+    if (zones.isEmpty() || !gParam->isOnline || (page != kLoginPage && page != kRepPage) || isEventListParsing
+        || isTileChainRunning()) {
         recupEvents();
         return;
     }
@@ -68,6 +72,12 @@ void MainWindow::affichePageRep()
 void MainWindow::zoneChosen(uint zoneId)
 {
     actionShowSaisieDlg(false);
+    // The dialog is closed when the worker starts; a choice that still comes waits for
+    // nothing: the worker's end shows the list of the zone it was asked for.
+    if (isEventListParsing || isTileChainRunning()) {
+        enregistreLog(4, QStringLiteral("Changement de zone ignore, liste en cours de mise a jour"), false);
+        return;
+    }
     const QString previousZone = gParam->parametre(ZONE_KEST);
     if (!gParam->initParametre(ZONE_KEST, QString::number(zoneId))) {
         recupEvents();
@@ -75,10 +85,20 @@ void MainWindow::zoneChosen(uint zoneId)
     }
     if (!wipeLocalData(true)) {
         gParam->initParametre(ZONE_KEST, previousZone);
+        // Nothing was wiped: the stored list is still the zone's.
+        ui->stackedWidget->setCurrentIndex(kRepPage);
+        displayDownloadedEvents();
         return;
     }
     gParam->sauvegarde(QString(), false);
     recupEvents();
+}
+
+bool MainWindow::isTileChainRunning() const
+{
+    return std::any_of(repWidgets.cbegin(), repWidgets.cend(), [](const CRepWidget* tile) {
+        return tile && tile->isChainRunning();
+    });
 }
 
 void MainWindow::cancelSaisie()
@@ -107,14 +127,44 @@ void MainWindow::recupEvents()
 
 void MainWindow::getEvents()
 {
+    // Only the newest request is answered: an older one may be of another zone.
+    const quint64 generation = ++eventsRequestGeneration;
     openBDD(db, dbMutex);
     if (!gParam->isOnline) {
         displayDownloadedEvents();
         return;
     }
+    const auto isCurrent = [this, generation] {
+        if (generation == eventsRequestGeneration) {
+            return true;
+        }
+        if (!isStaleEventsLogged) {
+            isStaleEventsLogged = true;
+            enregistreLog(4, QStringLiteral("Reponse getEvents ignoree, une demande plus recente est en cours"), false);
+        }
+        return false;
+    };
     auto* request = new KestNet(networkManager);
-    connect(request, &KestNet::signal_Response, this, &MainWindow::actionResponseGetEvents, Qt::QueuedConnection);
-    connect(request, &KestNet::signal_Error, this, &MainWindow::actionErrorGetEvents, Qt::DirectConnection);
+    connect(
+        request,
+        &KestNet::signal_Response,
+        this,
+        [this, isCurrent](const QByteArray& response) {
+            if (isCurrent()) {
+                actionResponseGetEvents(response);
+            }
+        },
+        Qt::QueuedConnection);
+    connect(
+        request,
+        &KestNet::signal_Error,
+        this,
+        [this, isCurrent](int code) {
+            if (isCurrent()) {
+                actionErrorGetEvents(code);
+            }
+        },
+        Qt::DirectConnection);
     connect(request,
             &KestNet::signal_DownloadProgress,
             this,
@@ -141,6 +191,10 @@ void MainWindow::actionResponseGetEvents(const QByteArray& response)
     isEventListParsing = true;
     ui->btnRefreshListRep->setEnabled(false);
     ui->widgetLoadFile->setEnabled(false);
+    // No zone change while the worker writes the main database.
+    if (!saisieDlg->isHidden() && saisieDlg->goal() == saisiegoal::Zone) {
+        actionShowSaisieDlg(false);
+    }
     // The previous run may still be returning from its finished() signal.
     threadEvt.wait();
     threadEvt.setData(response, db, dbMutex);

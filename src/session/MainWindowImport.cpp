@@ -141,12 +141,17 @@ void MainWindow::actionSelectRepFile(uint dataEventId, uint dataEventType, uint 
         return;
     }
 
+    const QString jour = gParam->parametre(REP_JOUR);
+    const QString eventId = QString::number(evenement.ID);
     QString target;
+    QString scopeId;
     if (evenement.TYPE == 1) {
-        target = repdisplay::repDatabasePath(QStringLiteral("P"), QString::number(evenement.ID));
+        target = repdisplay::repDatabasePath(QStringLiteral("P"), eventId);
+        scopeId = QLatin1Char('-') + eventId;
     } else {
-        const bool byEvent = gParam->parametre(REP_JOUR) != QLatin1String("0");
+        const bool byEvent = jour != QLatin1String("0");
         target = repdisplay::repDatabasePath(byEvent ? QStringLiteral("E") : QStringLiteral("R"), idRep);
+        scopeId = byEvent ? eventId : QString::number(representation.ID);
     }
     bool isUsable = true;
     if (QFile::exists(target)) {
@@ -161,7 +166,7 @@ void MainWindow::actionSelectRepFile(uint dataEventId, uint dataEventType, uint 
     // The event pages rebuilt from the main database, as at the end of a download.
     displayDownloadedEvents();
     if (isUsable) {
-        setCurrentRep(evenement, representation);
+        setCurrentRep(evenement, representation, target, scopeId, jour);
     }
 }
 

@@ -129,6 +129,8 @@ void MainWindow::actionErrorLogin(int code)
 
 bool MainWindow::wipeLocalData(bool keepZones)
 {
+    // An event list asked for before the wipe is not the new session's.
+    ++eventsRequestGeneration;
     if (databasewipe::run(db, dbMutex, keepZones, dataVidangeListe)) {
         return true;
     }

@@ -21,31 +21,13 @@ constexpr int kPanelCurrentRep = 0;
 constexpr int kPanelNoRep = 1;
 constexpr int kRecapCountWidth = 70;
 
-// The scope of a chosen event, pass or performance: the file-name part and the id
-// the synchronisation cycle sends.
-struct Scope
-{
-    QString kind;
-    QString id;
-    QString idRep;
-};
-
-Scope scopeOf(const CDataEvenement& evenement, const CDataRepresentation& representation)
-{
-    const QString eventId = QString::number(evenement.ID);
-    if (evenement.TYPE == 1) {
-        return {QStringLiteral("P"), eventId, evenement.ID == 0 ? eventId : QLatin1Char('-') + eventId};
-    }
-    if (gParam->parametre(REP_JOUR) != QLatin1String("0")) {
-        return {QStringLiteral("E"), eventId, eventId};
-    }
-    const QString repId = QString::number(representation.ID);
-    return {QStringLiteral("R"), repId, repId};
-}
-
 }  // namespace
 
-void MainWindow::setCurrentRep(CDataEvenement evenement, CDataRepresentation representation)
+void MainWindow::setCurrentRep(CDataEvenement evenement,
+                               CDataRepresentation representation,
+                               const QString& path,
+                               const QString& idRep,
+                               const QString& jour)
 {
     progressBar->setMax(10);
     progressBar->setValue(0);
@@ -72,8 +54,8 @@ void MainWindow::setCurrentRep(CDataEvenement evenement, CDataRepresentation rep
                               repdisplay::storedDate(representation.DATE_FIN_VENTE));
     ui->lblRepStatus->show();
 
-    const Scope scope = scopeOf(evenement, representation);
-    gParam->currentIdRep.set(scope.idRep);
+    gParam->currentIdRep.set(idRep);
+    gParam->currentJour.set(jour);
 
     ui->lblRepCurrent->setText(
         utilElidedText(evenement.NOM + QStringLiteral(" - ") + start.toString(label(55)), ui->lblRepCurrent));
@@ -83,7 +65,7 @@ void MainWindow::setCurrentRep(CDataEvenement evenement, CDataRepresentation rep
     ui->lblRepPlaces->show();
     ui->btnStartScan->show();
 
-    currentRepDbName = repdisplay::repDatabasePath(scope.kind, scope.id);
+    currentRepDbName = path;
     displayRecapRep();
     openBDD(db, dbMutex);
     actionShowProgress(false);

@@ -227,7 +227,13 @@ public slots:
     void connectionClick();
     void verifLoginClicked();
     void editLoginChanged(const QString& text);
-    void setCurrentRep(CDataEvenement evenement, CDataRepresentation representation);
+    // The list at `path` (id `idRep` for the service, chosen under REP_JOUR `jour`)
+    // becomes the current one.
+    void setCurrentRep(CDataEvenement evenement,
+                       CDataRepresentation representation,
+                       const QString& path,
+                       const QString& idRep,
+                       const QString& jour);
     void actionPageEnable(bool isEnabled);
     void repNextPageClicked();
     void repPrevPageClicked();
@@ -342,6 +348,12 @@ public:
     LoginAttempt loginAttempt;
     // Set from the start of the event-list worker to the handling of its end.
     bool isEventListParsing = false;
+    // Bumped by every event-list request and by every wipe: an answer of an earlier
+    // one is dropped (logged once).
+    quint64 eventsRequestGeneration = 0;
+    bool isStaleEventsLogged = false;
+    // A tile uploads or downloads its list.
+    bool isTileChainRunning() const;
 
     // ---- ticket control: src/control/MainWindowControl.cpp ----
     // Redraws the scan gauge; with `reload` it first counts the list's tickets.

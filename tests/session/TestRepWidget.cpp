@@ -116,7 +116,7 @@ class TestRepWidget : public StandinTestBase
     }
 
     // The tile of event 301 and its performance 4001, as the stand-in sells them.
-    void tile4001(const QList<CDataModif>& pending = {}, unsigned int deltaId = 0, bool withFile = true)
+    void tile4001(const QList<CDataModif>& pending = {}, unsigned int deltaId = 1000, bool withFile = true)
     {
         if (withFile) {
             makeRepFile("R4001_Z7.db", pending, deltaId);
@@ -317,8 +317,9 @@ private slots:
         QFETCH(bool, update);
         QFETCH(bool, selected);
         QFETCH(int, shown);
-        tile4001({}, 0, update);
+        tile4001({}, 1000, update);
         if (shown == 5) {
+            m_server->requestDrop();
             rows(dbPath("R4001_Z7.db"),
                  "create trigger full before insert on BILLET begin select raise(abort, 'full'); end");
         }
@@ -403,31 +404,125 @@ private slots:
         QVERIFY(!m_tile->btnDropRep->isHidden() && m_tile->repFileExists);
     }
 
-    // The id the cycle sends and the list scanning opens, by kind of choice.
+    // A tile selects, and downloads, the list it was filled for, even once REP_JOUR
+    // changed: the id the cycle sends, its "jo" and the list scanning opens.
     void scope_data()
     {
         QTest::addColumn<unsigned int>("type");
-        QTest::addColumn<unsigned int>("eventId");
-        QTest::addColumn<QString>("jourZoneIdFile");
-        QTest::newRow("pass") << 1u << 57u << "0|3|-57 P57_Z3.db";
-        QTest::newRow("whole event") << 0u << 57u << "2|3|57 E57_Z3.db";
-        QTest::newRow("performance, no zone") << 0u << 57u << "0||8 R8_Z.db";
+        QTest::addColumn<QString>("jourThenNow");
+        QTest::addColumn<QString>("idFileJo");
+        QTest::newRow("pass") << 1u << "0|2"
+                              << "-57 P57_Z7.db 0";
+        QTest::newRow("whole event") << 0u << "2|0"
+                                     << "57 E57_Z7.db 2";
+        QTest::newRow("performance") << 0u << "0|1"
+                                     << "8 R8_Z7.db 0";
     }
 
     void scope()
     {
         QFETCH(unsigned int, type);
-        QFETCH(unsigned int, eventId);
-        QFETCH(QString, jourZoneIdFile);
-        gParam->initParametre(REP_JOUR, jourZoneIdFile.section('|', 0, 0));
-        gParam->initParametre(ZONE_KEST, jourZoneIdFile.section('|', 1, 1));
-        CDataRepresentation representation;
-        representation.initDefaut();
-        representation.ID = 8;
-        m_window->setCurrentRep(eventRecord(eventId, type), representation);
-        QCOMPARE(current(), jourZoneIdFile.section('|', 2));
+        QFETCH(QString, jourThenNow);
+        QFETCH(QString, idFileJo);
+        gParam->initParametre(REP_JOUR, jourThenNow.section('|', 0, 0));
+        makeRepFile(idFileJo.section(' ', 1, 1), {}, 1000);
+        addEvent(eventRecord(57, type), {{8, "2030-01-01 20:00:00", "", 5}});
+        fill(eventRecord(57, type));
+        gParam->initParametre(REP_JOUR, jourThenNow.section('|', 1, 1));
+        m_tile->selectClicked();
+        QCOMPARE(current() + ' ' + gParam->currentJour.get(), idFileJo);
         QVERIFY(!ui()->btnStartScan->isHidden() && m_window->isEnabled());
         QCOMPARE(db().databaseName(), mainDatabasePath());
+
+        m_server->enqueue(QStringLiteral("53"), ScriptedReply::empty());
+        m_tile->getRepClicked();
+        QTRY_VERIFY(m_window->isEnabled() && !m_tile->isChainRunning());
+        const standin::RecordedRequest request = m_server->requests(QStringLiteral("53")).value(0);
+        QCOMPARE(request.value("id") + ' ' + request.value("jo"),
+                 idFileJo.section(' ', 0, 0) + ' ' + idFileJo.section(' ', 2));
+    }
+
+    // The answers of a chain act on the list it was started for: a refill of the tile
+    // meanwhile waits for its end, and only the rows that went are marked sent.
+    void refillDuringChain_data()
+    {
+        QTest::addColumn<QString>("delayedRoute");
+        QTest::newRow("during the upload") << "61";
+        QTest::newRow("during the download") << "53";
+    }
+
+    void refillDuringChain()
+    {
+        QFETCH(QString, delayedRoute);
+        const QString date = QStringLiteral("2030-01-01 10:00:00");
+        makeRepFile("R4002_Z7.db",
+                    {netfixture::pendingRow(8, "P1", date, 4002), netfixture::pendingRow(8, "P2", date, 4002)},
+                    1000);
+        addEvent(eventRecord(302, 0), {{4002, "2030-01-02 20:00:00", "", 5}});
+        tile4001({netfixture::pendingRow(8, "A")});
+        m_server->enqueue(delayedRoute, ScriptedReply::normal().delayed(300));
+        m_tile->getRepClicked();
+        if (delayedRoute == "53") {
+            QTRY_COMPARE(m_server->requests(delayedRoute).size(), 1);
+        }
+        fill(eventRecord(302, 0));
+        QTRY_VERIFY(m_window->isEnabled() && !m_tile->isChainRunning());
+
+        QStringList received;
+        for (const standin::ReceivedPunch& punch : m_server->receivedPunches()) {
+            received << punch.barcode;
+        }
+        QCOMPARE(received, QStringList("A"));
+        QCOMPARE(m_server->requests(QStringLiteral("53")).value(0).value("id"), QStringLiteral("4001"));
+        QCOMPARE(pendingIn4001(), 0);
+        QCOMPARE(rows(dbPath("R4002_Z7.db"), "select CODE_BARRE from MODIF where STATUS=1 order by ID"),
+                 QStringList({"P1", "P2"}));
+        QCOMPARE(rows(dbPath("R4002_Z7.db"), "select count(*) from BILLET"), QStringList("0"));
+        QCOMPARE(current(), "4001 R4001_Z7.db");
+        // The refill asked for meanwhile is done once the chain is over.
+        QCOMPARE(m_tile->idRep + ' ' + m_tile->repFilePath.mid(dbFolder().size()), "4002 R4002_Z7.db");
+        QVERIFY(!m_tile->lblDrainNeeded->isHidden());
+    }
+
+    // A file without its DELTA row holds no list: the tile offers a first download,
+    // which is built under another name and takes the list's name only once whole.
+    void firstDownloadOverBrokenFile_data()
+    {
+        QTest::addColumn<QString>("leftover");
+        QTest::newRow("no file") << "";
+        QTest::newRow("tables only") << "tables";
+        QTest::newRow("empty file") << "empty";
+    }
+
+    void firstDownloadOverBrokenFile()
+    {
+        QFETCH(QString, leftover);
+        const QString path = dbPath("R4001_Z7.db");
+        if (leftover == "tables") {
+            makeRepFile("R4001_Z7.db", {}, 0);
+        } else if (leftover == "empty") {
+            QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        }
+        tile4001({}, 0, false);
+        QVERIFY(m_tile->btnSelect->isHidden() && !m_tile->repFileExists);
+        QString atStart;
+        connect(
+            &m_tile->threadGet,
+            &QThread::started,
+            this,
+            [&atStart, path] {
+                atStart =
+                    QString::number(QFile::exists(path)) + QString::number(QFile::exists(CRepWidget::buildPath(path)));
+            },
+            Qt::DirectConnection);
+        m_tile->getRepClicked();
+        QTRY_VERIFY(m_window->isEnabled() && !m_tile->isChainRunning());
+        QCOMPARE(m_server->requests(QStringLiteral("53")).value(0).value("ba"), QStringLiteral("0"));
+        QCOMPARE(atStart, leftover.isEmpty() ? "01" : "11");
+        QCOMPARE(rows(path, "select count(*) > 0 from BILLET union all select count(*) from DELTA"),
+                 QStringList({"1", "1"}));
+        QVERIFY(!QFile::exists(CRepWidget::buildPath(path)));
+        QCOMPARE(current(), "4001 R4001_Z7.db");
     }
 
     // One row per issuer name in issuer order; deleted tickets nowhere; a ticket

@@ -50,6 +50,29 @@ QString savedValue(ParamKey key)
     return saved.parametre(key);
 }
 
+// Events with one performance each, to end in 2040.
+QJsonObject eventsReply(const QList<int>& ids)
+{
+    QJsonObject events;
+    for (int id : ids) {
+        const QJsonObject performance{{"id", id}, {"fin", "2040-01-01 12:00:00"}};
+        events.insert(QString::number(id), QJsonObject{{"id", id}, {"replist", QJsonArray{performance}}});
+    }
+    return {{"request", "getEvents"}, {"events", QJsonObject{{"event", events}}}};
+}
+
+// The same events stored as the event-list worker stores them.
+void addEvents(MainWindow& window, const QList<int>& ids)
+{
+    for (int id : ids) {
+        QVERIFY(sqlRun(window.db, QStringLiteral("insert into EVENEMENT (ID, TYPE) values (%1, 0)").arg(id)));
+        QVERIFY(sqlRun(window.db,
+                       QStringLiteral("insert into REPRESENTATION (ID, EVENEMENT_ID, DATE_FIN) values (%1, %1, "
+                                      "'2040-01-01 12:00:00')")
+                           .arg(id)));
+    }
+}
+
 QStringList dbFiles()
 {
     return QDir(dbFolder()).entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
@@ -261,16 +284,20 @@ private slots:
 
     // A list that cannot be read, or a new main database that cannot be written:
     // nothing is deleted and the login stops before anything is kept.
+    // A zone change that cannot wipe keeps its zone and shows the stored list again.
     void wipeFailsSafely_data()
     {
         QTest::addColumn<bool>("unreadableList");
-        QTest::newRow("unreadable list") << true;
-        QTest::newRow("new database not writable") << false;
+        QTest::addColumn<bool>("byZone");
+        QTest::newRow("unreadable list") << true << false;
+        QTest::newRow("new database not writable") << false << false;
+        QTest::newRow("zone change") << false << true;
     }
 
     void wipeFailsSafely()
     {
         QFETCH(bool, unreadableList);
+        QFETCH(bool, byZone);
         addListFile(QStringLiteral("R1_Z7.db"), netfixture::pendingRows(8, 3));
         if (unreadableList) {
             QFile garbage(dbFolder() + QStringLiteral("R2_Z7.db"));
@@ -279,6 +306,17 @@ private slots:
             QVERIFY(QDir().mkpath(databasewipe::stagingPath()));
         }
         const QStringList before = dbFiles();
+        if (byZone) {
+            addEvents(window(), {1});
+            window().zoneChosen(5);
+            QCOMPARE(shownMessage(), message(5));
+            QDir().rmdir(databasewipe::stagingPath());
+            QCOMPARE(dbFiles(), before);
+            QCOMPARE(gParam->parametre(ZONE_KEST) + savedValue(ZONE_KEST), QStringLiteral("77"));
+            QCOMPARE(window().ui->stackedWidget->currentIndex(), 1);
+            QCOMPARE(pageState(window()), QStringLiteral("s----- 1 / 1 .."));
+            return;
+        }
         gParam->initParametre(LOGIN_KEST, QStringLiteral("previous"));
         login(QStringLiteral("demo"), QStringLiteral("demo"));
         QTRY_COMPARE(shownMessage(), message(5));
@@ -350,26 +388,48 @@ private slots:
         QCOMPARE(sqlRows(window().db, QStringLiteral("select count(*) from ZONE")), QStringList("1"));
     }
 
+    // Only the newest event-list request is answered: the reply of zone 7, late, does
+    // not land in zone 5's wiped database.
+    void staleEventList()
+    {
+        QVERIFY(sqlRun(window().db, QStringLiteral("insert into ZONE values (5,'N')")));
+        m_server->enqueue(QStringLiteral("241"), ScriptedReply::json(eventsReply({70})).delayed(400));
+        m_server->enqueue(QStringLiteral("241"), ScriptedReply::json(eventsReply({50})));
+        window().recupEvents();
+        QTRY_COMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+        window().zoneChosen(5);
+        QTRY_VERIFY(fixture::logContains(QStringLiteral("Reponse getEvents ignoree")));
+        QTRY_VERIFY(!window().isEventListParsing && window().progressBar->isHidden());
+        QCOMPARE(m_server->requests(QStringLiteral("241")).value(1).value(QStringLiteral("zo")), QStringLiteral("5"));
+        QCOMPARE(sqlRows(window().db, QStringLiteral("select ID from EVENEMENT")), QStringList("50"));
+    }
+
     // While the worker writes, no second download starts and the buttons that would
-    // start one are disabled; its end shows the list with "all events" first.
+    // start one are disabled, nor can the zone change; its end shows the list with
+    // "all events" first.
     void download()
     {
         gParam->initParametre(REP_JOUR, QStringLiteral("1"));
-        QJsonObject events;
+        QList<int> ids;
         for (int i = 1; i <= 20; ++i) {
-            const QJsonObject performance{{"id", i}, {"fin", "2040-01-01 12:00:00"}};
-            events.insert(QString::number(i), QJsonObject{{"id", i}, {"replist", QJsonArray{performance}}});
+            ids << i;
         }
-        m_server->enqueue(QStringLiteral("241"),
-                          ScriptedReply::json({{"request", "getEvents"}, {"events", QJsonObject{{"event", events}}}}));
+        QVERIFY(sqlRun(window().db, QStringLiteral("insert into ZONE values (5,'N')")));
+        m_server->enqueue(QStringLiteral("241"), ScriptedReply::json(eventsReply(ids)).delayed(100));
         window().recupEvents();
+        // A zone dialog opened before the reply closes when the worker starts.
+        window().affichePageRep();
+        QVERIFY(!window().saisieDlg->isHidden());
         QTRY_VERIFY(window().isEventListParsing);
+        QVERIFY(window().saisieDlg->isHidden());
         QVERIFY(!window().ui->btnRefreshListRep->isEnabled() && !window().ui->widgetLoadFile->isEnabled());
+        window().zoneChosen(5);
         window().refreshListRepClicked();
         window().F5KeyPressed();
         QTRY_VERIFY(window().progressBar->isHidden());
         QVERIFY(window().ui->btnRefreshListRep->isEnabled());
         QCOMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+        QCOMPARE(gParam->parametre(ZONE_KEST), QStringLiteral("7"));
         QCOMPARE(pageState(window()), QStringLiteral("ssssss 1 / 4 .>"));
         QCOMPARE(window().dataEvenementListe.first().NOM, label(150));
 
