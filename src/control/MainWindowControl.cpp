@@ -194,6 +194,10 @@ void MainWindow::searchBarcode(const QString& barcode)
         return;
     }
     lastBarcode = barcode;
+    // The agent now looks at this barcode: the ticket shown before offers no action.
+    currentBillet.initDefaut();
+    currentBillet.CODE_BARRE = barcode;
+    clearResultDisplay();
     saisieDlg->setGoal(saisiegoal::Issuer);
     saisieDlg->setType(1);
     saisieDlg->clear();
