@@ -159,6 +159,8 @@ void MainWindow::checkBarcode(const QString& barcode)
         webCam->resumeAfter(0);
         return;
     }
+    // A ticket typed or read by the reader is not punched again by the camera.
+    webCam->noteJudged(code);
     // A new ticket drops the issuer choice still open for the previous one.
     if (saisieDlg->isVisible() && saisieDlg->goal() == saisiegoal::Issuer) {
         actionShowSaisieDlg(false);
