@@ -105,6 +105,12 @@ void CWebCam::resumeAfter(int delay)
     m_resumeTimer.start(delay);
 }
 
+void CWebCam::noteJudged(const QString& barcode)
+{
+    m_lastBarcode = barcode;
+    m_lastSeen = m_clock();
+}
+
 QStringList CWebCam::decode(const uchar* bytes, int width, int height)
 {
     zbar::Image image(static_cast<unsigned>(width),
@@ -154,7 +160,8 @@ void CWebCam::captureFrame()
         return;
     }
     // One symbol a frame: two tickets shown together give one lookup, not two.
-    const QString& barcode = texts.first();
+    // Compared as the window judges it, without blanks around.
+    const QString barcode = texts.first().trimmed();
     const qint64 now = m_clock();
     const bool repeated = barcode == m_lastBarcode && now - m_lastSeen < kRepeatMs;
     m_lastSeen = now;

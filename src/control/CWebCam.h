@@ -46,6 +46,9 @@ public:
     bool isPaused() const;
     // Reports again `delay` ms from now, counting the repeat time from now.
     void resumeAfter(int delay);
+    // A barcode judged from any input, typed or read: the camera holds the same one
+    // back for the repeat time, as if it had read it itself.
+    void noteJudged(const QString& barcode);
 
     // The text of each symbol of a grey 8-bit image (`bytes` holds width x height
     // bytes), in the order found.

@@ -159,6 +159,8 @@ void MainWindow::checkBarcode(const QString& barcode)
         webCam->resumeAfter(0);
         return;
     }
+    // A ticket typed or read by the reader is not punched again by the camera.
+    webCam->noteJudged(code);
     // A new ticket drops the issuer choice still open for the previous one.
     if (saisieDlg->isVisible() && saisieDlg->goal() == saisiegoal::Issuer) {
         actionShowSaisieDlg(false);
@@ -194,6 +196,10 @@ void MainWindow::searchBarcode(const QString& barcode)
         return;
     }
     lastBarcode = barcode;
+    // The agent now looks at this barcode: the ticket shown before offers no action.
+    currentBillet.initDefaut();
+    currentBillet.CODE_BARRE = barcode;
+    clearResultDisplay();
     saisieDlg->setGoal(saisiegoal::Issuer);
     saisieDlg->setType(1);
     saisieDlg->clear();

@@ -244,13 +244,18 @@ void MainWindow::addTicketClicked()
     billet.TEL_ACHETEUR = billet.TEL_PORTEUR;
     billet.MAIL = ui->editMailLocal->text();
     billet.DATE_ACHAT = CDateHeure(0u).toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    if (ui->editNbPunchLocal->hasAcceptableInput()) {
-        billet.NB_COMPOSTAGE = ui->editNbPunchLocal->text().toUInt();
-    }
 
     CDataBillet existing;
     existing.initDefaut();
-    if (!existing.initParSql(db, dbMutex, barcode, EDITEUR_LOCAL_ID)) {
+    const bool exists = existing.initParSql(db, dbMutex, barcode, EDITEUR_LOCAL_ID);
+    if (ui->editNbPunchLocal->hasAcceptableInput()) {
+        billet.NB_COMPOSTAGE = ui->editNbPunchLocal->text().toUInt();
+    } else if (exists) {
+        // The field takes 1 to 999 only: a used-up ticket shows 0 there, and editing
+        // its holder must not give it an entry back.
+        billet.NB_COMPOSTAGE = existing.NB_COMPOSTAGE;
+    }
+    if (!exists) {
         storeLocalTicket(billet, ui->editPlaceLocal->text());
         return;
     }

@@ -136,13 +136,21 @@ private slots:
     }
 
     // Two issuers sold the barcode: the agent picks one, and a new barcode read while
-    // the question is open drops it rather than punching under the wrong issuer.
+    // the question is open drops it rather than punching under the wrong issuer. Under
+    // the question the ticket shown before can no longer be acted on.
     void issuerChoice()
     {
         auto window = startScanning(kTickets);
+        gParam->isDirectPunch = false;
+        scan(*window, u"MULTI"_s);
+        gParam->isDirectPunch = true;
         scan(*window, u"TWICE"_s);
         QVERIFY(window->saisieDlg->isVisible());
         QCOMPARE(window->saisieDlg->goal(), 1);
+        QVERIFY(status(*window).isEmpty() && window->ui->lblResultName->text().isEmpty());
+        QVERIFY(window->ui->btnPunch->isHidden() && window->ui->btnSignalFraude->isHidden());
+        window->punchClicked();
+        window->signalFraudeClicked();
         auto* combo = window->saisieDlg->findChild<QComboBox*>();
         QVERIFY(combo && combo->count() == 2);
         QCOMPARE(combo->itemText(combo->findData(7u)), u"Billetterie"_s);

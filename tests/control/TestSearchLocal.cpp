@@ -131,6 +131,15 @@ private slots:
         QCOMPARE(rows(*window, u"select count(*) from PLACE"_s), QStringList{u"2"_s});
         QCOMPARE(window->nbTicket, 3);
 
+        // Used up, then edited: the entries field cannot show 0, the stored count stays.
+        QVERIFY(run(*window, u"update BILLET set NB_COMPOSTAGE=0 where CODE_BARRE='ABC'"_s));
+        window->localTicketPageClicked();
+        window->localTicketClicked(rowOf(window->ui->tableLocalTicketResult, 5, u"ABC"_s), 11);
+        window->ui->editNameLocal->setText(u"Petitjean"_s);
+        window->addTicketClicked();
+        window->valideSaisieEdit(QString());
+        QCOMPARE(rows(*window, kLocalRows).value(0), u"ABC|Petitjean|Petitjean|0|12"_s);
+
         QVERIFY(run(*window,
                     u"insert into MODIF (TYPE, CODE_BARRE, EDITEUR_ID) values (3, 'K 1', 7), (3, 'K 1', 99999999)"_s));
         const int row = rowOf(window->ui->tableLocalTicketResult, 5, u"K 1"_s);

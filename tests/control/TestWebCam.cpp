@@ -137,6 +137,50 @@ private slots:
         QVERIFY(!window->webCam->isCapturing());
         QCOMPARE(window->ui->lblWebcamStatus->styleSheet(), u"background-position: bottom;"_s);
     }
+
+    // Whatever input brought a ticket in, the camera holds the same one back for the
+    // repeat time, blanks around it or not; another ticket judged in between lets it
+    // through.
+    void heldBackAfterAnyInput_data()
+    {
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("cameraFirst");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<int>("later");
+        QTest::addColumn<QString>("left");
+        QTest::newRow("typed, then seen") << u"MULTI-3"_s << false << u"MULTI-3"_s << 1200 << u"2"_s;
+        QTest::newRow("typed, seen after the repeat time")
+            << u"MULTI-3"_s << false << u"MULTI-3"_s << CWebCam::kRepeatMs << u"1"_s;
+        QTest::newRow("seen, another typed, seen") << u"MULTI-3"_s << true << u"ONE"_s << 1200 << u"1"_s;
+        QTest::newRow("seen with a blank after, seen") << u"MULTI-3 "_s << true << QString() << 1200 << u"2"_s;
+    }
+
+    void heldBackAfterAnyInput()
+    {
+        QFETCH(QString, shown);
+        QFETCH(bool, cameraFirst);
+        QFETCH(QString, typed);
+        QFETCH(int, later);
+        QFETCH(QString, left);
+        auto window = startScanning({{u"MULTI-3"_s, 7, 3}, {u"ONE"_s, 7, 1}});
+        qint64 now = 0;
+        window->webCam->setClock([&now] {
+            return now;
+        });
+        window->webCam->setVideoSource(writeVideo(m_dir.filePath(u"held.avi"_s), repeated(shown, 4)));
+        window->activeWebcamClicked();
+        const auto seen = [&window] {
+            QTRY_VERIFY(!window->webCam->isPaused());
+            window->webCam->captureFrame();
+        };
+        if (cameraFirst) {
+            seen();
+        }
+        scan(*window, typed);
+        now += later;
+        seen();
+        QCOMPARE(rows(*window, u"select NB_COMPOSTAGE from BILLET where CODE_BARRE='MULTI-3'"_s), QStringList{left});
+    }
 };
 
 TAVRIMEX_TEST_MAIN(TestWebCam)
