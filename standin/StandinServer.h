@@ -178,9 +178,10 @@ public:
     QList<ReceivedPunch> receivedPunches() const;
     // Items received more than once (same list key, barcode, issuer and date).
     int duplicatePunches() const;
-    // With `once`, an item identical to one already taken is acknowledged and
-    // recorded but changes nothing: a program whose acknowledgement was lost sends
-    // it again, and an identical item is all the protocol has to know it by.
+    // With `once`, the default, an item identical to one already taken is acknowledged
+    // and recorded but changes nothing, as at the real service: a program whose
+    // acknowledgement was lost sends it again, and an identical item is all the
+    // protocol has to know it by. Without, every item received is applied.
     void setRepeatsTakenOnce(bool once);
 
     // The ticket-list document the service would send for a "getTickets" request
@@ -227,7 +228,7 @@ private:
     QMap<QString, QList<ScriptedReply>> m_scripted;
     QList<RecordedRequest> m_requests;
     QList<ReceivedPunch> m_punches;
-    bool m_repeatsTakenOnce = false;
+    bool m_repeatsTakenOnce = true;
     QSet<QString> m_takenItems;
     QHash<QTcpSocket*, QByteArray> m_buffers;
 };

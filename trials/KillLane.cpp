@@ -97,7 +97,6 @@ bool KillLane::setUp()
     }
     m_server = std::make_unique<standin::StandinServer>(
         standin::makeSampleOrganiser(m_random.generate(), m_ticketsPerPerformance, QDate::currentDate()));
-    m_server->setRepeatsTakenOnce(true);
     if (!m_server->listen(0)) {
         failures << QStringLiteral("the stand-in cannot listen");
         return false;

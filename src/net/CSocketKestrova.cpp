@@ -54,14 +54,15 @@ CSocketKestrova::Request
 CSocketKestrova::buildRequest(const QString& address, const QString& requestName, const QString& mac)
 {
     const QUrl url(address + requestName);
-    const QString body = QStringLiteral("mac=") + mac;
+    // The length counts the bytes that go out, not the characters.
+    const QByteArray body = QByteArrayLiteral("mac=") + mac.toUtf8();
     Request request;
     request.host = url.host();
     request.port = static_cast<quint16>(url.port(80));
     const QString head = QStringLiteral("POST ") + url.path() + QStringLiteral(" HTTP/1.1\r\nHost: ") + url.host()
                          + QStringLiteral("\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-length: ")
                          + QString::number(body.size()) + QStringLiteral("\r\nConnection: close\r\n\r\n");
-    request.bytes = (head + body).toUtf8();
+    request.bytes = head.toUtf8() + body;
     return request;
 }
 

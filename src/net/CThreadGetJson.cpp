@@ -26,7 +26,11 @@ bool isTrue(const QJsonValue& value)
 
 quint32 keyToUInt32(const QString& key)
 {
-    return key.toUInt(nullptr, 10);
+    // toUInt would also take blanks around the figures and a plus sign.
+    const bool isWhole = !key.isEmpty() && std::all_of(key.cbegin(), key.cend(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
+    return isWhole ? key.toUInt(nullptr, 10) : 0;
 }
 
 QString serviceDateTime(const QString& figures)

@@ -15,8 +15,8 @@ namespace ticketlist
 // arrays included.
 bool isTrue(const QJsonValue& value);
 
-// A member name read as a base-10 unsigned 32-bit id; letters, a sign or a value
-// beyond 32 bits give 0.
+// A member name read as a base-10 unsigned 32-bit id; letters, a sign, a blank or a
+// value beyond 32 bits give 0.
 quint32 keyToUInt32(const QString& key);
 
 // The service's "yyyyMMddhhmmss" figures (seconds, or the whole time, may be

@@ -49,10 +49,19 @@ void MainWindow::updateSoftware()
 
 void MainWindow::verifNewVersion()
 {
+    const QString url = serviceUrl();
+    // The reply names the installer's address: over plain HTTP anyone on the way could
+    // name one of their own.
+    if (!softwareUpdate::isAddressAllowed(url, gParam->isPreprod)) {
+        enregistreLog(4,
+                      QStringLiteral("Verification des mises a jour non envoyee, adresse non securisee : ") + url,
+                      false);
+        return;
+    }
     auto* request = new KestNet(networkManager);
     connect(request, &KestNet::signal_Response, this, &MainWindow::actionResponseUpdate, Qt::QueuedConnection);
     connect(request, &KestNet::signal_Error, this, &MainWindow::actionErrorUpdate, Qt::DirectConnection);
-    request->Init(serviceUrl(), QStringLiteral("update"), body::update());
+    request->Init(url, QStringLiteral("update"), body::update());
     request->Request();
 }
 
@@ -103,7 +112,7 @@ void MainWindow::getUpdateClicked()
     const int language = languageOf(*gParam);
     const QString url = gParam->updateUrl.get();
     // What comes from this address is run: it must come over a checked connection.
-    if (!softwareUpdate::isDownloadAllowed(url, gParam->isPreprod)) {
+    if (!softwareUpdate::isAddressAllowed(url, gParam->isPreprod)) {
         enregistreLog(3, QStringLiteral("Mise a jour refusee, adresse non securisee : ") + url, false);
         displayMessage(gAffichage->getTraduction(language, 100), gAffichage->getMessage(language, 4));
         return;

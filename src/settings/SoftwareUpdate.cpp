@@ -2,9 +2,11 @@
 
 #include "net/JsonReply.h"
 
-#include <QFile>
 #include <QProcess>
+#include <QSaveFile>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace softwareUpdate
 {
@@ -30,9 +32,15 @@ bool startDetached(const QString& program)
 
 int versionNumber(const QString& version)
 {
+    const QString text = QString(version).remove(QLatin1Char('.'));
+    // toInt would also take blanks around the figures and a plus sign.
+    const QStringView figures = QStringView(text).mid(text.startsWith(QLatin1Char('-')) ? 1 : 0);
+    const bool isWhole = !figures.isEmpty() && std::all_of(figures.begin(), figures.end(), [](QChar c) {
+        return c >= QLatin1Char('0') && c <= QLatin1Char('9');
+    });
     bool isNumber = false;
-    const int number = QString(version).remove(QLatin1Char('.')).toInt(&isNumber, 10);
-    return isNumber ? number : 0;
+    const int number = text.toInt(&isNumber, 10);
+    return isWhole && isNumber ? number : 0;
 }
 
 ReplyKind parseReply(const QByteArray& reply, Offer* offer)
@@ -56,7 +64,7 @@ ReplyKind parseReply(const QByteArray& reply, Offer* offer)
     return ReplyKind::Offer;
 }
 
-bool isDownloadAllowed(const QString& url, bool isPreprod)
+bool isAddressAllowed(const QString& url, bool isPreprod)
 {
     return isPreprod || QUrl(url).scheme().compare(QLatin1String("https"), Qt::CaseInsensitive) == 0;
 }
@@ -66,21 +74,30 @@ InstallStep install(const QByteArray& installer, const QString& path, QString* d
     if (installer.isEmpty()) {
         return InstallStep::Empty;
     }
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+    // Written beside and renamed over `path` once whole and executable: a stop halfway
+    // must not leave a cut installer under the name that is run.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         *detail = file.errorString();
         return InstallStep::Write;
     }
-    const bool isWritten = file.write(installer) == installer.size() && file.flush();
-    file.close();
-    if (!isWritten || file.error() != QFileDevice::NoError) {
-        *detail = file.errorString();
-        file.remove();
-        return InstallStep::Write;
+    // A short write sets no error, the next one tells why; and the reason must be read
+    // before the file is let go, which clears it.
+    for (qsizetype written = 0; written < installer.size();) {
+        const qint64 count = file.write(installer.constData() + written, installer.size() - written);
+        if (count <= 0) {
+            *detail = file.errorString();
+            return InstallStep::Write;
+        }
+        written += count;
     }
     if (!file.setPermissions(file.permissions() | QFileDevice::ExeOwner | QFileDevice::ExeUser)) {
         *detail = file.errorString();
         return InstallStep::Permission;
+    }
+    if (!file.commit()) {
+        *detail = file.errorString();
+        return InstallStep::Write;
     }
     if (!startDetached(path)) {
         return InstallStep::Start;

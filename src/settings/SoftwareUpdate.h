@@ -38,8 +38,10 @@ enum class ReplyKind
 // only for ReplyKind::Offer.
 ReplyKind parseReply(const QByteArray& reply, Offer* offer);
 
-// Whether the installer may be fetched from `url`: HTTPS only, except in pre-production.
-bool isDownloadAllowed(const QString& url, bool isPreprod);
+// Whether the version check may be sent, or the installer fetched, to `url`: HTTPS
+// only, except in pre-production. What the check answers names the installer, which is
+// run: both rest on the service's TLS.
+bool isAddressAllowed(const QString& url, bool isPreprod);
 
 enum class InstallStep
 {
@@ -50,10 +52,10 @@ enum class InstallStep
     Start,
 };
 
-// Writes `installer` to `path` (created or truncated), makes it executable and starts
-// it detached without arguments. Stops at the first step that fails and returns it,
-// with the file system's error text in `detail`; a partly written file is removed.
-// GUI thread.
+// Writes `installer` to a side file, makes it executable, renames it over `path` and
+// starts `path` detached without arguments. Stops at the first step that fails and
+// returns it, with the file system's error text in `detail`; until the rename `path`
+// stays as it was, and a side file is removed. GUI thread.
 InstallStep install(const QByteArray& installer, const QString& path, QString* detail);
 
 // Starts `program` detached, with no arguments; true when it started. The default

@@ -421,7 +421,6 @@ private:
     void loadAndJudge(const QString& barcode, unsigned int editeurId, bool mayPunch);
     void finishResult();
     Verdict actOnCurrentTicket(ActionCompostage action);
-    void moveCounters(const CDataBillet& before, const CDataBillet& after);
     void setPanelLook(PanelLook look);
     void playSound(Son son);
     void showTicketPicture();

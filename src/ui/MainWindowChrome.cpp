@@ -52,6 +52,9 @@ MainWindow::~MainWindow()
 
     delete ui;
     ui = nullptr;
+    // The settings copy of a page left open.
+    delete paramEdit;
+    paramEdit = nullptr;
 
     doorStatements.clear();
     const QString name = db.connectionName();

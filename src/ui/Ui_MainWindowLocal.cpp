@@ -1,6 +1,8 @@
 #include "ui/FormHelpers.h"
 #include "ui/Ui_MainWindow.h"
 
+#include <QAbstractItemView>
+
 using form::make;
 
 void Ui_MainWindow::setupUpdatePage()
@@ -28,6 +30,9 @@ void Ui_MainWindow::setupAddTicketPage()
     editMailLocal = make<QLineEdit>(widgetAddTicket, "editMailLocal", 170, 210, 293, 32);
     editPlaceLocal = make<QLineEdit>(widgetAddTicket, "editPlaceLocal", 690, 160, 293, 31);
     comboRepLocal = make<QComboBox>(widgetAddTicket, "comboRepLocal", 690, 210, 293, 32);
+    // Its list no wider than the box, whose right edge is near the window's: a wider one
+    // would open past it. Long names end in an ellipsis.
+    comboRepLocal->view()->parentWidget()->setMaximumWidth(comboRepLocal->width());
     lblAddTicketTitle = make<QLabel>(widgetAddTicket, "lblAddTicketTitle", 0, 0, 1004, 34);
     lblAddTicketTitle->setAlignment(form::kCentred);
     editNameLocal = make<QLineEdit>(widgetAddTicket, "editNameLocal", 170, 60, 293, 32);

@@ -100,7 +100,6 @@ private slots:
     void init()
     {
         m_server = std::make_unique<standin::StandinServer>(standin::makeSampleOrganiser(9, 60, QDate(2030, 1, 1)));
-        m_server->setRepeatsTakenOnce(true);
         QVERIFY(m_server->listen(0));
         startScanning();
         fixture::clearLog();

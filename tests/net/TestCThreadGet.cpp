@@ -172,8 +172,8 @@ private slots:
     }
 
     // Every member in its column, "13" in both phones, a quote as a blank; seats past
-    // a statement's 100 rows; keys read as numbers with QString's rules, agents' as
-    // written, in text order.
+    // a statement's 100 rows; keys read as whole numbers (a sign or a blank gives 0),
+    // agents' as written, in text order.
     void sections()
     {
         QJsonArray many;
@@ -183,7 +183,8 @@ private slots:
         QJsonObject document = QJsonDocument::fromJson(R"({"tickets":{"Y":[],
             "X":{"0":7,"1":500,"2":77,"17":4,"6":1,"7":0,"15":"3","9":"Nom","10":"Pre","11":"Ach","12":"Eur",
                  "13":"0601","14":"2024-04-01 10:00","19":"img/X.png","places":[{"3":12,"4":"R\u002712"}]}},
-            "tarif":{"007":"A","x1":"B","-3":"C","12":"it\u0027s"}, "agent":{"7":"a","07":"b"}})")
+            "tarif":{"007":"A","x1":"B","-3":"C","12":"it\u0027s"}, "agent":{"7":"a","07":"b"},
+            "rep":{" 5":{"comp":2},"+6":{"comp":3},"8":{}}})")
                                    .object();
         QJsonObject tickets = document["tickets"].toObject();
         tickets.insert("M1", ticket(7, 1, 0, many));
@@ -200,6 +201,7 @@ private slots:
         QCOMPARE(rows(u"select count(*) from PLACE where CODE_BARRE like 'M_'"_s), QStringList{u"103"_s});
         QCOMPARE(rows(u"select ID,NOM from TARIF order by ID"_s), (QStringList{u"0|B"_s, u"7|A"_s, u"12|it s"_s}));
         QCOMPARE(rows(u"select ID,NOM from AGENT order by ID"_s), (QStringList{u"07|b"_s, u"7|a"_s}));
+        QCOMPARE(rows(u"select ID,NB_COMPOSTAGE from REP order by ID"_s), (QStringList{u"0|3"_s, u"8|0"_s}));
     }
 
     // This terminal's own row in a delta is skipped only when the journal holds it

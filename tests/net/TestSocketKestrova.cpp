@@ -63,6 +63,24 @@ private slots:
         QCOMPARE(reception[0][1].toByteArray(), body);
         QCOMPARE(reception[0][0].toString(), code == 0 ? QStringLiteral("check") : QString::fromUtf8(peer.received()));
     }
+
+    // The length announced is that of the bytes sent, whatever the text.
+    void requestLength_data()
+    {
+        QTest::addColumn<QString>("mac");
+        QTest::newRow("ASCII") << QStringLiteral("ab:cd");
+        QTest::newRow("accents and a sign beyond Latin-1") << QStringLiteral("é-€");
+    }
+
+    void requestLength()
+    {
+        QFETCH(QString, mac);
+        const QByteArray sent = CSocketKestrova::buildRequest(QStringLiteral("http://h.test/"), "check", mac).bytes;
+        const qsizetype bodyStart = sent.indexOf("\r\n\r\n") + 4;
+        QCOMPARE(sent.mid(bodyStart), "mac=" + mac.toUtf8());
+        QVERIFY(sent.left(bodyStart).contains("\r\nContent-length: " + QByteArray::number(sent.size() - bodyStart)
+                                              + "\r\n"));
+    }
 };
 
 TAVRIMEX_TEST_GUILESS_MAIN(TestSocketKestrova)

@@ -106,6 +106,14 @@ private slots:
         button->click();
         m_window->saveParamClicked();
         QCOMPARE(savedValue(id), value[3]);
+
+        // A copy still being edited goes with the window.
+        const QStringList shared{buttonName};
+        gParam->updateModifs.set(shared);
+        m_window->configClick();
+        gParam->updateModifs.set({});
+        m_window.reset();
+        QVERIFY(shared.isDetached());
     }
 
     // Typed text is stored trimmed and unchecked, the time-out field taking figures

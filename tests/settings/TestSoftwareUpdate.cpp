@@ -10,12 +10,24 @@
 #include <QFileInfo>
 #include <QTemporaryDir>
 
+#include <csignal>
 #include <memory>
+#include <sys/resource.h>
 
 using namespace settingsFixture;
 
 namespace
 {
+
+// Files may not grow past `bytes` (0: no limit), as on a full disk.
+void limitFileSize(int bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes > 0 ? rlim_t(bytes) : limit.rlim_max;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
 
 // JSON written with single quotes, for legibility.
 QByteArray json(const char* text)
@@ -88,6 +100,8 @@ private slots:
         QTest::newRow("5.0 < 4.3.1") << offer("5.0") << "4.3.1 ";
         QTest::newRow("same") << offer("4.3.1") << "4.3.1 ";
         QTest::newRow("letter") << offer("4.3.2b") << "4.3.1 ";
+        QTest::newRow("blank before") << offer(" 4.3.2") << "4.3.1 ";
+        QTest::newRow("plus sign") << offer("+4.3.2") << "4.3.1 ";
         QTest::newRow("stored not a number") << offer("0.1") << "abc shown";
         QTest::newRow("not JSON") << QByteArray("<html>") << "4.3.1 old";
         QTest::newRow("other request") << json("{'request':'update','url':'https://u.test'}") << "4.3.1 old";
@@ -108,7 +122,8 @@ private slots:
         QVERIFY(shownMessage(*m_window).isEmpty());
     }
 
-    // What is started must come over HTTPS, except in pre-production.
+    // What is started must come over HTTPS, except in pre-production; so must the
+    // version check, whose reply names the installer's address.
     void downloadAddress_data()
     {
         QTest::addColumn<QString>("url");
@@ -126,6 +141,16 @@ private slots:
         QFETCH(bool, isPreprod);
         QFETCH(bool, isSent);
         gParam->isPreprod = isPreprod;
+        gParam->initParametre(isPreprod ? URL_PREPROD : URL, url);
+        fixture::clearLog();
+        m_window->verifNewVersion();
+        // Sent, it fails on the closed port; refused, it is logged at once.
+        if (isSent) {
+            QTRY_VERIFY(fixture::logContains(QStringLiteral("Erreur Connexion Verif New Version")));
+        } else {
+            QVERIFY(fixture::logContains(QStringLiteral("adresse non securisee : ") + url));
+        }
+
         gParam->updateUrl.set(url);
         m_window->ui->btnGetUpdate->click();
         QCOMPARE(m_window->progressBar->isHidden(), !isSent);
@@ -141,36 +166,49 @@ private slots:
     void handOff_data()
     {
         QTest::addColumn<QByteArray>("installer");
-        QTest::addColumn<bool>("isFolderInTheWay");
+        // What "update.exe" is before: nothing, a folder, or else an earlier file's content.
+        QTest::addColumn<QString>("before");
+        // The size no file may grow past, as on a full disk; 0: none.
+        QTest::addColumn<int>("sizeLimit");
         QTest::addColumn<bool>("startWorks");
-        QTest::addColumn<bool>("fails");
-        QTest::newRow("started") << QByteArray("#!/bin/sh\n\0\xff", 12) << false << true << false;
-        QTest::newRow("empty download") << QByteArray() << false << true << true;
-        QTest::newRow("cannot write") << QByteArray("x") << true << true << true;
-        QTest::newRow("cannot start") << QByteArray("x") << false << false << true;
+        // In the log line of a failure; empty: none.
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("started") << QByteArray("#!/bin/sh\n\0\xff", 12) << "" << 0 << true << "";
+        QTest::newRow("over an earlier one") << QByteArray("x") << "old" << 0 << true << "";
+        QTest::newRow("empty download") << QByteArray() << "" << 0 << true << "Mise a jour vide";
+        QTest::newRow("cannot write") << QByteArray("x") << "folder" << 0 << true << "Erreur d'ecriture";
+        QTest::newRow("no room: the earlier one stays whole")
+            << QByteArray(40000, 'x') << "old" << 4096 << true << "File too large";
+        QTest::newRow("cannot start") << QByteArray("x") << "" << 0 << false << "Erreur de lancement";
     }
 
     void handOff()
     {
         QFETCH(QByteArray, installer);
-        QFETCH(bool, isFolderInTheWay);
+        QFETCH(QString, before);
+        QFETCH(int, sizeLimit);
         QFETCH(bool, startWorks);
-        QFETCH(bool, fails);
-        QVERIFY(!isFolderInTheWay || QDir().mkdir(QStringLiteral("update.exe")));
+        QFETCH(QString, logged);
+        const QString path = QStringLiteral("update.exe");
+        QVERIFY(before != "folder" ? before.isEmpty() || fixture::writeFile(path, before.toLatin1())
+                                   : QDir().mkdir(path));
         m_startWorks = startWorks;
         m_window->actionShowProgress(true);
+        limitFileSize(sizeLimit);
         m_window->actionResponseGetUpdate(installer);
+        limitFileSize(0);
 
         QVERIFY(m_window->progressBar->isHidden() && m_window->isEnabled());
-        QCOMPARE(shownMessage(*m_window).value(1), fails ? message(0, 4) : QString());
-        const bool isWritten = !installer.isEmpty() && !isFolderInTheWay;
+        QCOMPARE(shownMessage(*m_window).value(1), logged.isEmpty() ? QString() : message(0, 4));
+        QVERIFY2(logged.isEmpty() || fixture::logContains(logged), qPrintable(fixture::logLines().join('\n')));
+        const bool isWritten = !installer.isEmpty() && before != "folder" && sizeLimit == 0;
         QCOMPARE(m_started, isWritten ? QStringList{QStringLiteral("./update.exe")} : QStringList());
-        QFile file(QStringLiteral("update.exe"));
-        QCOMPARE(file.exists(), isWritten || isFolderInTheWay);
-        if (isWritten) {
-            QVERIFY(file.open(QIODevice::ReadOnly));
-            QCOMPARE(file.readAll(), installer);
-            QVERIFY(file.permissions().testFlag(QFileDevice::ExeOwner));
+        // Nothing half-written is left, beside it or in its place.
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 isWritten || !before.isEmpty() ? QStringList{path} : QStringList());
+        if (before != "folder" && QFile::exists(path)) {
+            QCOMPARE(fixture::readFile(path), isWritten ? installer : before.toLatin1());
+            QCOMPARE(QFileInfo(path).permissions().testFlag(QFileDevice::ExeOwner), isWritten);
         }
     }
 

@@ -2,6 +2,7 @@
 
 #include "TestMain.h"
 
+#include <QAbstractItemView>
 #include <QSet>
 
 namespace
@@ -165,6 +166,28 @@ private slots:
             w = w->nextInFocusChain();
         } while (w != start);
         QCOMPARE(walked, chain);
+    }
+
+    // The local-ticket page's list opens inside the window, however long the names: the
+    // frameless window is all the agent is meant to see.
+    void comboListStaysInside()
+    {
+        QComboBox* combo = ui.comboRepLocal;
+        const int shownPage = ui.stackedWidget->currentIndex();
+        showPageOf(combo);
+        combo->addItem(QString(120, QLatin1Char('W')));
+        // Moved left, so that the screen's edge does not hold the list in for it.
+        window.move(-300, 0);
+        combo->showPopup();
+        const QWidget* list = combo->view()->window();
+        QTRY_VERIFY(list->isVisible());
+        const QRect shown = list->geometry();
+        combo->hidePopup();
+        combo->clear();
+        window.move(0, 0);
+        ui.stackedWidget->setCurrentIndex(shownPage);
+        QVERIFY2(window.geometry().contains(shown),
+                 qPrintable(QStringLiteral("%1 %2").arg(shown.x()).arg(shown.width())));
     }
 
     // The window hides the update and drain buttons itself; the form hides only

@@ -38,8 +38,10 @@ void drawBarcode(cv::Mat& frame, const QString& text, int x)
 
 QString writeVideo(const QString& path, const QStringList& frames, const QHash<QString, QString>& captions)
 {
+    // FFmpeg's encoder: OpenCV's own cuts the end of some frames short, and the
+    // decoder then complains at each pass of the video. OpenCV's own reader reads both.
     cv::VideoWriter writer(path.toStdString(),
-                           cv::CAP_OPENCV_MJPEG,
+                           cv::CAP_FFMPEG,
                            cv::VideoWriter::fourcc('M', 'J', 'P', 'G'),
                            10,
                            cv::Size(640, 480));
