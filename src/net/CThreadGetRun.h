@@ -65,7 +65,9 @@ private:
     bool tickets();
     bool modifs();
     bool applyModif(const CDataModif& modif);
-    bool reapplyPending(const QSet<QString>& written);
+    bool applyTo(CDataBillet& billet, const CDataModif& modif);
+    bool reapplyPending();
+    bool reapply(const CDataModif& modif);
 
     CThreadGet& m_worker;
     const QJsonObject m_document;
@@ -74,4 +76,7 @@ private:
     QSqlDatabase* m_db = nullptr;
     QMutex* m_mutex = nullptr;
     Counts m_change;
+    // A delta's tickets, as stored: their rows (barcode and issuer) and their barcodes.
+    QSet<QString> m_written;
+    QSet<QString> m_writtenBarcodes;
 };
