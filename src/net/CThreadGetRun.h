@@ -11,6 +11,7 @@
 
 class CDataBillet;
 class CDataModif;
+class CDataModifListe;
 class CThreadGet;
 
 // One run of CThreadGet over a parsed document: the sections in their fixed order,
@@ -18,7 +19,8 @@ class CThreadGet;
 class TicketListRun
 {
 public:
-    TicketListRun(CThreadGet& worker, const QJsonObject& document, bool isDelta);
+    // `drained`: this terminal's punches still in the drain queue (CThreadGet::setDrained).
+    TicketListRun(CThreadGet& worker, const QJsonObject& document, bool isDelta, const CDataModifListe& drained);
 
     // Stores every section from "dt" to "modifs" through `db`, which must be inside a
     // transaction; a full load first empties the tables in place. Each statement
@@ -66,12 +68,13 @@ private:
     bool modifs();
     bool applyModif(const CDataModif& modif);
     bool applyTo(CDataBillet& billet, const CDataModif& modif);
-    bool reapplyPending();
-    bool reapply(const CDataModif& modif);
+    bool reapplyUnsent();
+    bool reapply(const CDataModif& modif, bool sameRep, bool& applied);
 
     CThreadGet& m_worker;
     const QJsonObject m_document;
     const bool m_isDelta;
+    const CDataModifListe& m_drained;
     // The run's connection, while storeTickets runs.
     QSqlDatabase* m_db = nullptr;
     QMutex* m_mutex = nullptr;

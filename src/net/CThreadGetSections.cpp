@@ -63,10 +63,14 @@ void fillRep(CDataRep& rep, const QString& key, const QJsonValue& value)
 
 }  // namespace
 
-TicketListRun::TicketListRun(CThreadGet& worker, const QJsonObject& document, bool isDelta)
+TicketListRun::TicketListRun(CThreadGet& worker,
+                             const QJsonObject& document,
+                             bool isDelta,
+                             const CDataModifListe& drained)
     : m_worker(worker)
     , m_document(document)
     , m_isDelta(isDelta)
+    , m_drained(drained)
 {}
 
 int TicketListRun::nbTicket() const
@@ -258,31 +262,49 @@ bool TicketListRun::tickets()
         }
         return (billets.size() <= kFlushAbove || flush(billets)) && (places.size() <= kFlushAbove || flush(places));
     });
-    return stored && (billets.isEmpty() || flush(billets)) && (places.isEmpty() || flush(places)) && reapplyPending();
+    return stored && (billets.isEmpty() || flush(billets)) && (places.isEmpty() || flush(places)) && reapplyUnsent();
 }
 
-// The punches made here since the last upload are not in the service's counts yet: a
-// ticket the document rewrote gets them again, or it would let the same entry in twice.
-bool TicketListRun::reapplyPending()
+// The punches made here that the service had not acknowledged when the list was asked
+// for are not in its counts: a ticket the document rewrote gets them again, or it would
+// let the same entry in twice. First those of the drain queue, older than the list's
+// own pending ones; they are journalled as sent, once.
+bool TicketListRun::reapplyUnsent()
 {
-    CDataModifListe pending;
     if (m_isDelta && m_written.isEmpty()) {
         return true;
     }
-    if (!pending.initLocalPunchParSql(*m_db, m_mutex)) {
+    CDataModifListe journal;
+    for (CDataModif modif : m_drained) {
+        bool applied = false;
+        bool held = false;
+        modif.STATUS = MODIF_STATUS_SENT;
+        if (!reapply(modif, true, applied) || (applied && !modif.existeSql(*m_db, m_mutex, held))) {
+            return false;
+        }
+        if (applied && !held) {
+            journal.ajoute(modif, 0);
+        }
+    }
+    CDataModifListe pending;
+    if ((!journal.isEmpty() && !flush(journal)) || !pending.initLocalPunchParSql(*m_db, m_mutex)) {
         return false;
     }
     for (const CDataModif& modif : std::as_const(pending)) {
-        if (!reapply(modif)) {
+        bool applied = false;
+        if (!reapply(modif, false, applied)) {
             return false;
         }
     }
     return true;
 }
 
-// A full load wrote every ticket the table holds; a delta, those of m_written.
-bool TicketListRun::reapply(const CDataModif& modif)
+// Applies `modif` to its ticket where the document wrote it (a full load wrote every
+// ticket the table holds, a delta those of m_written), with `sameRep` only to a
+// ticket of the row's performance; `applied` tells whether it did.
+bool TicketListRun::reapply(const CDataModif& modif, bool sameRep, bool& applied)
 {
+    applied = false;
     if (m_isDelta && !m_written.contains(ticketKey(modif.CODE_BARRE, modif.EDITEUR_ID))) {
         return true;
     }
@@ -291,7 +313,11 @@ bool TicketListRun::reapply(const CDataModif& modif)
     if (!billet.initParSqlExact(*m_db, m_mutex, modif.CODE_BARRE, modif.EDITEUR_ID, found)) {
         return false;
     }
-    return !found || applyTo(billet, modif);
+    if (!found || (sameRep && billet.REP_ID != modif.REP_ID)) {
+        return true;
+    }
+    applied = true;
+    return applyTo(billet, modif);
 }
 
 bool TicketListRun::modifs()
