@@ -61,11 +61,12 @@ bool CDataVidange::deleteSql(QSqlDatabase& db, QMutex* mutex) const
                         QStringLiteral("Erreur deleteSql "));
 }
 
-bool CDataVidangeListe::initParSql(QSqlDatabase& db, QMutex* mutex)
+bool CDataVidangeListe::initParSql(QSqlDatabase& db, QMutex* mutex, const QString& schema)
 {
-    const QString statement = QStringLiteral(
-        "select ID,TYPE,REP_ID,EDITEUR_ID,CODE_BARRE,DATE,LOGIN,PASSWORD,ZONE_ID,DELTA_ID,DELTA_DATE from VIDANGE "
-        "order by ID asc");
+    const QString statement =
+        QStringLiteral(
+            "select ID,TYPE,REP_ID,EDITEUR_ID,CODE_BARRE,DATE,LOGIN,PASSWORD,ZONE_ID,DELTA_ID,DELTA_DATE from ")
+        + schema + QStringLiteral(".VIDANGE order by ID asc");
     return load(db, mutex, statement, [](QSqlQuery& query) {
         CDataVidange vidange;
         vidange.readRow(query);

@@ -45,9 +45,10 @@ public:
 class CDataVidangeListe : public CDataListe<unsigned int, CDataVidange>
 {
 public:
-    // Replaces the content with every row of VIDANGE, keyed by ID. False (list empty)
-    // when the statement failed.
-    bool initParSql(QSqlDatabase& db, QMutex* mutex);
+    // Replaces the content with every row of VIDANGE, keyed by ID, from the database
+    // `schema` of the connection (an attached one, or its own "main"). False (list
+    // empty) when the statement failed.
+    bool initParSql(QSqlDatabase& db, QMutex* mutex, const QString& schema = QStringLiteral("main"));
     // Adds every entry as a new row (IDs given by the database, following the key
     // order), at most 100 rows a statement; identical entries are all kept. False when
     // a statement failed (the others are still written). The list keeps its content.

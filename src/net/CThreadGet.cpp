@@ -33,6 +33,17 @@ void CThreadGet::setData(const QByteArray& data, QMutex* mutex, const QSqlDataba
     this->db = db;
     this->isDelta = isDelta;
     m_path = db.databaseName();
+    m_drained.clear();
+}
+
+void CThreadGet::setDrained(const CDataModifListe& rows)
+{
+    m_drained = rows;
+}
+
+const CDataModifListe& CThreadGet::drained() const
+{
+    return m_drained;
 }
 
 void CThreadGet::run()
@@ -72,7 +83,7 @@ void CThreadGet::run()
         return;
     }
 
-    TicketListRun ticketRun(*this, document, isDelta);
+    TicketListRun ticketRun(*this, document, isDelta, m_drained);
     bool stored = false;
     {
         ThreadConnection connection(QStringLiteral("CThreadGet"));

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/CDataModif.h"
+
 #include <QByteArray>
 #include <QSqlDatabase>
 #include <QString>
@@ -26,8 +28,16 @@ public:
     explicit CThreadGet(QObject* parent = nullptr);
     ~CThreadGet() override;
 
-    // Stores the input of the next run; only while the worker is idle.
+    // Stores the input of the next run, with no drained punches; only while the worker
+    // is idle.
     void setData(const QByteArray& data, QMutex* mutex, const QSqlDatabase& db, bool isDelta);
+    // This terminal's punches still in the drain queue when the list was asked for
+    // (drain::queuedPunches), between setData and start. The run applies those of a
+    // ticket it writes (same barcode as stored, issuer and performance) as it applies the
+    // list's pending ones, in the same transaction, and journals them as sent, so that a
+    // delta bringing them back once drained skips them as rows it holds.
+    void setDrained(const CDataModifListe& rows);
+    const CDataModifListe& drained() const;
 
     // The reply is a delta of the current ticket list rather than a whole list.
     bool isDelta = false;
@@ -52,4 +62,5 @@ protected:
 private:
     // The file `db` named at setData.
     QString m_path;
+    CDataModifListe m_drained;
 };

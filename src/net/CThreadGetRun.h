@@ -11,6 +11,7 @@
 
 class CDataBillet;
 class CDataModif;
+class CDataModifListe;
 class CThreadGet;
 
 // One run of CThreadGet over a parsed document: the sections in their fixed order,
@@ -18,7 +19,8 @@ class CThreadGet;
 class TicketListRun
 {
 public:
-    TicketListRun(CThreadGet& worker, const QJsonObject& document, bool isDelta);
+    // `drained`: this terminal's punches still in the drain queue (CThreadGet::setDrained).
+    TicketListRun(CThreadGet& worker, const QJsonObject& document, bool isDelta, const CDataModifListe& drained);
 
     // Stores every section from "dt" to "modifs" through `db`, which must be inside a
     // transaction; a full load first empties the tables in place. Each statement
@@ -65,13 +67,19 @@ private:
     bool tickets();
     bool modifs();
     bool applyModif(const CDataModif& modif);
-    bool reapplyPending(const QSet<QString>& written);
+    bool applyTo(CDataBillet& billet, const CDataModif& modif);
+    bool reapplyUnsent();
+    bool reapply(const CDataModif& modif, bool sameRep, bool& applied);
 
     CThreadGet& m_worker;
     const QJsonObject m_document;
     const bool m_isDelta;
+    const CDataModifListe& m_drained;
     // The run's connection, while storeTickets runs.
     QSqlDatabase* m_db = nullptr;
     QMutex* m_mutex = nullptr;
     Counts m_change;
+    // A delta's tickets, as stored: their rows (barcode and issuer) and their barcodes.
+    QSet<QString> m_written;
+    QSet<QString> m_writtenBarcodes;
 };

@@ -1,6 +1,7 @@
 #include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "core/Database.h"
+#include "core/Util.h"
 #include "data/CDataAgent.h"
 #include "data/CDataBillet.h"
 #include "data/CDataCaisse.h"
@@ -30,9 +31,11 @@ namespace
 // Lists are written once they hold more than this many records after a member.
 constexpr qsizetype kFlushAbove = 99;
 
+// The row a ticket is stored in: its barcode as the quoting helper writes it (a quote,
+// a NUL or a lone surrogate blanked), so that two keys it makes one are one ticket.
 QString ticketKey(const QString& barcode, unsigned int editeurId)
 {
-    return barcode + QLatin1Char('|') + QString::number(editeurId);
+    return utilSqlFormateString(barcode) + QLatin1Char('|') + QString::number(editeurId);
 }
 
 void setId(unsigned int& id, const QString& key)
@@ -60,10 +63,14 @@ void fillRep(CDataRep& rep, const QString& key, const QJsonValue& value)
 
 }  // namespace
 
-TicketListRun::TicketListRun(CThreadGet& worker, const QJsonObject& document, bool isDelta)
+TicketListRun::TicketListRun(CThreadGet& worker,
+                             const QJsonObject& document,
+                             bool isDelta,
+                             const CDataModifListe& drained)
     : m_worker(worker)
     , m_document(document)
     , m_isDelta(isDelta)
+    , m_drained(drained)
 {}
 
 int TicketListRun::nbTicket() const
@@ -199,7 +206,6 @@ bool TicketListRun::tickets()
 {
     CDataBilletListe billets;
     CDataPlaceListe places;
-    QSet<QString> written;
     const bool stored = section("tickets", 10, [&](const QString& key, const QJsonValue& value) {
         const QJsonObject ticket = value.toObject();
         CDataBillet billet;
@@ -222,6 +228,15 @@ bool TicketListRun::tickets()
         billet.IMAGE = toText(member(ticket, "19"));
 
         if (m_isDelta) {
+            // A key stored as the same row as an earlier one of this document: that one
+            // is written first, so that this replace is counted and seated against it.
+            const QString row = ticketKey(key, billet.EDITEUR_ID);
+            if (m_written.contains(row)
+                && !((billets.isEmpty() || flush(billets)) && (places.isEmpty() || flush(places)))) {
+                return false;
+            }
+            m_written.insert(row);
+            m_writtenBarcodes.insert(utilSqlFormateString(key));
             // The change this replace makes, against the row it replaces; and the seats
             // it brings stand for the stored ones.
             CDataBillet stored;
@@ -233,7 +248,6 @@ bool TicketListRun::tickets()
             addChange(found ? countsOf(stored) : Counts(), countsOf(billet));
         }
         billets.ajoute(billet, 0);
-        written.insert(ticketKey(key, billet.EDITEUR_ID));
 
         const QJsonArray seats = member(ticket, "places").toArray();
         for (const QJsonValue& seat : seats) {
@@ -248,31 +262,68 @@ bool TicketListRun::tickets()
         }
         return (billets.size() <= kFlushAbove || flush(billets)) && (places.size() <= kFlushAbove || flush(places));
     });
-    return stored && (billets.isEmpty() || flush(billets)) && (places.isEmpty() || flush(places))
-           && reapplyPending(written);
+    return stored && (billets.isEmpty() || flush(billets)) && (places.isEmpty() || flush(places)) && reapplyUnsent();
 }
 
-// The punches made here since the last upload are not in the service's counts yet: a
-// ticket the document rewrote gets them again, or it would let the same entry in twice.
-bool TicketListRun::reapplyPending(const QSet<QString>& written)
+// The punches made here that the service had not acknowledged when the list was asked
+// for are not in its counts: a ticket the document rewrote gets them again, or it would
+// let the same entry in twice. First those of the drain queue, older than the list's
+// own pending ones; they are journalled as sent, once.
+bool TicketListRun::reapplyUnsent()
 {
+    if (m_isDelta && m_written.isEmpty()) {
+        return true;
+    }
+    CDataModifListe journal;
+    for (CDataModif modif : m_drained) {
+        bool applied = false;
+        bool held = false;
+        modif.STATUS = MODIF_STATUS_SENT;
+        if (!reapply(modif, true, applied) || (applied && !modif.existeSql(*m_db, m_mutex, held))) {
+            return false;
+        }
+        if (applied && !held) {
+            journal.ajoute(modif, 0);
+        }
+    }
     CDataModifListe pending;
-    if (written.isEmpty() || !pending.initLocalPunchParSql(*m_db, m_mutex)) {
-        return written.isEmpty();
+    if ((!journal.isEmpty() && !flush(journal)) || !pending.initLocalPunchParSql(*m_db, m_mutex)) {
+        return false;
     }
     for (const CDataModif& modif : std::as_const(pending)) {
-        if (written.contains(ticketKey(modif.CODE_BARRE, modif.EDITEUR_ID)) && !applyModif(modif)) {
+        bool applied = false;
+        if (!reapply(modif, false, applied)) {
             return false;
         }
     }
     return true;
 }
 
+// Applies `modif` to its ticket where the document wrote it (a full load wrote every
+// ticket the table holds, a delta those of m_written), with `sameRep` only to a
+// ticket of the row's performance; `applied` tells whether it did.
+bool TicketListRun::reapply(const CDataModif& modif, bool sameRep, bool& applied)
+{
+    applied = false;
+    if (m_isDelta && !m_written.contains(ticketKey(modif.CODE_BARRE, modif.EDITEUR_ID))) {
+        return true;
+    }
+    CDataBillet billet;
+    bool found = false;
+    if (!billet.initParSqlExact(*m_db, m_mutex, modif.CODE_BARRE, modif.EDITEUR_ID, found)) {
+        return false;
+    }
+    if (!found || (sameRep && billet.REP_ID != modif.REP_ID)) {
+        return true;
+    }
+    applied = true;
+    return applyTo(billet, modif);
+}
+
 bool TicketListRun::modifs()
 {
     CDataModifListe journal;
     const QString myAgent = gParam->parametre(MY_AGENT_ID);
-    const QJsonObject tickets = member(m_document, "tickets").toObject();
     const bool stored = section("modifs", 11, [&](const QString& key, const QJsonValue& value) {
         const QJsonArray rows = value.toArray();
         for (const QJsonValue& row : rows) {
@@ -301,7 +352,7 @@ bool TicketListRun::modifs()
             }
             journal.ajoute(modif, 0);
             // Where "tickets" brought the ticket, it already holds the change.
-            if (m_isDelta && !tickets.contains(key) && !applyModif(modif)) {
+            if (m_isDelta && !m_writtenBarcodes.contains(utilSqlFormateString(key)) && !applyModif(modif)) {
                 return false;
             }
         }
@@ -320,6 +371,11 @@ bool TicketListRun::applyModif(const CDataModif& modif)
     if (!billet.initParSql(*m_db, m_mutex, modif.CODE_BARRE, modif.EDITEUR_ID, &failed)) {
         return !failed;
     }
+    return applyTo(billet, modif);
+}
+
+bool TicketListRun::applyTo(CDataBillet& billet, const CDataModif& modif)
+{
     const Counts before = countsOf(billet);
     bool updated = true;
     switch (modif.TYPE) {

@@ -1,7 +1,9 @@
 #include "net/Drain.h"
 
 #include "core/AppFolder.h"
+#include "core/CParam.h"
 #include "core/Database.h"
+#include "core/Log.h"
 #include "data/CDataDelta.h"
 #include "data/CDataModif.h"
 #include "data/CDataVidange.h"
@@ -81,6 +83,45 @@ bool moveToQueue(QSqlDatabase& db,
     }
     detachBDD(db, mutex, kListSchema);
     return moved;
+}
+
+CDataModifListe queuedPunches(QSqlDatabase& db, QMutex* mutex)
+{
+    static const QString kMainSchema = QStringLiteral("KEST");
+    CDataVidangeListe queue;
+    bool read = false;
+    if (db.databaseName() == mainDatabasePath()) {
+        read = queue.initParSql(db, mutex);
+    } else {
+        read = attachBDD(db, mutex, mainDatabasePath(), kMainSchema) && queue.initParSql(db, mutex, kMainSchema);
+        detachBDD(db, mutex, kMainSchema);
+    }
+    CDataModifListe punches;
+    if (!read) {
+        enregistreLog(3,
+                      QStringLiteral("File de vidange illisible : ses compostages ne sont pas appliques a la liste"),
+                      false);
+        return punches;
+    }
+    const QString login = gParam->login.get().trimmed();
+    const unsigned int zone = gParam->parametre(ZONE_KEST).toUInt();
+    const QString agent = gParam->parametre(MY_AGENT_ID);
+    for (const CDataVidange& row : std::as_const(queue)) {
+        if (row.ZONE_ID != zone || row.LOGIN.trimmed() != login) {
+            continue;
+        }
+        CDataModif punch;
+        punch.initDefaut();
+        punch.TYPE = row.TYPE;
+        punch.REP_ID = row.REP_ID;
+        punch.EDITEUR_ID = row.EDITEUR_ID;
+        punch.CODE_BARRE = row.CODE_BARRE;
+        punch.DATE = row.DATE;
+        punch.AGENT_ID = agent;
+        punch.STATUS = MODIF_STATUS_SENT;
+        punches.insert(row.ID, punch);
+    }
+    return punches;
 }
 
 }  // namespace drain

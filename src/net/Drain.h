@@ -1,11 +1,11 @@
 #pragma once
 
+#include "data/CDataModif.h"
+
 #include <QMutex>
 #include <QSqlDatabase>
 
 class CDataDelta;
-class CDataModif;
-class CDataModifListe;
 class CDataVidange;
 class CDataVidangeListe;
 
@@ -38,5 +38,19 @@ bool moveToQueue(QSqlDatabase& db,
                  const QString& listPath,
                  const CDataModifListe& pending,
                  const CDataDelta& delta);
+
+// This terminal's punches that the service has not acknowledged yet, for a ticket list
+// about to be asked for: the VIDANGE rows of the current zone (ZONE_KEST) and login
+// (compared trimmed), as journal rows keyed by their VIDANGE ID, with their TYPE,
+// REP_ID, EDITEUR_ID, CODE_BARRE and DATE, this terminal's agent and STATUS sent.
+//
+// The reply's counts lack them, so the worker storing it applies them to the tickets
+// it writes, as it does the list's own pending punches. Take them on the GUI thread
+// when the getTickets request is sent, not when its reply comes (a row the drain sends
+// in between is in neither), and hand them to CThreadGet::setDrained after setData and
+// before start. `db` is the window's connection, open on the main database or on a
+// ticket list (the main database is then attached for the read). Empty, logged, when
+// the queue cannot be read.
+CDataModifListe queuedPunches(QSqlDatabase& db, QMutex* mutex);
 
 }  // namespace drain

@@ -119,6 +119,7 @@ void MainWindow::getDelta()
         },
         Qt::DirectConnection);
     const QString url = serviceUrl();
+    deltaDrained = drain::queuedPunches(db, dbMutex);
     const QByteArray requestBody = body::getTicketsCycle(loadDeltaContext(db, dbMutex));
     logRequestInDebug(url, requestBody);
     request->Init(url, QStringLiteral("getTickets"), requestBody);
@@ -134,6 +135,7 @@ void MainWindow::actionResponseGetDelta(const QByteArray& response)
     }
     isSyncRunning = true;
     threadGetDelta.setData(response, dbMutex, db, true);
+    threadGetDelta.setDrained(deltaDrained);
     threadGetDelta.start(QThread::InheritPriority);
 }
 

@@ -317,6 +317,9 @@ public:
     void sendGlobalPunch();
     // Bumped by every cycle: a delta reply or error of an earlier one is dropped.
     quint64 deltaRequestGeneration = 0;
+    // This terminal's drain rows as they were when the delta was asked for: the worker
+    // applies them to the tickets the reply rewrites.
+    CDataModifListe deltaDrained;
     // Ends the program once the cycle asked to exit is over; empty: quits the
     // application's event loop.
     std::function<void()> quitEventLoop;

@@ -71,6 +71,7 @@ class TestCThreadGet : public DataFixture
         };
         connect(&worker, &CThreadGet::signalProgressText, &worker, onText, Qt::DirectConnection);
         worker.setData(document, &mutex, db, isDelta);
+        worker.setDrained(drained);
         worker.start();
         worker.wait();
         return events;
@@ -87,6 +88,9 @@ class TestCThreadGet : public DataFixture
                             "('%1',%2,1,%3,%4)"_s;
         QVERIFY(sqlRun(db, sql.arg(code).arg(editeur).arg(deleted).arg(entries)));
     }
+
+    // The drain rows handed to the next run.
+    CDataModifListe drained;
 
     void seedPending(int type, const QString& code, const QString& time = u"20:00:00"_s)
     {
@@ -111,6 +115,7 @@ private slots:
         gParam->login.set(u"ag"_s);
         gParam->passwordMd5.set(u"md5"_s);
         gParam->sessionId.set(u"old"_s);
+        drained.clear();
     }
 
     void drop_data()
@@ -262,6 +267,82 @@ private slots:
         QCOMPARE(rows(u"select NB_COMPOSTAGE from BILLET"_s), QStringList{u"1"_s});
     }
 
+    // This terminal's punch of T1 (performance 77) still in the drain queue when the list
+    // was asked for: a ticket the document writes gets it, and the journal holds it once,
+    // sent, so the delta bringing it back once drained leaves the ticket alone. Before,
+    // the list holds T1 with one entry left and, with `held`, the punch journalled.
+    // After each run: T1's entries and the journal's rows.
+    void drainedPunch_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<bool>("isDelta");
+        QTest::addColumn<bool>("held");
+        QTest::addColumn<QString>("after");
+        const QByteArray t1 = R"("tickets":{"T1":{"0":7,"2":77,"6":1,"15":2}})";
+        QTest::newRow("first download") << '{' + t1 + '}' << false << false << "1 1 / 1 1";
+        QTest::newRow("other performance")
+            << QByteArray(R"({"tickets":{"T1":{"0":7,"2":78,"6":1,"15":2}}})") << false << false << "2 0 / 1 1";
+        QTest::newRow("drop") << R"({"drop":1,)" + t1 + '}' << true << true << "1 1 / 1 1";
+        QTest::newRow("delta re-sending it") << '{' + t1 + '}' << true << true << "1 1 / 1 1";
+        QTest::newRow("delta without it") << QByteArray(R"({"tickets":{"T2":{"0":7}}})") << true << true << "1 1 / 1 1";
+    }
+
+    void drainedPunch()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(bool, isDelta);
+        QFETCH(bool, held);
+        QFETCH(QString, after);
+        seedTicket(u"T1"_s, 7, 1);
+        CDataModif punch;
+        punch.initDefaut();
+        punch.TYPE = MODIF_PUNCH;
+        punch.REP_ID = 77;
+        punch.EDITEUR_ID = 7;
+        punch.CODE_BARRE = u"T1"_s;
+        punch.DATE = u"2024-05-01 20:30:00"_s;
+        if (held) {
+            QVERIFY(punch.ajouteSql(db, &mutex));
+        }
+        const auto state = [this] {
+            return rows(u"select NB_COMPOSTAGE from BILLET where CODE_BARRE='T1'"_s).value(0) + u' '
+                   + rows(u"select count(*) from MODIF where STATUS=0"_s).value(0);
+        };
+        drained.insert(5, punch);
+        run(document, isDelta);
+        const QString first = state();
+        drained.clear();
+        run(bytes(QJsonObject{{"modifs", QJsonObject{{"T1", QJsonArray{modif(MODIF_PUNCH, "17", 7)}}}}}), true);
+        QCOMPARE(first + u" / "_s + state(), after);
+    }
+
+    // The queue's rows of this login (blanks aside) and zone, from the main database or
+    // through a ticket list's connection, as journal rows of this terminal's agent.
+    void queuedPunches()
+    {
+        QVERIFY(openBDD(db, &mutex));
+        QVERIFY(sqlRun(db,
+                       u"insert into VIDANGE (TYPE,DATE,CODE_BARRE,EDITEUR_ID,REP_ID,LOGIN,ZONE_ID) values "
+                       "(8,'d1','K1',7,77,'ag',3),(3,'d2','K2',7,77,' ag ',3),(8,'d3','K3',7,77,'bo',3),"
+                       "(8,'d4','K4',7,77,'ag',4)"_s));
+        for (bool onList : {false, true}) {
+            QVERIFY(!onList || openRepBDD(db, &mutex, dbFolder() + u"R1_Z0.db"_s));
+            QStringList got;
+            const CDataModifListe punches = drain::queuedPunches(db, &mutex);
+            for (auto it = punches.cbegin(); it != punches.cend(); ++it) {
+                got << fieldsRow(it.key(),
+                                 it->TYPE,
+                                 it->STATUS,
+                                 it->AGENT_ID,
+                                 it->REP_ID,
+                                 it->EDITEUR_ID,
+                                 it->CODE_BARRE,
+                                 it->DATE);
+            }
+            QCOMPARE(got, (QStringList{u"1|8|0|17|77|7|K1|d1"_s, u"2|3|0|17|77|7|K2|d2"_s}));
+        }
+    }
+
     // Another entrance's change to a stored ticket (found without regard to case) and
     // a ticket re-sent or added: the ticket's NB_COMPOSTAGE|IS_USABLE|IS_DELETED, the
     // counts as true changes against the stored rows, and the history rows kept (but
@@ -295,6 +376,11 @@ private slots:
         QTest::newRow("in tickets, not applied")
             << QByteArray(R"({"tickets":{"T1":{"0":7}},"modifs":{"T1":[{"0":7,"4":16,"9":"20"}]}})")
             << "T1 0|0|0 nb:0,1 1";
+        QTest::newRow("two keys, one stored row")
+            << QByteArray(R"({"tickets":{"A B":{"0":7},"A\u0027B":{"0":7,"15":1}}})") << "A_B 1|0|0 nb:1,0 0";
+        QTest::newRow("history of a key the tickets wrote as another")
+            << QByteArray(R"({"tickets":{"A B":{"0":7,"15":1}},"modifs":{"A\u0027B":[{"0":7,"4":8,"9":"20"}]}})")
+            << "A_B 1|0|0 nb:1,0 1";
         QTest::newRow("drop: new totals minus old") << QByteArray(
             R"({"drop":1,"tickets":{"A":{"0":7},"B":{"0":7,"15":2},"C":{"0":7,"15":1},"T1":{"0":7,"15":1}}})")
                                                     << "B 2|0|0 nb:1,0 0";
@@ -310,8 +396,8 @@ private slots:
         seedTicket(u"T4"_s, 7, 2);
         const QString counts = run(document, true).last();
         const QString ticket = after.section(u' ', 0, 0);
-        const QString row = u"select NB_COMPOSTAGE,IS_USABLE,IS_DELETED from BILLET where CODE_BARRE='%1' order by "
-                            "EDITEUR_ID"_s.arg(ticket);
+        const QString row = u"select NB_COMPOSTAGE,IS_USABLE,IS_DELETED from BILLET where "
+                            "replace(CODE_BARRE,' ','_')='%1' order by EDITEUR_ID"_s.arg(ticket);
         const QString journal = rows(u"select count(*) from MODIF where CODE_BARRE<>'NONE'"_s).value(0);
         QCOMPARE(ticket + u' ' + rows(row).value(0) + u' ' + counts + u' ' + journal, after);
     }
@@ -449,25 +535,35 @@ private slots:
 
     // A punch made here and not yet uploaded is not in the service's count: a ticket
     // the document rewrites keeps it, by a full reload or a delta re-sending it.
+    // The barcode as the document writes it (JSON text), and as the table stores it.
     void pendingPunchOnRewrittenTicket_data()
     {
         QTest::addColumn<bool>("drop");
-        QTest::newRow("full reload") << true;
-        QTest::newRow("delta re-sending the ticket") << false;
+        QTest::addColumn<QByteArray>("key");
+        QTest::addColumn<QString>("stored");
+        QTest::newRow("full reload") << true << QByteArray("T1") << u"T1"_s;
+        QTest::newRow("delta re-sending the ticket") << false << QByteArray("T1") << u"T1"_s;
+        QTest::newRow("full reload, quote") << true << QByteArray("O'1") << u"O 1"_s;
+        QTest::newRow("delta, quote") << false << QByteArray("O'1") << u"O 1"_s;
+        QTest::newRow("delta, NUL") << false << QByteArray(R"(O\u00001)") << u"O 1"_s;
+        QTest::newRow("delta, lone surrogate") << false << QByteArray(R"(O\ud8001)") << u"O 1"_s;
     }
 
     void pendingPunchOnRewrittenTicket()
     {
         QFETCH(bool, drop);
-        seedTicket(u"T1"_s, 7, 0);
-        seedPending(MODIF_PUNCH_LAST, u"T1"_s);
+        QFETCH(QByteArray, key);
+        QFETCH(QString, stored);
+        seedTicket(stored, 7, 0);
+        seedPending(MODIF_PUNCH_LAST, stored);
         seedTicket(u"T2"_s, 7, 2);
-        QJsonObject document{{"tickets", QJsonObject{{"T1", ticket(7, 1)}, {"T2", ticket(7, 2)}}}};
+        QJsonObject document{{"tickets", QJsonObject{{"KEY", ticket(7, 1)}, {"T2", ticket(7, 2)}}}};
         if (drop) {
             document.insert("drop", true);
         }
-        const QString counts = run(bytes(document), true).last();
-        QCOMPARE(rows(u"select CODE_BARRE,NB_COMPOSTAGE from BILLET order by 1"_s), (QStringList{"T1|0", "T2|2"}));
+        const QString counts = run(bytes(document).replace("KEY", key), true).last();
+        QCOMPARE(rows(u"select CODE_BARRE,NB_COMPOSTAGE from BILLET order by 1"_s),
+                 (QStringList{stored + u"|0"_s, u"T2|2"_s}));
         QCOMPARE(rows(u"select count(*) from MODIF where STATUS=1"_s), QStringList{u"1"_s});
         QCOMPARE(counts, u"nb:0,0"_s);
     }

@@ -124,6 +124,11 @@ private slots:
             m_server->enqueue(QStringLiteral("61"), reply);
         }
         gParam->isOnline = online;
+        // A punch of this terminal still in the drain queue goes to the delta's worker.
+        QVERIFY(openBDD(scan.window.db, scan.window.dbMutex));
+        QVERIFY(sqlRun(scan.window.db, QStringLiteral("delete from VIDANGE")));
+        QVERIFY(sqlRun(scan.window.db, QStringLiteral("insert into VIDANGE (TYPE,LOGIN,ZONE_ID) values (8,'orga',7)")));
+        QVERIFY(openRepBDD(scan.window.db, scan.window.dbMutex, dbFolder() + kRepFile));
         scan.cycle();
         QVERIFY(!scan.window.isSyncRunning);
         QCOMPARE(netfixture::batchesOf(m_server->requests(QStringLiteral("61"))), batches);
@@ -133,6 +138,7 @@ private slots:
         QVERIFY(!delta || m_server->requests().last().route() == QStringLiteral("53"));
         QCOMPARE(scan.workerStarts.size(), delta ? 1 : 0);
         QCOMPARE(scan.window.threadGetDelta.data.isEmpty(), !delta);
+        QCOMPARE(scan.window.threadGetDelta.drained().size(), delta ? 1 : 0);
     }
 
     // Exit or a change of performance during an upload waits for its answer, then
