@@ -201,7 +201,9 @@ void CRepWidget::getDelta()
             &CRepWidget::signalDownloadProgress,
             Qt::DirectConnection);
     const QString url = serviceUrl();
-    // DRAINED-CAPTURE
+    // This terminal's punches still in the drain queue: the list the service sends
+    // back does not count them yet.
+    m_chain->drained = drain::queuedPunches(db, mutex);
     DeltaContext delta;
     if (m_chain->isUpdate) {
         openRepBDD(db, mutex, m_chain->path);
@@ -235,7 +237,7 @@ void CRepWidget::actionResponseGetRep(const QByteArray& response)
     m_workerErrorTitle.clear();
     m_workerErrorText.clear();
     threadGet.setData(response, mutex, db, m_chain->isUpdate);
-    // DRAINED-SET
+    threadGet.setDrained(m_chain->drained);
     threadGet.start(QThread::InheritPriority);
 }
 

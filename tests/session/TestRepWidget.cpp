@@ -390,6 +390,29 @@ private slots:
         QVERIFY(m_window->currentRepDbName.isEmpty() && ui()->btnStartScan->isHidden());
     }
 
+    // A list downloaded again after its deletion keeps the punches still waiting in
+    // the drain queue: the service's counts do not hold them yet.
+    void downloadAfterDeletion()
+    {
+        standin::Ticket ticket;
+        for (const standin::Ticket& candidate : m_server->organiser().tickets) {
+            if (candidate.repId == 4001 && candidate.nbCompostage > 0 && !candidate.isDeleted) {
+                ticket = candidate;
+                break;
+            }
+        }
+        QVERIFY(!ticket.barcode.isEmpty());
+        tile4001({netfixture::pendingRow(8, ticket.barcode, "2030-01-01 10:00:00", 4001, ticket.editeurId)});
+        m_tile->dropRepClicked();
+        m_tile->getRepClicked();
+        QTRY_VERIFY(m_window->isEnabled() && !m_tile->isChainRunning());
+        QCOMPARE(rows(dbPath("R4001_Z7.db"),
+                      "select NB_COMPOSTAGE from BILLET where CODE_BARRE='" + ticket.barcode
+                          + "' union all select STATUS from MODIF where CODE_BARRE='" + ticket.barcode + "'"),
+                 QStringList({QString::number(ticket.nbCompostage - 1), "0"}));
+        QCOMPARE(sqlRows(db(), "select count(*) from VIDANGE"), QStringList("1"));
+    }
+
     // When the drain queue cannot take every row, the file and its rows stay.
     void failedCopyKeepsList()
     {
