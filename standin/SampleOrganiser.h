@@ -4,6 +4,7 @@
 #include <QList>
 #include <QMap>
 #include <QString>
+#include <QStringList>
 
 // The data the local stand-in of the web service serves: one organiser account with
 // its zones, events, passes, performances, reference tables and tickets. Plain
@@ -76,6 +77,8 @@ struct Event
     // File name of its picture under the server's /img/ path.
     QString imageName;
     QList<Performance> performances;
+    // The zones whose event list shows it; empty: every zone.
+    QList<unsigned int> zones;
 };
 
 struct Organiser
@@ -84,6 +87,8 @@ struct Organiser
     // In clear: the client sends its MD5.
     QString password;
     QString agentCode;
+    // Other accounts of the same organiser, with the same password.
+    QStringList otherLogins;
     // The agent id under which this terminal's punches are recorded.
     QString terminalId;
     QMap<unsigned int, QString> zones;

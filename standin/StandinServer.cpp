@@ -191,6 +191,13 @@ ScriptedReply ScriptedReply::normal()
     return ScriptedReply();
 }
 
+ScriptedReply ScriptedReply::held()
+{
+    ScriptedReply reply;
+    reply.kind = Kind::Held;
+    return reply;
+}
+
 ScriptedReply ScriptedReply::bytes(const QByteArray& body)
 {
     ScriptedReply reply;
@@ -395,6 +402,38 @@ void StandinServer::enqueue(const QString& route, const ScriptedReply& reply)
     m_scripted[route].append(reply);
 }
 
+void StandinServer::setPolicy(Policy policy)
+{
+    m_policy = std::move(policy);
+}
+
+QList<int> StandinServer::heldRequests() const
+{
+    return m_held.keys();
+}
+
+int StandinServer::waitingHeld() const
+{
+    int waiting = 0;
+    for (const Held& held : m_held) {
+        waiting += held.socket && held.socket->state() == QAbstractSocket::ConnectedState ? 1 : 0;
+    }
+    return waiting;
+}
+
+void StandinServer::release(int index)
+{
+    const auto it = m_held.constFind(index);
+    if (it == m_held.cend()) {
+        return;
+    }
+    const Held held = it.value();
+    m_held.erase(it);
+    if (held.socket && held.socket->state() == QAbstractSocket::ConnectedState) {
+        send(held.socket, held.reply);
+    }
+}
+
 QList<RecordedRequest> StandinServer::requests() const
 {
     return m_requests;
@@ -497,11 +536,11 @@ void StandinServer::onReadyRead(QTcpSocket* socket)
     emit requestReceived(static_cast<int>(m_requests.size() - 1));
 }
 
-ScriptedReply StandinServer::takeScripted(const QString& route)
+ScriptedReply StandinServer::takeScripted(const RecordedRequest& request)
 {
-    auto it = m_scripted.find(route);
+    auto it = m_scripted.find(request.route());
     if (it == m_scripted.end() || it->isEmpty()) {
-        return ScriptedReply::normal();
+        return m_policy ? m_policy(request, static_cast<int>(m_requests.size() - 1)) : ScriptedReply::normal();
     }
     return it->takeFirst();
 }
@@ -509,8 +548,16 @@ ScriptedReply StandinServer::takeScripted(const QString& route)
 void StandinServer::handle(QTcpSocket* socket, const RecordedRequest& request)
 {
     const QString route = request.route();
-    ScriptedReply reply = takeScripted(route);
-    if (reply.kind == ScriptedReply::Kind::Normal) {
+    const int index = static_cast<int>(m_requests.size() - 1);
+    ScriptedReply reply = takeScripted(request);
+    if (reply.twice) {
+        // The first delivery's answer is lost on the way; the service took it all the same.
+        m_redelivering = true;
+        normalReply(request);
+        m_redelivering = false;
+    }
+    const bool isHeld = reply.kind == ScriptedReply::Kind::Held;
+    if (reply.kind == ScriptedReply::Kind::Normal || isHeld) {
         reply.kind = ScriptedReply::Kind::Bytes;
         reply.body = normalReply(request);
         if (route.isEmpty()) {
@@ -518,7 +565,14 @@ void StandinServer::handle(QTcpSocket* socket, const RecordedRequest& request)
         }
     } else if (route == QLatin1String("61")) {
         // A scripted answer still lets the punches reach the service.
-        punchReply(request, static_cast<int>(m_requests.size() - 1));
+        punchReply(request, index);
+    }
+    if (isHeld) {
+        m_held.insert(index, {socket, reply});
+        connect(socket, &QObject::destroyed, this, [this, index] {
+            m_held.remove(index);
+        });
+        return;
     }
     if (reply.delayMs > 0) {
         QPointer<QTcpSocket> guarded(socket);
@@ -585,7 +639,7 @@ QByteArray StandinServer::normalReply(const RecordedRequest& request)
         return compact(loginReply(request));
     }
     if (route == QLatin1String("241")) {
-        return compact(eventsReply());
+        return compact(eventsReply(request.value(QStringLiteral("zo")).toUInt()));
     }
     if (route == QLatin1String("53")) {
         return compact(ticketsDocument(request.values));
@@ -606,7 +660,9 @@ QJsonObject StandinServer::loginReply(const RecordedRequest& request)
 {
     const QString md5 =
         QString::fromLatin1(QCryptographicHash::hash(m_organiser.password.toLatin1(), QCryptographicHash::Md5).toHex());
-    if (request.value(QStringLiteral("lg")) != m_organiser.login || request.value(QStringLiteral("pw")) != md5) {
+    const QString login = request.value(QStringLiteral("lg"));
+    if ((login != m_organiser.login && !m_organiser.otherLogins.contains(login))
+        || request.value(QStringLiteral("pw")) != md5) {
         return QJsonObject{{QStringLiteral("request"), QStringLiteral("login")}, {QStringLiteral("error"), 1}};
     }
     return QJsonObject{{QStringLiteral("request"), QStringLiteral("login")},
@@ -617,7 +673,7 @@ QJsonObject StandinServer::loginReply(const RecordedRequest& request)
                        {QStringLiteral("zoneList"), namesObject(m_organiser.zones)}};
 }
 
-QJsonObject StandinServer::eventsReply()
+QJsonObject StandinServer::eventsReply(unsigned int zoneId)
 {
     QHash<unsigned int, int> ticketCounts;
     for (const Ticket& ticket : std::as_const(m_organiser.tickets)) {
@@ -626,6 +682,9 @@ QJsonObject StandinServer::eventsReply()
     QJsonObject events;
     QJsonObject passes;
     for (const Event& event : std::as_const(m_organiser.events)) {
+        if (!event.zones.isEmpty() && !event.zones.contains(zoneId)) {
+            continue;
+        }
         QJsonArray replist;
         for (const Performance& performance : event.performances) {
             replist.append(performanceObject(performance, event, ticketCounts.value(performance.id)));
@@ -789,6 +848,7 @@ QByteArray StandinServer::punchReply(const RecordedRequest& request, int index)
             ReceivedPunch punch;
             punch.listKey = listKey;
             punch.request = index;
+            punch.redelivered = m_redelivering;
             punch.date = item.left(14);
             punch.tileLayout = item.size() > 14 && item[14] == QLatin1Char(':');
             const QStringList parts = item.mid(punch.tileLayout ? 15 : 14).split(QLatin1Char(':'));
@@ -850,7 +910,13 @@ Ticket* StandinServer::findTicket(const QString& barcode, unsigned int editeurId
     QList<Ticket>& tickets = m_organiser.tickets;
     if (m_ticketIndex.isEmpty() && !tickets.isEmpty()) {
         for (qsizetype i = 0; i < tickets.size(); ++i) {
-            m_ticketIndex[tickets.at(i).barcode].append(i);
+            const QString& code = tickets.at(i).barcode;
+            m_ticketIndex[code].append(i);
+            // A terminal stores and sends a quote as a blank: the service knows the
+            // ticket by that form too.
+            if (code.contains(QLatin1Char('\''))) {
+                m_ticketIndex[QString(code).replace(QLatin1Char('\''), QLatin1Char(' '))].append(i);
+            }
         }
     }
     // Positions in list order: the first ticket of that barcode (and issuer) wins.

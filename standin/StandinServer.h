@@ -14,6 +14,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <functional>
+
 class QTcpServer;
 class QTcpSocket;
 
@@ -71,6 +73,9 @@ struct ReceivedPunch
     bool tileLayout = false;
     // Index of the request in requests().
     int request = 0;
+    // An extra delivery of that request on the way (ScriptedReply::twice), not a
+    // second upload by the client.
+    bool redelivered = false;
 };
 
 // What the server does with the next request of a route.
@@ -82,6 +87,7 @@ struct ScriptedReply
         Bytes,   // a response with `status` and `body`
         Close,   // the connection is closed without a response
         Silent,  // nothing is ever answered
+        Held,    // what the service would answer, made now, sent once released
     };
 
     Kind kind = Kind::Normal;
@@ -93,6 +99,8 @@ struct ScriptedReply
     bool cut = false;
     // The response leaves this many milliseconds late (the client may have given up).
     int delayMs = 0;
+    // The request is taken twice, as when a retry on the way delivered it again.
+    bool twice = false;
     // Headers added to the response, e.g. a "Location" of a redirect.
     QList<QPair<QByteArray, QByteArray>> headers;
 
@@ -106,6 +114,7 @@ struct ScriptedReply
     static ScriptedReply redirect(const QByteArray& location, const QByteArray& body);
     static ScriptedReply close();
     static ScriptedReply silent();
+    static ScriptedReply held();
     static ScriptedReply chunkedBytes(const QByteArray& body);
     // A reply cut in the middle: the connection drops half-way through the body.
     static ScriptedReply cutShort(const QByteArray& body);
@@ -169,6 +178,16 @@ public:
     // The reply to the next request of `route` ("11", "17", "221", "241", "53", "61",
     // "image", "update"); several queue up, one per request.
     void enqueue(const QString& route, const ScriptedReply& reply);
+    // Chooses the reply of each request that has none queued, by the request and its
+    // index in requests(); none: the service's own answer.
+    using Policy = std::function<ScriptedReply(const RecordedRequest& request, int index)>;
+    void setPolicy(Policy policy);
+    // Indexes of the requests whose Held replies wait, oldest first.
+    QList<int> heldRequests() const;
+    // How many of them still have their client waiting.
+    int waitingHeld() const;
+    // Sends the held reply of request `index` (nothing if its client is gone).
+    void release(int index);
 
     // ---- what was received ----
     QList<RecordedRequest> requests() const;
@@ -200,10 +219,10 @@ private:
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
     void handle(QTcpSocket* socket, const RecordedRequest& request);
-    ScriptedReply takeScripted(const QString& route);
+    ScriptedReply takeScripted(const RecordedRequest& request);
     QByteArray normalReply(const RecordedRequest& request);
     QJsonObject loginReply(const RecordedRequest& request);
-    QJsonObject eventsReply();
+    QJsonObject eventsReply(unsigned int zoneId);
     QByteArray punchReply(const RecordedRequest& request, int index);
     QByteArray pictureBytes(const QString& name) const;
     void send(QTcpSocket* socket, const ScriptedReply& reply);
@@ -226,9 +245,17 @@ private:
     QJsonObject m_nextEvtData;
     int m_sessionCounter = 0;
     QMap<QString, QList<ScriptedReply>> m_scripted;
+    Policy m_policy;
+    struct Held
+    {
+        QTcpSocket* socket = nullptr;
+        ScriptedReply reply;
+    };
+    QMap<int, Held> m_held;
     QList<RecordedRequest> m_requests;
     QList<ReceivedPunch> m_punches;
     bool m_repeatsTakenOnce = true;
+    bool m_redelivering = false;
     QSet<QString> m_takenItems;
     QHash<QTcpSocket*, QByteArray> m_buffers;
 };
