@@ -306,6 +306,9 @@ private slots:
         QTest::newRow("first download") << ScriptedReply::normal() << false << true << 0;
         QTest::newRow("empty, first download") << ScriptedReply::empty() << false << false << 3;
         QTest::newRow("broken, first download") << ScriptedReply::invalidJson() << false << false << 3;
+        // A document that holds no list (an error answer) stores nothing.
+        QTest::newRow("no list, first download")
+            << ScriptedReply::bytes(R"({"request":"getTickets","error":"3"})") << false << false << 3;
         QTest::newRow("broken, update") << ScriptedReply::invalidJson() << true << false << 3;
         // The list cannot take the new tickets (a full disk): told so, and kept.
         QTest::newRow("not stored, update") << ScriptedReply::normal() << true << false << 5;
