@@ -257,7 +257,10 @@ void CRepWidget::actionGetRepTerminated()
     if (!m_chain) {
         return;
     }
-    if (m_isParseFailed) {
+    // An answer that parses but holds no list (an error document) writes no DELTA row:
+    // installed, it would be an empty list made current.
+    CDataModifListe built;
+    if (m_isParseFailed || (!m_chain->isUpdate && !isDownloadedList(db, mutex, buildPath(m_chain->path), built))) {
         workerFailed();
         return;
     }
