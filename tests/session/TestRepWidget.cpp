@@ -551,6 +551,26 @@ private slots:
         QCOMPARE(current(), "4001 R4001_Z7.db");
     }
 
+    // A list that cannot be written may still hold unsent punches: it is not set aside
+    // as unreadable, and no first download takes its place.
+    void readOnlyListKept()
+    {
+        const QString path = dbPath("R4001_Z7.db");
+        tile4001({netfixture::pendingRow(8, "A")});
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+        if (QFileInfo(path).isWritable()) {
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+            QSKIP("this user writes read-only files");
+        }
+        fill(eventRecord(301, 0));
+        m_tile->getRepClicked();
+        QTRY_VERIFY(m_window->isEnabled() && !m_tile->isChainRunning());
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(pendingIn4001(), 1);
+        QVERIFY(m_window->currentRepDbName.isEmpty());
+        m_boxes->clear();
+    }
+
     // One row per issuer name in issuer order; deleted tickets nowhere; a ticket
     // without issuer row in the totals only; a failed count is no number.
     void recap()
