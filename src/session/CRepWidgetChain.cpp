@@ -302,8 +302,10 @@ bool CRepWidget::installFirstDownload()
             delta.initParSql(db, mutex);
         }
         openBDD(db, mutex);
+        // One that could not be opened for writing may still hold unsent punches: it is
+        // left where it is.
         if (!readable) {
-            cleared = QFile::rename(path, path + QStringLiteral(".unreadable"));
+            cleared = QFileInfo(path).isWritable() && QFile::rename(path, path + QStringLiteral(".unreadable"));
         } else if (pending.isEmpty() || drain::moveToQueue(db, mutex, path, pending, delta)) {
             if (!pending.isEmpty()) {
                 emit signalDrainNeeded();
