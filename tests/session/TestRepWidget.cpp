@@ -518,6 +518,8 @@ private slots:
         QTest::newRow("no file") << "";
         QTest::newRow("tables only") << "tables";
         QTest::newRow("empty file") << "empty";
+        // Garbage, with an earlier unreadable copy already set aside.
+        QTest::newRow("garbage again") << "garbage";
     }
 
     void firstDownloadOverBrokenFile()
@@ -528,6 +530,11 @@ private slots:
             makeRepFile("R4001_Z7.db", {}, 0);
         } else if (leftover == "empty") {
             QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        } else if (leftover == "garbage") {
+            for (const QString& name : {path, path + ".unreadable"}) {
+                QFile garbage(name);
+                QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) == 4096);
+            }
         }
         tile4001({}, 0, false);
         QVERIFY(m_tile->btnSelect->isHidden() && !m_tile->repFileExists);
@@ -549,6 +556,7 @@ private slots:
                  QStringList({"1", "1"}));
         QVERIFY(!QFile::exists(CRepWidget::buildPath(path)));
         QCOMPARE(current(), "4001 R4001_Z7.db");
+        m_boxes->clear();
     }
 
     // A list that cannot be written may still hold unsent punches: it is not set aside
