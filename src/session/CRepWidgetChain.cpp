@@ -305,7 +305,12 @@ bool CRepWidget::installFirstDownload()
         // One that could not be opened for writing may still hold unsent punches: it is
         // left where it is.
         if (!readable) {
-            cleared = QFileInfo(path).isWritable() && QFile::rename(path, path + QStringLiteral(".unreadable"));
+            // Under a name not taken yet: a copy set aside before stays as it is.
+            QString aside = path + QStringLiteral(".unreadable");
+            for (int copy = 1; QFileInfo::exists(aside); ++copy) {
+                aside = path + QStringLiteral(".unreadable") + QString::number(copy);
+            }
+            cleared = QFileInfo(path).isWritable() && QFile::rename(path, aside);
         } else if (pending.isEmpty() || drain::moveToQueue(db, mutex, path, pending, delta)) {
             if (!pending.isEmpty()) {
                 emit signalDrainNeeded();
