@@ -579,6 +579,21 @@ private slots:
         m_boxes->clear();
     }
 
+    // An event list that lands while scanning is read from the main database, and the
+    // scan page keeps its list.
+    void eventListLandsWhileScanning()
+    {
+        tile4001();
+        m_server->enqueue(QStringLiteral("241"), ScriptedReply::normal().delayed(200));
+        m_window->recupEvents();
+        m_tile->selectClicked();
+        m_window->startScanClicked();
+        m_window->eventPage = 0;
+        QTRY_COMPARE(m_window->eventPage, 1);
+        QVERIFY(!m_window->dataEvenementListe.isEmpty());
+        QCOMPARE(db().databaseName(), dbPath("R4001_Z7.db"));
+    }
+
     // One row per issuer name in issuer order; deleted tickets nowhere; a ticket
     // without issuer row in the totals only; a failed count is no number.
     void recap()
