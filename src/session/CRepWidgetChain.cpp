@@ -257,7 +257,10 @@ void CRepWidget::actionGetRepTerminated()
     if (!m_chain) {
         return;
     }
-    if (m_isParseFailed) {
+    // An answer that parses but holds no list (an error document) writes no DELTA row:
+    // installed, it would be an empty list made current.
+    CDataModifListe built;
+    if (m_isParseFailed || (!m_chain->isUpdate && !isDownloadedList(db, mutex, buildPath(m_chain->path), built))) {
         workerFailed();
         return;
     }
@@ -299,8 +302,15 @@ bool CRepWidget::installFirstDownload()
             delta.initParSql(db, mutex);
         }
         openBDD(db, mutex);
+        // One that could not be opened for writing may still hold unsent punches: it is
+        // left where it is.
         if (!readable) {
-            cleared = QFile::rename(path, path + QStringLiteral(".unreadable"));
+            // Under a name not taken yet: a copy set aside before stays as it is.
+            QString aside = path + QStringLiteral(".unreadable");
+            for (int copy = 1; QFileInfo::exists(aside); ++copy) {
+                aside = path + QStringLiteral(".unreadable") + QString::number(copy);
+            }
+            cleared = QFileInfo(path).isWritable() && QFile::rename(path, aside);
         } else if (pending.isEmpty() || drain::moveToQueue(db, mutex, path, pending, delta)) {
             if (!pending.isEmpty()) {
                 emit signalDrainNeeded();

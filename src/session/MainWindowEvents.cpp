@@ -14,6 +14,8 @@
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace
@@ -231,6 +233,10 @@ void MainWindow::actionGetEventsError(const QString& text)
 
 void MainWindow::displayDownloadedEvents()
 {
+    // The event list may land while the scan page holds the connection on the current
+    // list: it is read from the main database, and the connection then goes back.
+    const QString held = db.databaseName();
+    openBDD(db, dbMutex);
     QString title = label(18);
     const QString zone = gParam->parametre(ZONE_KEST);
     if (zone.toUInt() != 0) {
@@ -259,6 +265,9 @@ void MainWindow::displayDownloadedEvents()
     progressBar->hide();
     eventPage = 1;
     displayPageEvents();
+    if (!currentRepDbName.isEmpty() && held == currentRepDbName && QFileInfo::exists(held)) {
+        openRepBDD(db, dbMutex, held);
+    }
 }
 
 void MainWindow::displayPageEvents()

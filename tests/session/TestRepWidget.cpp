@@ -306,6 +306,9 @@ private slots:
         QTest::newRow("first download") << ScriptedReply::normal() << false << true << 0;
         QTest::newRow("empty, first download") << ScriptedReply::empty() << false << false << 3;
         QTest::newRow("broken, first download") << ScriptedReply::invalidJson() << false << false << 3;
+        // A document that holds no list (an error answer) stores nothing.
+        QTest::newRow("no list, first download")
+            << ScriptedReply::bytes(R"({"request":"getTickets","error":"3"})") << false << false << 3;
         QTest::newRow("broken, update") << ScriptedReply::invalidJson() << true << false << 3;
         // The list cannot take the new tickets (a full disk): told so, and kept.
         QTest::newRow("not stored, update") << ScriptedReply::normal() << true << false << 5;
@@ -515,6 +518,8 @@ private slots:
         QTest::newRow("no file") << "";
         QTest::newRow("tables only") << "tables";
         QTest::newRow("empty file") << "empty";
+        // Garbage, with an earlier unreadable copy already set aside.
+        QTest::newRow("garbage again") << "garbage";
     }
 
     void firstDownloadOverBrokenFile()
@@ -525,6 +530,11 @@ private slots:
             makeRepFile("R4001_Z7.db", {}, 0);
         } else if (leftover == "empty") {
             QVERIFY(QFile(path).open(QIODevice::WriteOnly));
+        } else if (leftover == "garbage") {
+            for (const QString& name : {path, path + ".unreadable"}) {
+                QFile garbage(name);
+                QVERIFY(garbage.open(QIODevice::WriteOnly) && garbage.write(QByteArray(4096, 'x')) == 4096);
+            }
         }
         tile4001({}, 0, false);
         QVERIFY(m_tile->btnSelect->isHidden() && !m_tile->repFileExists);
@@ -546,6 +556,42 @@ private slots:
                  QStringList({"1", "1"}));
         QVERIFY(!QFile::exists(CRepWidget::buildPath(path)));
         QCOMPARE(current(), "4001 R4001_Z7.db");
+        m_boxes->clear();
+    }
+
+    // A list that cannot be written may still hold unsent punches: it is not set aside
+    // as unreadable, and no first download takes its place.
+    void readOnlyListKept()
+    {
+        const QString path = dbPath("R4001_Z7.db");
+        tile4001({netfixture::pendingRow(8, "A")});
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner));
+        if (QFileInfo(path).isWritable()) {
+            QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+            QSKIP("this user writes read-only files");
+        }
+        fill(eventRecord(301, 0));
+        m_tile->getRepClicked();
+        QTRY_VERIFY(m_window->isEnabled() && !m_tile->isChainRunning());
+        QVERIFY(QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(pendingIn4001(), 1);
+        QVERIFY(m_window->currentRepDbName.isEmpty());
+        m_boxes->clear();
+    }
+
+    // An event list that lands while scanning is read from the main database, and the
+    // scan page keeps its list.
+    void eventListLandsWhileScanning()
+    {
+        tile4001();
+        m_server->enqueue(QStringLiteral("241"), ScriptedReply::normal().delayed(200));
+        m_window->recupEvents();
+        m_tile->selectClicked();
+        m_window->startScanClicked();
+        m_window->eventPage = 0;
+        QTRY_COMPARE(m_window->eventPage, 1);
+        QVERIFY(!m_window->dataEvenementListe.isEmpty());
+        QCOMPARE(db().databaseName(), dbPath("R4001_Z7.db"));
     }
 
     // One row per issuer name in issuer order; deleted tickets nowhere; a ticket
