@@ -301,9 +301,7 @@ private slots:
         punch.EDITEUR_ID = 7;
         punch.CODE_BARRE = u"T1"_s;
         punch.DATE = u"2024-05-01 20:30:00"_s;
-        if (held) {
-            QVERIFY(punch.ajouteSql(db, &mutex));
-        }
+        QVERIFY(!held || punch.ajouteSql(db, &mutex));
         const auto state = [this] {
             return rows(u"select NB_COMPOSTAGE from BILLET where CODE_BARRE='T1'"_s).value(0) + u' '
                    + rows(u"select count(*) from MODIF where STATUS=0"_s).value(0);
@@ -330,14 +328,8 @@ private slots:
             QStringList got;
             const CDataModifListe punches = drain::queuedPunches(db, &mutex);
             for (auto it = punches.cbegin(); it != punches.cend(); ++it) {
-                got << fieldsRow(it.key(),
-                                 it->TYPE,
-                                 it->STATUS,
-                                 it->AGENT_ID,
-                                 it->REP_ID,
-                                 it->EDITEUR_ID,
-                                 it->CODE_BARRE,
-                                 it->DATE);
+                const CDataModif& p = it.value();
+                got << fieldsRow(it.key(), p.TYPE, p.STATUS, p.AGENT_ID, p.REP_ID, p.EDITEUR_ID, p.CODE_BARRE, p.DATE);
             }
             QCOMPARE(got, (QStringList{u"1|8|0|17|77|7|K1|d1"_s, u"2|3|0|17|77|7|K2|d2"_s}));
         }
