@@ -269,10 +269,25 @@ void InterleaveTrial::chooseTileAction(CRepWidget* tile, int index)
 // tickets.
 void InterleaveTrial::actOnRepPage()
 {
-    const standin::Organiser& organiser = m_server->organiser();
-    const standin::Event& event = organiser.events.at(roll(static_cast<int>(organiser.events.size())));
-    const QString scope = event.type == 1 ? QStringLiteral("P") + QString::number(event.id)
-                                          : QStringLiteral("R") + QString::number(event.performances.first().id);
+    // An event of the zone, exported as the service does: a zone's file holds the whole
+    // event (its import switches to whole events), a file without zone one performance.
+    const unsigned int zone = gParam->parametre(ZONE_KEST).toUInt();
+    QList<standin::Event> events;
+    for (const standin::Event& event : m_server->organiser().events) {
+        if (event.zones.isEmpty() || event.zones.contains(zone)) {
+            events << event;
+        }
+    }
+    if (events.isEmpty()) {
+        return;
+    }
+    const standin::Event event = events.at(roll(static_cast<int>(events.size())));
+    QString scope = QStringLiteral("R") + QString::number(event.performances.first().id);
+    if (event.type == 1) {
+        scope = QStringLiteral("P") + QString::number(event.id);
+    } else if (zone != 0) {
+        scope = QStringLiteral("E") + QString::number(event.id);
+    }
     QFile eventFile(m_home.path() + QStringLiteral("/event.kst"));
     if (eventFile.open(QIODevice::WriteOnly)) {
         eventFile.write(
@@ -284,6 +299,11 @@ void InterleaveTrial::actOnRepPage()
         csv.write(QStringLiteral("L%1;Local;Anne;;;2;A1;%2\n").arg(roll(20)).arg(rep).toLatin1());
     }
     click(m_window->ui->btnLoadFile, QStringLiteral("Import a file"));
+    // An event file's list becomes current under the name the import gives it.
+    quiesce();
+    if (m_window && !m_window->currentRepDbName.isEmpty()) {
+        m_acceptableCurrent = {m_window->currentRepDbName};
+    }
 }
 
 // The punch button under the verdict: punch or un-punch the ticket shown.

@@ -375,7 +375,7 @@ ScriptedReply InterleaveTrial::fate(const standin::RecordedRequest& request, int
         ++figures.repliesFailed;
         m_unclean.insert(index);
         told = QStringLiteral("answered with an HTTP error");
-    } else if (draw < 95) {
+    } else if (draw < 97) {
         reply = ScriptedReply::close();
         ++figures.repliesLost;
         m_unclean.insert(index);
