@@ -103,13 +103,10 @@ CDataModifListe queuedPunches(QSqlDatabase& db, QMutex* mutex)
                       false);
         return punches;
     }
-    const QString login = gParam->login.get().trimmed();
-    const unsigned int zone = gParam->parametre(ZONE_KEST).toUInt();
+    // Whatever zone or login they were made under: an entry used is used in every zone,
+    // and the worker matches a row to a ticket by barcode, issuer and performance.
     const QString agent = gParam->parametre(MY_AGENT_ID);
     for (const CDataVidange& row : std::as_const(queue)) {
-        if (row.ZONE_ID != zone || row.LOGIN.trimmed() != login) {
-            continue;
-        }
         CDataModif punch;
         punch.initDefaut();
         punch.TYPE = row.TYPE;

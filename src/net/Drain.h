@@ -40,9 +40,9 @@ bool moveToQueue(QSqlDatabase& db,
                  const CDataDelta& delta);
 
 // This terminal's punches that the service has not acknowledged yet, for a ticket list
-// about to be asked for: the VIDANGE rows of the current zone (ZONE_KEST) and login
-// (compared trimmed), as journal rows keyed by their VIDANGE ID, with their TYPE,
-// REP_ID, EDITEUR_ID, CODE_BARRE and DATE, this terminal's agent and STATUS sent.
+// about to be asked for: every VIDANGE row, whatever zone or login it was made under,
+// as journal rows keyed by their VIDANGE ID, with their TYPE, REP_ID, EDITEUR_ID,
+// CODE_BARRE and DATE, this terminal's agent and STATUS sent.
 //
 // The reply's counts lack them, so the worker storing it applies them to the tickets
 // it writes, as it does the list's own pending punches. Take them on the GUI thread

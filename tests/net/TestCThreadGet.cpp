@@ -314,7 +314,7 @@ private slots:
         QCOMPARE(first + u" / "_s + state(), after);
     }
 
-    // The queue's rows of this login (blanks aside) and zone, from the main database or
+    // Every row of the queue, whatever its login and zone, from the main database or
     // through a ticket list's connection, as journal rows of this terminal's agent.
     void queuedPunches()
     {
@@ -331,7 +331,11 @@ private slots:
                 const CDataModif& p = it.value();
                 got << fieldsRow(it.key(), p.TYPE, p.STATUS, p.AGENT_ID, p.REP_ID, p.EDITEUR_ID, p.CODE_BARRE, p.DATE);
             }
-            QCOMPARE(got, (QStringList{u"1|8|0|17|77|7|K1|d1"_s, u"2|3|0|17|77|7|K2|d2"_s}));
+            QCOMPARE(got,
+                     (QStringList{u"1|8|0|17|77|7|K1|d1"_s,
+                                  u"2|3|0|17|77|7|K2|d2"_s,
+                                  u"3|8|0|17|77|7|K3|d3"_s,
+                                  u"4|8|0|17|77|7|K4|d4"_s}));
         }
     }
 
