@@ -23,6 +23,7 @@ void Figures::add(const Figures& other)
     countMismatches += other.countMismatches;
     resent += other.resent;
     pending += other.pending;
+    validRefused += other.validRefused;
     integrityFailures += other.integrityFailures;
     boxes += other.boxes;
     for (auto it = other.killsByPhase.cbegin(); it != other.killsByPhase.cend(); ++it) {
@@ -44,6 +45,7 @@ QJsonObject Figures::toJson() const
                        {QStringLiteral("count_mismatches"), countMismatches},
                        {QStringLiteral("resent_after_cut_ack"), resent},
                        {QStringLiteral("pending_at_end"), pending},
+                       {QStringLiteral("valid_refused"), validRefused},
                        {QStringLiteral("integrity_failures"), integrityFailures},
                        {QStringLiteral("boxes_closed"), boxes},
                        {QStringLiteral("kills_by_phase"), phases}};
@@ -60,6 +62,7 @@ Figures Figures::fromJson(const QJsonObject& object)
     f.countMismatches = object.value(QStringLiteral("count_mismatches")).toInt();
     f.resent = object.value(QStringLiteral("resent_after_cut_ack")).toInt();
     f.pending = object.value(QStringLiteral("pending_at_end")).toInt();
+    f.validRefused = object.value(QStringLiteral("valid_refused")).toInt();
     f.integrityFailures = object.value(QStringLiteral("integrity_failures")).toInt();
     f.boxes = object.value(QStringLiteral("boxes_closed")).toInt();
     const QJsonObject phases = object.value(QStringLiteral("kills_by_phase")).toObject();
@@ -116,6 +119,7 @@ void KillLane::checkEnd()
                     pendingInLists[key] += 1;
                 }
                 ++figures.pending;
+                failures << QStringLiteral("punch still pending after the final drain: %1 in %2").arg(key, file);
             }
         });
     }

@@ -403,6 +403,31 @@ KillLane::Scan KillLane::pickTicket()
     return scan;
 }
 
+// Entries the ticket still has for this terminal: the service's count less the
+// punches accepted here that it has not received yet. The list may lag behind another
+// entrance's punch or deletion, which makes it accept, never refuse.
+int KillLane::entriesLeft(const Scan& scan) const
+{
+    const QString key = ticketKey(scan.barcode, scan.editeurId);
+    int taken = 0;
+    QSet<QString> seen;
+    for (const standin::ReceivedPunch& punch : m_server->receivedPunches()) {
+        const QString item = itemKey(punch);
+        if (punch.listKey == QLatin1String("cl") && ticketKey(punch.barcode, punch.editeurId) == key
+            && !seen.contains(item)) {
+            seen.insert(item);
+            ++taken;
+        }
+    }
+    for (const standin::Ticket& ticket : m_server->organiser().tickets) {
+        if (ticketKey(ticket.barcode, ticket.editeurId) == key) {
+            return ticket.isDeleted ? 0
+                                    : static_cast<int>(ticket.nbCompostage) - (m_accepted.value(key) - taken);
+        }
+    }
+    return 0;
+}
+
 bool KillLane::scanOne(bool mayBeCut)
 {
     const Scan scan = pickTicket();
@@ -424,11 +449,16 @@ bool KillLane::scanOne(bool mayBeCut)
         return false;
     }
     const QRgb panel = pixel(kVerdictPanel.x(), kVerdictPanel.y());
+    const QString key = ticketKey(scan.barcode, scan.editeurId);
     if (isGreen(panel)) {
         ++figures.accepted;
-        m_accepted[ticketKey(scan.barcode, scan.editeurId)] += 1;
+        m_accepted[key] += 1;
     } else {
         ++figures.refused;
+        if (entriesLeft(scan) > 0) {
+            ++figures.validRefused;
+            failures << QStringLiteral("valid ticket refused: ") + key;
+        }
     }
     return true;
 }
@@ -600,15 +630,26 @@ void KillLane::finish()
     // cycles run, then quits.
     setLoginInSettings(QStringLiteral("demo"));
     if (!launch() || !reachScanning(false)) {
+        failures << QStringLiteral("the final drain could not reach scanning");
         killApp();
         return;
     }
     click(kChangeRep.x(), kChangeRep.y());
+    // Online, the way back to the events asks for the zone again: the same one.
     waitFor(
         [this] {
-            return look() == Look::RepPage;
+            return look() == Look::RepPage || look() == Look::ZoneDialog;
         },
         10000);
+    if (look() == Look::ZoneDialog) {
+        click(kDialogOk.x(), kDialogOk.y());
+    }
+    const auto tileShown = [this] {
+        return look() == Look::RepPage && tileDownloaded();
+    };
+    if (!expect(tileShown, 15000, "the final drain found no list on the performance page")) {
+        return;
+    }
     const auto drained = [this] {
         int rows = 0;
         withDatabase(dbFolder() + QStringLiteral("kest.db"), [&rows](QSqlDatabase& db) {
@@ -624,21 +665,31 @@ void KillLane::finish()
         click(kDrainGlobal.x(), kDrainGlobal.y());
         waitFor(drained, 5000);
     }
+    if (!drained()) {
+        failures << QStringLiteral("the drain queue could not be emptied");
+        return;
+    }
     click(kTileSelect.x(), kTileSelect.y());
-    waitFor(
-        [this] {
-            return startScanVisible();
-        },
-        10000);
+    if (!expect(
+            [this] {
+                return startScanVisible();
+            },
+            10000,
+            "the final drain could not select its list")) {
+        return;
+    }
     click(kStartScan.x(), kStartScan.y());
-    waitFor(
-        [this] {
-            return look() == Look::ScanPage;
-        },
-        10000);
+    if (!expect(
+            [this] {
+                return look() == Look::ScanPage;
+            },
+            10000,
+            "the final drain could not start scanning")) {
+        return;
+    }
     // Two deltas after the last upload: the first has then been applied.
     const int start = static_cast<int>(m_server->requests().size());
-    waitFor(
+    expect(
         [&] {
             int deltas = 0;
             const QList<standin::RecordedRequest> requests = m_server->requests();
@@ -649,7 +700,8 @@ void KillLane::finish()
             }
             return deltas >= 2;
         },
-        25000);
+        25000,
+        "the final cycles never ran");
     if (!stopApp()) {
         killApp();
     }

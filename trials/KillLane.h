@@ -38,8 +38,10 @@ struct Figures
     int countMismatches = 0;
     // Punches sent again after a kill had cut their acknowledgement (taken once).
     int resent = 0;
-    // Accepted punches still waiting on disk at the end.
+    // Accepted punches still waiting on disk at the end, and verdicts that refused a
+    // ticket with entries left.
     int pending = 0;
+    int validRefused = 0;
     int integrityFailures = 0;
     // Message boxes the driver had to close.
     int boxes = 0;
@@ -116,6 +118,7 @@ private:
     // Types a barcode and Return; records the verdict once it is painted.
     bool scanOne(bool mayBeCut);
     Scan pickTicket();
+    int entriesLeft(const Scan& scan) const;
 
     // ---- trials ----
     void trialScanning();

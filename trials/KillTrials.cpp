@@ -66,6 +66,7 @@ void printTable(const Figures& f, const QStringList& failures, qint64 ms)
     row(QStringLiteral("count mismatches"), f.countMismatches);
     row(QStringLiteral("resent after a cut acknowledgement"), f.resent);
     row(QStringLiteral("still pending at the end"), f.pending);
+    row(QStringLiteral("valid tickets refused"), f.validRefused);
     row(QStringLiteral("databases failing integrity_check"), f.integrityFailures);
     row(QStringLiteral("message boxes closed"), f.boxes);
     row(QStringLiteral("wall time (s)"), ms / 1000);

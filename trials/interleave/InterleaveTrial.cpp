@@ -177,6 +177,15 @@ void InterleaveTrial::settle(int ms)
     QTest::qWait(ms);
 }
 
+bool InterleaveTrial::anyWorkerRunning() const
+{
+    return m_window->threadEvt.isRunning() || m_window->threadGetDelta.isRunning()
+           || m_window->threadGetFile.isRunning()
+           || std::any_of(m_window->repWidgets.cbegin(), m_window->repWidgets.cend(), [](CRepWidget* tile) {
+                  return tile->threadGet.isRunning();
+              });
+}
+
 // Until every answer given has been taken in and no worker runs: only the replies
 // the service holds back are still to come.
 void InterleaveTrial::quiesce()
@@ -185,13 +194,7 @@ void InterleaveTrial::quiesce()
         return;
     }
     const auto quiet = [this] {
-        const bool working = m_window->threadEvt.isRunning() || m_window->threadGetDelta.isRunning()
-                             || m_window->threadGetFile.isRunning()
-                             || std::any_of(m_window->repWidgets.cbegin(),
-                                            m_window->repWidgets.cend(),
-                                            [](CRepWidget* tile) {
-                                                return tile->threadGet.isRunning();
-                                            });
+        const bool working = anyWorkerRunning();
         const auto replies = m_window->networkManager->findChildren<QNetworkReply*>();
         const int open = static_cast<int>(std::count_if(replies.cbegin(), replies.cend(), [](QNetworkReply* reply) {
             return reply->isRunning();
@@ -254,6 +257,8 @@ bool InterleaveTrial::setUpWorld()
     settings.initParametre(AGENT_KEST, QStringLiteral("1"));
     settings.initParametre(REMEMBER_PASSWORD, QStringLiteral("Sauvegarder Mot De Passe"));
     settings.initParametre(ZONE_KEST, QStringLiteral("1"));
+    // What an earlier login on line left: the terminal's agent id.
+    settings.initParametre(MY_AGENT_ID, m_server->organiser().terminalId);
     settings.initParametre(TIMEOUT, QStringLiteral("1"));
     if (!gAffichage) {
         gAffichage = new CAffichage;
@@ -375,7 +380,7 @@ ScriptedReply InterleaveTrial::fate(const standin::RecordedRequest& request, int
         ++figures.repliesFailed;
         m_unclean.insert(index);
         told = QStringLiteral("answered with an HTTP error");
-    } else if (draw < 97) {
+    } else if (draw < 99) {
         reply = ScriptedReply::close();
         ++figures.repliesLost;
         m_unclean.insert(index);
@@ -473,6 +478,14 @@ bool InterleaveTrial::run()
         }
         ++figures.actions;
         settle(1);
+        // Now and then the stop comes while a worker stores what an answer brought.
+        if (m_window && chance(4) && waitUntil(
+                                         [this] {
+                                             return anyWorkerRunning();
+                                         },
+                                         150)) {
+            killProgram();
+        }
         quiesce();
         // Time passes: the cycle's five seconds, the ping's thirty.
         if (m_window && m_window->deltaTimer.isActive() && chance(25)) {

@@ -68,6 +68,7 @@ private:
     void killProgram();
     void settle(int ms);
     void quiesce();
+    bool anyWorkerRunning() const;
     bool waitUntil(const std::function<bool()>& done, int ms);
     QString home() const;
     QString dbFolder() const;
