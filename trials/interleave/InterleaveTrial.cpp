@@ -419,9 +419,23 @@ void InterleaveTrial::adversaryTurn()
         note(QStringLiteral("(the service answers request #%1 now)").arg(index));
         m_server->release(index);
     }
-    // Another entrance acts on the same tickets meanwhile.
+    // The service asks now and then for a full reload of the list at its next delta.
+    if (m_adversaryRandom.bounded(100u) < 2) {
+        m_server->requestDrop();
+        note(QStringLiteral("(the service will send the whole list at the next delta)"));
+    }
+    // Another entrance acts on the same tickets meanwhile, often on one whose barcode
+    // holds a quote.
     if (m_adversaryRandom.bounded(100u) < 6) {
-        const QList<standin::Ticket>& tickets = m_server->organiser().tickets;
+        QList<standin::Ticket> tickets = m_server->organiser().tickets;
+        if (m_adversaryRandom.bounded(100u) < 30) {
+            tickets.removeIf([](const standin::Ticket& ticket) {
+                return !ticket.barcode.contains(QLatin1Char('\''));
+            });
+        }
+        if (tickets.isEmpty()) {
+            tickets = m_server->organiser().tickets;
+        }
         const standin::Ticket ticket =
             tickets.at(static_cast<qsizetype>(m_adversaryRandom.bounded(static_cast<quint32>(tickets.size()))));
         const QString key = storedForm(ticket.barcode) + QLatin1Char('|') + QString::number(ticket.editeurId);
