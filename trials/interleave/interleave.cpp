@@ -123,7 +123,8 @@ int main(int argc, char** argv)
             continue;
         }
         ++failed;
-        out << "\nFAIL: trial seed " << seed << ": " << failure << "\n";
+        out << "\nFAIL: trial seed " << seed << " (trial " << index + 1 << ", found after " << clock.elapsed() / 1000
+            << " s): " << failure << "\n";
         // The shortest run of the same seed that still fails.
         int shortest = options.steps;
         if (options.shrink) {
