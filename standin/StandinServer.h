@@ -246,11 +246,13 @@ private:
     int m_sessionCounter = 0;
     QMap<QString, QList<ScriptedReply>> m_scripted;
     Policy m_policy;
+
     struct Held
     {
         QTcpSocket* socket = nullptr;
         ScriptedReply reply;
     };
+
     QMap<int, Held> m_held;
     QList<RecordedRequest> m_requests;
     QList<ReceivedPunch> m_punches;

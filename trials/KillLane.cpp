@@ -421,8 +421,7 @@ int KillLane::entriesLeft(const Scan& scan) const
     }
     for (const standin::Ticket& ticket : m_server->organiser().tickets) {
         if (ticketKey(ticket.barcode, ticket.editeurId) == key) {
-            return ticket.isDeleted ? 0
-                                    : static_cast<int>(ticket.nbCompostage) - (m_accepted.value(key) - taken);
+            return ticket.isDeleted ? 0 : static_cast<int>(ticket.nbCompostage) - (m_accepted.value(key) - taken);
         }
     }
     return 0;

@@ -1,5 +1,3 @@
-#include "InterleaveTrial.h"
-
 #include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "session/CRepWidget.h"
@@ -8,6 +6,8 @@
 #include "ui/ProgressBar.h"
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
+
+#include "InterleaveTrial.h"
 
 #include <QComboBox>
 #include <QDateTime>
@@ -328,14 +328,13 @@ void InterleaveTrial::actOnSettingsPage()
     Ui_MainWindow* ui = m_window->ui;
     const int what = roll(100);
     if (what < 45) {
-        const QList<QPair<QPushButton*, const char*>> switches{
-            {ui->btnParamTactil, "the touch screen"},
-            {ui->btnParamDirectSearch, "the direct search"},
-            {ui->btnParamDiffPunch, "the time since the last punch"},
-            {ui->btnParamRepJour, "the whole event's list"},
-            {ui->btnParamUnpunch, "un-punching"},
-            {ui->btnParamHideRecapTicket, "the recap"},
-            {ui->btnParamLocalTicket, "local tickets"}};
+        const QList<QPair<QPushButton*, const char*>> switches{{ui->btnParamTactil, "the touch screen"},
+                                                               {ui->btnParamDirectSearch, "the direct search"},
+                                                               {ui->btnParamDiffPunch, "the time since the last punch"},
+                                                               {ui->btnParamRepJour, "the whole event's list"},
+                                                               {ui->btnParamUnpunch, "un-punching"},
+                                                               {ui->btnParamHideRecapTicket, "the recap"},
+                                                               {ui->btnParamLocalTicket, "local tickets"}};
         const auto& chosen = switches.at(roll(static_cast<int>(switches.size())));
         click(chosen.first, QStringLiteral("Switch ") + QLatin1String(chosen.second));
     } else if (what < 52) {
@@ -446,8 +445,8 @@ void InterleaveTrial::scan()
     }
     const standin::Ticket ticket = wanted.at(roll(static_cast<int>(wanted.size())));
     const QString key = storedForm(ticket.barcode) + QLatin1Char('|') + QString::number(ticket.editeurId);
-    const int left = static_cast<int>(m_initialEntries.value(key)) - m_acceptedAnywhere.value(key)
-                     + m_unpunchedAnywhere.value(key);
+    const int left =
+        static_cast<int>(m_initialEntries.value(key)) - m_acceptedAnywhere.value(key) + m_unpunchedAnywhere.value(key);
     const bool certainlyValid = left > 0 && !ticket.isDeleted && !m_touchedElsewhere.contains(key)
                                 && !m_localBarcodes.contains(storedForm(ticket.barcode));
     waitForNextSecond(key);
@@ -464,8 +463,8 @@ void InterleaveTrial::afterVerdict(const QString& barcode, unsigned int editeurI
         return;
     }
     // The verdict is for the ticket the panel shows.
-    const QString shown = m_window->currentBillet.CODE_BARRE + QLatin1Char('|')
-                          + QString::number(m_window->currentBillet.EDITEUR_ID);
+    const QString shown =
+        m_window->currentBillet.CODE_BARRE + QLatin1Char('|') + QString::number(m_window->currentBillet.EDITEUR_ID);
     const QString key = barcode + QLatin1Char('|') + QString::number(editeurId);
     if (certainlyValid && verdict != Verdict::Composte && verdict != Verdict::Valide) {
         ++figures.wrongLists;

@@ -1,5 +1,3 @@
-#include "InterleaveTrial.h"
-
 #include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "data/CDataEvenement.h"
@@ -10,6 +8,7 @@
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
+#include "InterleaveTrial.h"
 #include "LaneSupport.h"
 
 #include <QDir>
@@ -175,10 +174,7 @@ void InterleaveTrial::checkStep()
         const int bound = static_cast<int>(m_initialEntries.value(ticket)) + m_otherUnpunches.value(ticket);
         if (m_initialEntries.contains(ticket) && it.value() > bound) {
             ++figures.doubled;
-            fail(QStringLiteral("%1 entries let in on %2 for a ticket of %3")
-                     .arg(it.value())
-                     .arg(it.key())
-                     .arg(bound));
+            fail(QStringLiteral("%1 entries let in on %2 for a ticket of %3").arg(it.value()).arg(it.key()).arg(bound));
             return;
         }
     }
@@ -188,8 +184,8 @@ void InterleaveTrial::checkStep()
     if (!current.isEmpty()) {
         static const QRegularExpression name(QStringLiteral("^([PER])(\\d+)_Z(\\d+)\\.db$"));
         const QRegularExpressionMatch match = name.match(QFileInfo(current).fileName());
-        const QString id = match.captured(1) == QLatin1String("P") ? QLatin1Char('-') + match.captured(2)
-                                                                    : match.captured(2);
+        const QString id =
+            match.captured(1) == QLatin1String("P") ? QLatin1Char('-') + match.captured(2) : match.captured(2);
         if (!m_acceptableCurrent.contains(current)) {
             ++figures.wrongLists;
             fail(QStringLiteral("current list %1, never asked for").arg(QFileInfo(current).fileName()));

@@ -27,42 +27,56 @@ namespace trials
 
 using standin::ScriptedReply;
 
-void InterleaveFigures::add(const InterleaveFigures& other)
+namespace
 {
-    trials += other.trials;
-    actions += other.actions;
-    kills += other.kills;
-    restarts += other.restarts;
-    repliesLate += other.repliesLate;
-    repliesReordered += other.repliesReordered;
-    repliesDoubled += other.repliesDoubled;
-    repliesCut += other.repliesCut;
-    repliesLost += other.repliesLost;
-    repliesFailed += other.repliesFailed;
-    accepted += other.accepted;
-    lost += other.lost;
-    doubled += other.doubled;
-    wrongLists += other.wrongLists;
-    failures += other.failures;
+
+// The figures and their JSON names, in the order of the table.
+template <typename Figures, typename Visit>
+void eachFigure(Figures& f, Visit visit)
+{
+    visit("trials", f.trials);
+    visit("actions", f.actions);
+    visit("kills", f.kills);
+    visit("restarts", f.restarts);
+    visit("replies_late", f.repliesLate);
+    visit("replies_reordered", f.repliesReordered);
+    visit("replies_doubled", f.repliesDoubled);
+    visit("replies_cut", f.repliesCut);
+    visit("replies_lost", f.repliesLost);
+    visit("replies_failed", f.repliesFailed);
+    visit("punches_accepted", f.accepted);
+    visit("punches_lost", f.lost);
+    visit("punches_doubled", f.doubled);
+    visit("wrong_lists", f.wrongLists);
+    visit("invariant_failures", f.failures);
 }
+
+}  // namespace
 
 QJsonObject InterleaveFigures::toJson() const
 {
-    return QJsonObject{{QStringLiteral("trials"), trials},
-                       {QStringLiteral("actions"), actions},
-                       {QStringLiteral("kills"), kills},
-                       {QStringLiteral("restarts"), restarts},
-                       {QStringLiteral("replies_late"), repliesLate},
-                       {QStringLiteral("replies_reordered"), repliesReordered},
-                       {QStringLiteral("replies_doubled"), repliesDoubled},
-                       {QStringLiteral("replies_cut"), repliesCut},
-                       {QStringLiteral("replies_lost"), repliesLost},
-                       {QStringLiteral("replies_failed"), repliesFailed},
-                       {QStringLiteral("punches_accepted"), accepted},
-                       {QStringLiteral("punches_lost"), lost},
-                       {QStringLiteral("punches_doubled"), doubled},
-                       {QStringLiteral("wrong_lists"), wrongLists},
-                       {QStringLiteral("invariant_failures"), failures}};
+    QJsonObject object;
+    eachFigure(*this, [&object](const char* name, int value) {
+        object.insert(QLatin1String(name), value);
+    });
+    return object;
+}
+
+void InterleaveFigures::add(const InterleaveFigures& other)
+{
+    const QJsonObject theirs = other.toJson();
+    eachFigure(*this, [&theirs](const char* name, int& value) {
+        value += theirs.value(QLatin1String(name)).toInt();
+    });
+}
+
+InterleaveFigures InterleaveFigures::fromJson(const QJsonObject& object)
+{
+    InterleaveFigures f;
+    eachFigure(f, [&object](const char* name, int& value) {
+        value = object.value(QLatin1String(name)).toInt();
+    });
+    return f;
 }
 
 namespace
@@ -493,11 +507,12 @@ bool InterleaveTrial::run()
         ++figures.actions;
         settle(1);
         // Now and then the stop comes while a worker stores what an answer brought.
-        if (m_window && chance(4) && waitUntil(
-                                         [this] {
-                                             return anyWorkerRunning();
-                                         },
-                                         150)) {
+        if (m_window && chance(4)
+            && waitUntil(
+                [this] {
+                    return anyWorkerRunning();
+                },
+                150)) {
             killProgram();
         }
         quiesce();

@@ -39,6 +39,7 @@ struct InterleaveFigures
 
     void add(const InterleaveFigures& other);
     QJsonObject toJson() const;
+    static InterleaveFigures fromJson(const QJsonObject& object);
 };
 
 // One interleaving trial: the window in this process on a home folder of its own,

@@ -1,14 +1,20 @@
 // Interleaving trials of the program: interleave [--trials N] [--seed N] [--steps N]
-// [--tickets N] [--json FILE] [--no-shrink]. An agent acts at random on the window
-// while the stand-in of the service answers late, out of order, twice, cut or never.
-// Exits 0 when every invariant held.
+// [--tickets N] [--lanes N] [--json FILE] [--no-shrink] [--replay SEED]. An agent acts
+// at random on the window while the stand-in of the service answers late, out of
+// order, twice, cut or never. Exits 0 when every invariant held.
 #include "InterleaveTrial.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTextStream>
+
+#include <memory>
+#include <vector>
 
 namespace
 {
@@ -18,11 +24,15 @@ struct Options
     int trials = 200;
     quint32 seed = 1;
     int steps = 40;
-    int tickets = 12;
+    int tickets = 40;
+    int lanes = 1;
     QString json;
     bool shrink = true;
-    // One trial of exactly this seed.
+    // One trial of exactly this seed, its steps printed.
     quint32 replay = 0;
+    // A lane runs trials first..first+trials-1 and reports to this file.
+    int first = 0;
+    QString laneReport;
 };
 
 Options parse(const QStringList& arguments)
@@ -31,6 +41,10 @@ Options parse(const QStringList& arguments)
     for (int i = 1; i < arguments.size(); ++i) {
         const QString& word = arguments.at(i);
         const QString value = arguments.value(i + 1);
+        if (word == QLatin1String("--no-shrink")) {
+            options.shrink = false;
+            continue;
+        }
         if (word == QLatin1String("--trials")) {
             options.trials = value.toInt();
         } else if (word == QLatin1String("--seed")) {
@@ -39,14 +53,17 @@ Options parse(const QStringList& arguments)
             options.steps = value.toInt();
         } else if (word == QLatin1String("--tickets")) {
             options.tickets = value.toInt();
+        } else if (word == QLatin1String("--lanes")) {
+            options.lanes = std::max(1, value.toInt());
         } else if (word == QLatin1String("--replay")) {
             options.replay = value.toUInt();
             options.trials = 1;
         } else if (word == QLatin1String("--json")) {
             options.json = value;
-        } else if (word == QLatin1String("--no-shrink")) {
-            options.shrink = false;
-            continue;
+        } else if (word == QLatin1String("--first")) {
+            options.first = value.toInt();
+        } else if (word == QLatin1String("--lane-report")) {
+            options.laneReport = value;
         } else {
             continue;
         }
@@ -87,23 +104,12 @@ void printTable(QTextStream& out, const trials::InterleaveFigures& f, qint64 ms)
     row("wall time (s)", ms / 1000);
 }
 
-}  // namespace
-
-int main(int argc, char** argv)
+// Runs this process's share of the trials; failures are printed with their shortest
+// failing run.
+trials::InterleaveFigures runTrials(const Options& options, QTextStream& out, const QElapsedTimer& clock)
 {
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
-    QApplication app(argc, argv);
-    const Options options = parse(QApplication::arguments());
-    QTextStream out(stdout);
-    out << "seed " << options.seed << ", " << options.trials << " trials of " << options.steps << " steps\n";
-    out.flush();
-
-    QElapsedTimer clock;
-    clock.start();
     trials::InterleaveFigures total;
-    int failed = 0;
-    for (int index = 0; index < options.trials; ++index) {
+    for (int index = options.first; index < options.first + options.trials; ++index) {
         const quint32 seed = options.replay != 0 ? options.replay : trialSeed(options.seed, index);
         QStringList steps;
         QString failure;
@@ -122,41 +128,107 @@ int main(int argc, char** argv)
         if (failure.isEmpty()) {
             continue;
         }
-        ++failed;
         out << "\nFAIL: trial seed " << seed << " (trial " << index + 1 << ", found after " << clock.elapsed() / 1000
             << " s): " << failure << "\n";
         // The shortest run of the same seed that still fails.
         int shortest = options.steps;
         if (options.shrink) {
             int low = 1;
-            int high = options.steps;
-            while (low < high) {
-                const int middle = (low + high) / 2;
+            while (low < shortest) {
+                const int middle = (low + shortest) / 2;
                 trials::InterleaveTrial replay(seed, middle, options.tickets);
                 if (!replay.run()) {
-                    high = middle;
+                    shortest = middle;
                     steps = replay.steps;
-                    failure = replay.failure;
                 } else {
                     low = middle + 1;
                 }
             }
-            shortest = high;
         }
-        out << "Shortest failing run: " << shortest << " steps (replay: interleave --replay " << seed
-            << " --steps " << shortest << ")\n";
+        out << "Shortest failing run: " << shortest << " steps (replay: interleave --replay " << seed << " --steps "
+            << shortest << ")\n";
         for (const QString& line : std::as_const(steps)) {
             out << "  " << line << "\n";
         }
         out.flush();
     }
+    return total;
+}
+
+// Lanes are children of this program, each with its share of the trials.
+trials::InterleaveFigures runLanes(const Options& options)
+{
+    QTemporaryDir reports;
+    std::vector<std::unique_ptr<QProcess>> lanes;
+    int first = 0;
+    for (int lane = 0; lane < options.lanes; ++lane) {
+        const int trials = options.trials / options.lanes + (lane < options.trials % options.lanes ? 1 : 0);
+        auto process = std::make_unique<QProcess>();
+        process->setProcessChannelMode(QProcess::ForwardedChannels);
+        QStringList arguments{QStringLiteral("--trials"),
+                              QString::number(trials),
+                              QStringLiteral("--first"),
+                              QString::number(first),
+                              QStringLiteral("--seed"),
+                              QString::number(options.seed),
+                              QStringLiteral("--steps"),
+                              QString::number(options.steps),
+                              QStringLiteral("--tickets"),
+                              QString::number(options.tickets),
+                              QStringLiteral("--lane-report"),
+                              reports.filePath(QStringLiteral("lane%1.json").arg(lane))};
+        if (!options.shrink) {
+            arguments << QStringLiteral("--no-shrink");
+        }
+        process->start(QCoreApplication::applicationFilePath(), arguments);
+        lanes.push_back(std::move(process));
+        first += trials;
+    }
+    trials::InterleaveFigures total;
+    for (std::size_t lane = 0; lane < lanes.size(); ++lane) {
+        lanes[lane]->waitForFinished(-1);
+        QFile file(reports.filePath(QStringLiteral("lane%1.json").arg(lane)));
+        if (!file.open(QIODevice::ReadOnly)) {
+            // A lane that died took its trials with it: a crash is a failure.
+            ++total.failures;
+            continue;
+        }
+        total.add(trials::InterleaveFigures::fromJson(QJsonDocument::fromJson(file.readAll()).object()));
+    }
+    return total;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    qInstallMessageHandler([](QtMsgType, const QMessageLogContext&, const QString&) {});
+    QApplication app(argc, argv);
+    const Options options = parse(QApplication::arguments());
+    QTextStream out(stdout);
+    QElapsedTimer clock;
+    clock.start();
+    if (!options.laneReport.isEmpty()) {
+        const trials::InterleaveFigures figures = runTrials(options, out, clock);
+        QFile file(options.laneReport);
+        return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+                       && file.write(QJsonDocument(figures.toJson()).toJson()) > 0
+                   ? 0
+                   : 1;
+    }
+    out << "seed " << options.seed << ", " << options.trials << " trials of " << options.steps << " steps\n";
+    out.flush();
+    const trials::InterleaveFigures total = options.lanes > 1 ? runLanes(options) : runTrials(options, out, clock);
     out << "\n";
     printTable(out, total, clock.elapsed());
     if (!options.json.isEmpty()) {
+        QJsonObject json = total.toJson();
+        json.insert(QStringLiteral("wall_seconds"), static_cast<double>(clock.elapsed()) / 1000.0);
         QFile file(options.json);
         if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            file.write(QJsonDocument(total.toJson()).toJson());
+            file.write(QJsonDocument(json).toJson());
         }
     }
-    return failed == 0 ? 0 : 1;
+    return total.failures == 0 ? 0 : 1;
 }
