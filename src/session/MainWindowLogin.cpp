@@ -22,8 +22,23 @@ using sessiontexts::message;
 
 // ---- login ----
 
+// Only the newest press is answered, and only while the login page shows: an earlier
+// answer would log in again over a session that has gone on.
+bool MainWindow::isCurrentLogin(quint64 generation)
+{
+    if (generation == loginRequestGeneration && ui->stackedWidget->currentIndex() == 0) {
+        return true;
+    }
+    if (!isStaleLoginLogged) {
+        isStaleLoginLogged = true;
+        enregistreLog(4, QStringLiteral("Reponse login ignoree, la session a continue sans elle"), false);
+    }
+    return false;
+}
+
 void MainWindow::verifLoginClicked()
 {
+    const quint64 generation = ++loginRequestGeneration;
     loginAttempt = {ui->editLogin->text(), loginrules::passwordHash(ui->editPassword->text()), ui->editAgent->text()};
     if (!gParam->isOnline) {
         if (!loginrules::offlineAccepted(ui->editLogin->text(),
@@ -45,18 +60,22 @@ void MainWindow::verifLoginClicked()
         request,
         &KestNet::signal_Response,
         this,
-        [this, attempt](const QByteArray& response) {
-            loginAttempt = attempt;
-            actionResponseLogin(response);
+        [this, attempt, generation](const QByteArray& response) {
+            if (isCurrentLogin(generation)) {
+                loginAttempt = attempt;
+                actionResponseLogin(response);
+            }
         },
         Qt::QueuedConnection);
     connect(
         request,
         &KestNet::signal_Error,
         this,
-        [this, attempt](int code) {
-            loginAttempt = attempt;
-            actionErrorLogin(code);
+        [this, attempt, generation](int code) {
+            if (isCurrentLogin(generation)) {
+                loginAttempt = attempt;
+                actionErrorLogin(code);
+            }
         },
         Qt::DirectConnection);
     request->Init(serviceUrl(),

@@ -349,6 +349,11 @@ public:
     };
 
     LoginAttempt loginAttempt;
+    // Bumped by every press of the login button: an answer to an earlier one, or one
+    // that comes once the login page is left, is dropped (logged once).
+    quint64 loginRequestGeneration = 0;
+    bool isStaleLoginLogged = false;
+    bool isCurrentLogin(quint64 generation);
     // Set from the start of the event-list worker to the handling of its end.
     bool isEventListParsing = false;
     // Bumped by every event-list request and by every wipe: an answer of an earlier

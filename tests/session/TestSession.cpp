@@ -282,6 +282,19 @@ private slots:
                  QStringList{complete ? "1" : "0"});
     }
 
+    // Only the newest press is answered: a late answer to an earlier one does not log in
+    // again over the session that went on.
+    void lateLoginAnswer()
+    {
+        m_server->enqueue(QStringLiteral("221"), ScriptedReply::normal().delayed(300));
+        login(QStringLiteral("demo"), QStringLiteral("demo"));
+        login(QStringLiteral("demo"), QStringLiteral("demo"));
+        QTRY_VERIFY(!window().saisieDlg->isHidden());
+        window().cancelSaisie();
+        QTRY_VERIFY(fixture::logContains(QStringLiteral("Reponse login ignoree")));
+        QVERIFY(window().saisieDlg->isHidden());
+    }
+
     // A list that cannot be read, or a new main database that cannot be written:
     // nothing is deleted and the login stops before anything is kept.
     // A zone change that cannot wipe keeps its zone and shows the stored list again.
