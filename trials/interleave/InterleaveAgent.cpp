@@ -218,8 +218,8 @@ void InterleaveTrial::actOnLogin()
 
 QString InterleaveTrial::listPathOf(CRepWidget* tile) const
 {
-    // The list the tile shows, as its face tells it: a pass, a performance chosen in
-    // the combo, a performance alone (no list of dates in its tooltip), or a whole event.
+    // The list the tile was filled for: a pass, a whole event when it was filled with
+    // whole events on, else the performance its date or combo shows.
     const QString zone = gParam->parametre(ZONE_KEST);
     const auto path = [this, &zone](const QString& kind, unsigned int id) {
         return dbFolder() + kind + QString::number(id) + QStringLiteral("_Z") + zone + QStringLiteral(".db");
@@ -227,13 +227,13 @@ QString InterleaveTrial::listPathOf(CRepWidget* tile) const
     if (tile->dataEvent.TYPE == 1) {
         return path(QStringLiteral("P"), tile->dataEvent.ID);
     }
+    if (tile->jour != QLatin1String("0")) {
+        return path(QStringLiteral("E"), tile->dataEvent.ID);
+    }
     if (tile->comboRep->isVisible()) {
         return path(QStringLiteral("R"), tile->comboRep->currentData().toUInt());
     }
-    if (tile->toolTip().isEmpty()) {
-        return path(QStringLiteral("R"), tile->dataRep.ID);
-    }
-    return path(QStringLiteral("E"), tile->dataEvent.ID);
+    return path(QStringLiteral("R"), tile->dataRep.ID);
 }
 
 void InterleaveTrial::chooseTileAction(CRepWidget* tile, int index)
