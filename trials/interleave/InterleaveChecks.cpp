@@ -310,8 +310,12 @@ bool InterleaveTrial::finalDrain()
             CDataEvenement evenement;
             evenement.initDefaut();
             evenement.TYPE = kind == QLatin1String("P") ? 1 : 0;
+            evenement.ID = match.captured(2).toUInt();
             CDataRepresentation representation;
             representation.initDefaut();
+            representation.ID = evenement.ID;
+            // The settings the list was chosen under.
+            gParam->initParametre(REP_JOUR, kind == QLatin1String("E") ? QStringLiteral("1") : QStringLiteral("0"));
             m_window->changeRepClicked();
             waitUntil(idle, 10000);
             closeDialogs();
