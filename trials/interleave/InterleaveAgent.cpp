@@ -434,7 +434,7 @@ void InterleaveTrial::scan()
     }
     // Mostly valid ones, sometimes one with a quote, used or deleted.
     QList<standin::Ticket> wanted;
-    const bool quoted = kind < 16;
+    const bool quoted = kind < 30;
     for (const standin::Ticket& ticket : std::as_const(candidates)) {
         if (ticket.barcode.contains(QLatin1Char('\'')) == quoted) {
             wanted << ticket;

@@ -372,7 +372,7 @@ ScriptedReply InterleaveTrial::fate(const standin::RecordedRequest& request, int
             reply = ScriptedReply::httpError(500);
             told = QStringLiteral("fails");
         }
-    } else if (draw < 52) {
+    } else if (draw < (route == QLatin1String("53") ? 40 : 52)) {
         // answered at once
     } else if (draw < 74) {
         reply = ScriptedReply::held();
