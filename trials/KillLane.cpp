@@ -5,7 +5,6 @@
 #include "LaneSupport.h"
 #include "StandinServer.h"
 
-#include <QCryptographicHash>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QElapsedTimer>
@@ -104,22 +103,11 @@ bool KillLane::setUp()
     for (const char* sub : {"/db", "/img", "/traces"}) {
         QDir().mkpath(appFolder() + QLatin1String(sub));
     }
-    // The settings an agent would have typed once on the settings and login pages.
-    CParam settings;
-    settings.isCrypt = true;
-    if (!settings.charge(appFolder(), true)) {
+    if (!lane::writeAgentSettings(appFolder(), m_server->serviceUrl(), true, QStringLiteral("3"))) {
         failures << QStringLiteral("no settings file");
         return false;
     }
-    settings.initParametre(URL, m_server->serviceUrl());
-    settings.initParametre(LOGIN_KEST, QStringLiteral("demo"));
-    settings.initParametre(PASSWORD_KEST,
-                           QString::fromLatin1(QCryptographicHash::hash("demo", QCryptographicHash::Md5).toHex()));
-    settings.initParametre(AGENT_KEST, QStringLiteral("1"));
-    settings.initParametre(REMEMBER_PASSWORD, QStringLiteral("Sauvegarder Mot De Passe"));
-    settings.initParametre(ZONE_KEST, QStringLiteral("1"));
-    settings.initParametre(TIMEOUT, QStringLiteral("3"));
-    return settings.sauvegarde(appFolder(), true);
+    return true;
 }
 
 void KillLane::setLoginInSettings(const QString& login)

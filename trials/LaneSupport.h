@@ -1,7 +1,10 @@
 #pragma once
 
+#include "core/CParam.h"
+
 #include "StandinServer.h"
 
+#include <QCryptographicHash>
 #include <QSqlDatabase>
 #include <QString>
 
@@ -38,6 +41,32 @@ bool withDatabase(const QString& path, Body body)
     }
     QSqlDatabase::removeDatabase(name);
     return opened;
+}
+
+// The settings an agent typed once on the settings and login pages, in a new
+// param.ini of `folder`: the service, the remembered login "demo" of zone 1, and the
+// request time-out; `agentId`, when given, as an earlier online login left it.
+inline bool writeAgentSettings(const QString& folder,
+                               const QString& serviceUrl,
+                               bool crypt,
+                               const QString& timeout,
+                               const QString& agentId = QString())
+{
+    CParam settings;
+    settings.isCrypt = crypt;
+    if (!settings.charge(folder, true)) {
+        return false;
+    }
+    settings.initParametre(URL, serviceUrl);
+    settings.initParametre(LOGIN_KEST, QStringLiteral("demo"));
+    settings.initParametre(PASSWORD_KEST,
+                           QString::fromLatin1(QCryptographicHash::hash("demo", QCryptographicHash::Md5).toHex()));
+    settings.initParametre(AGENT_KEST, QStringLiteral("1"));
+    settings.initParametre(REMEMBER_PASSWORD, QStringLiteral("Sauvegarder Mot De Passe"));
+    settings.initParametre(ZONE_KEST, QStringLiteral("1"));
+    settings.initParametre(MY_AGENT_ID, agentId);
+    settings.initParametre(TIMEOUT, timeout);
+    return settings.sauvegarde(folder, true);
 }
 
 }  // namespace trials::lane

@@ -10,7 +10,8 @@
 #include "ui/ProgressBar.h"
 #include "ui/Ui_MainWindow.h"
 
-#include <QCryptographicHash>
+#include "LaneSupport.h"
+
 #include <QDateTime>
 #include <QDeadlineTimer>
 #include <QDir>
@@ -257,30 +258,23 @@ bool InterleaveTrial::setUpWorld()
     m_server->setPolicy([this](const standin::RecordedRequest& request, int index) {
         return fate(request, index);
     });
-    // The settings an agent typed once: the service, a remembered login, a short
-    // time-out so that a reply that never comes costs a second.
-    CParam settings;
-    if (!settings.charge(home(), true)) {
+    // A short time-out, so that a reply that never comes costs a second; the agent id an
+    // earlier login on line left.
+    if (!lane::writeAgentSettings(home(),
+                                  m_server->serviceUrl(),
+                                  false,
+                                  QStringLiteral("1"),
+                                  m_server->organiser().terminalId)) {
         fail(QStringLiteral("no settings file"));
         return false;
     }
-    settings.initParametre(URL, m_server->serviceUrl());
-    settings.initParametre(LOGIN_KEST, QStringLiteral("demo"));
-    settings.initParametre(PASSWORD_KEST,
-                           QString::fromLatin1(QCryptographicHash::hash("demo", QCryptographicHash::Md5).toHex()));
-    settings.initParametre(AGENT_KEST, QStringLiteral("1"));
-    settings.initParametre(REMEMBER_PASSWORD, QStringLiteral("Sauvegarder Mot De Passe"));
-    settings.initParametre(ZONE_KEST, QStringLiteral("1"));
-    // What an earlier login on line left: the terminal's agent id.
-    settings.initParametre(MY_AGENT_ID, m_server->organiser().terminalId);
-    settings.initParametre(TIMEOUT, QStringLiteral("1"));
     if (!gAffichage) {
         gAffichage = new CAffichage;
     }
     setBoxPresenter([this](const BoxRequest& request, QWidget*) {
         note(QStringLiteral("(a box: %1: %2)").arg(request.title, request.text));
     });
-    return settings.sauvegarde(home(), true);
+    return true;
 }
 
 bool InterleaveTrial::startProgram()
