@@ -98,12 +98,14 @@ standin::Organiser trialOrganiser(quint32 seed, int tickets)
         organiser.events[0].zones = {1};
         organiser.events[1].zones = {2, 3};
     }
-    // A few tickets whose barcode a quote cuts in the SQL text.
-    int quoted = 0;
+    // In every performance, two tickets whose barcode a quote cuts in the SQL text, one
+    // of them a group ticket.
+    QHash<unsigned int, int> quoted;
     for (standin::Ticket& ticket : organiser.tickets) {
-        if (quoted < 6 && ticket.nbCompostage > 0 && !ticket.isDeleted && ticket.id % 7 == 3) {
+        if (quoted.value(ticket.repId) < 2 && ticket.nbCompostage > 0 && !ticket.isDeleted) {
             ticket.barcode = QStringLiteral("Q'") + ticket.barcode;
-            ++quoted;
+            ticket.nbCompostage = quoted.value(ticket.repId) == 0 ? 4 : 1;
+            quoted[ticket.repId] += 1;
         }
     }
     return organiser;
