@@ -770,6 +770,8 @@ QJsonObject StandinServer::ticketsDocument(const QHash<QString, QString>& values
             continue;
         }
         repOfBarcode.insert(ticket.barcode, ticket.repId);
+        // Its history may name it as a terminal sent it, the quote a blank.
+        repOfBarcode.insert(QString(ticket.barcode).replace(QLatin1Char('\''), QLatin1Char(' ')), ticket.repId);
         if (full || ticket.changedAt > since) {
             tickets.insert(ticket.barcode, ticketObject(ticket));
         }
