@@ -2,6 +2,7 @@
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "core/Log.h"
+#include "net/Drain.h"
 #include "session/LocalTicketImport.h"
 #include "session/RepDisplay.h"
 #include "ui/MainWindow.h"
@@ -117,6 +118,8 @@ void MainWindow::importEventFile(const QByteArray& content)
         return;
     }
     threadGetFile.setData(content, dbMutex, db, false);
+    // Punches of this terminal still in the drain queue: the exported list lacks them.
+    threadGetFile.setDrained(drain::queuedPunches(db, dbMutex));
     threadGetFile.start(QThread::InheritPriority);
 }
 

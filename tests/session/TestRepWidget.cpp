@@ -663,9 +663,22 @@ private slots:
         QFETCH(QString, scope);
         QFETCH(unsigned int, zone);
         QFETCH(QString, idAndFile);
-        importFile("event.kst", QJsonDocument(m_server->eventFileDocument(scope, zone)).toJson());
+        // A punch of one of its tickets waits in the drain queue: the file lacks it.
+        const QString document = QJsonDocument(m_server->eventFileDocument(scope, zone)).toJson();
+        const standin::Ticket& ticket = m_server->organiser().tickets.first();
+        QVERIFY(sqlRun(db(),
+                       QStringLiteral("insert into VIDANGE (TYPE,DATE,CODE_BARRE,EDITEUR_ID,REP_ID) values "
+                                      "(8,'2030-01-01 10:00:00','%1',%2,%3)")
+                           .arg(ticket.barcode)
+                           .arg(ticket.editeurId)
+                           .arg(ticket.repId)));
+        importFile("event.kst", document.toUtf8());
         QCOMPARE(current(), idAndFile);
         QVERIFY(!QFile::exists(dbPath("dump.db")));
+        const bool held = document.contains(ticket.barcode);
+        QCOMPARE(rows(m_window->currentRepDbName,
+                      "select count(*) from MODIF where STATUS=0 and CODE_BARRE='" + ticket.barcode + "'"),
+                 QStringList(held ? "1" : "0"));
     }
 
     // A list already there may hold punches not sent: it stays, and is the one used.
