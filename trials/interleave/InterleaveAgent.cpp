@@ -100,7 +100,9 @@ void InterleaveTrial::act()
                                           : QStringLiteral("Press the connection button (force offline)")));
     const int page = ui->stackedWidget->currentIndex();
     if (page != kConfigPage && page != kUpdatePage) {
-        offer(2, ui->btnConfigAccess, press(ui->btnConfigAccess, QStringLiteral("Open the settings")));
+        offer(page == kRepPage ? 4 : 2,
+              ui->btnConfigAccess,
+              press(ui->btnConfigAccess, QStringLiteral("Open the settings")));
     }
     offer(1, nullptr, [this] {
         exitProgram();
@@ -327,7 +329,10 @@ void InterleaveTrial::actOnSettingsPage()
 {
     Ui_MainWindow* ui = m_window->ui;
     const int what = roll(100);
-    if (what < 45) {
+    if (what < 25) {
+        // The switch that changes which lists the tiles stand for.
+        click(ui->btnParamRepJour, QStringLiteral("Switch the whole event's list"));
+    } else if (what < 45) {
         const QList<QPair<QPushButton*, const char*>> switches{{ui->btnParamTactil, "the touch screen"},
                                                                {ui->btnParamDirectSearch, "the direct search"},
                                                                {ui->btnParamDiffPunch, "the time since the last punch"},
