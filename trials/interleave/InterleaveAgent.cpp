@@ -13,6 +13,7 @@
 #include <QDateTime>
 #include <QFile>
 #include <QJsonDocument>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTest>
@@ -330,8 +331,17 @@ void InterleaveTrial::actOnSettingsPage()
     Ui_MainWindow* ui = m_window->ui;
     const int what = roll(100);
     if (what < 25) {
-        // The switch that changes which lists the tiles stand for.
+        // The switch that changes which lists the tiles stand for sits behind the
+        // configuration code, which the agent knows.
+        click(ui->btnParamAdvance, QStringLiteral("Open the configuration"));
+        auto* edit = child<QLineEdit>(m_window->saisieDlg, "editSaisieDlg");
+        if (!edit || !m_window->saisieDlg->isVisible()) {
+            return;
+        }
+        edit->setText(QStringLiteral("72910358"));
+        click(child<QPushButton>(m_window->saisieDlg, "btnSaisieDlgValide"), QStringLiteral("Type its code, OK"));
         click(ui->btnParamRepJour, QStringLiteral("Switch the whole event's list"));
+        click(ui->btnParamBack, QStringLiteral("Go back to the settings"));
     } else if (what < 45) {
         const QList<QPair<QPushButton*, const char*>> switches{{ui->btnParamTactil, "the touch screen"},
                                                                {ui->btnParamDirectSearch, "the direct search"},
