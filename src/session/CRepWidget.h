@@ -14,6 +14,7 @@
 
 #include <optional>
 
+class KestNet;
 class QMutex;
 class QNetworkAccessManager;
 
@@ -181,6 +182,10 @@ private:
     // The answer of request `chainId` belongs to the chain under way; logs the first
     // one that does not.
     bool isCurrentChain(quint64 chainId, const char* what);
+    // A request of the chain under way, its answer and error going to the two slots
+    // only while that chain runs.
+    KestNet*
+    chainRequest(const char* what, void (CRepWidget::*onResponse)(const QByteArray&), void (CRepWidget::*onError)(int));
     void endChain();
     // A first download is complete: it takes the list's name.
     bool installFirstDownload();

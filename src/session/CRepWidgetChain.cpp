@@ -44,6 +44,35 @@ bool CRepWidget::isCurrentChain(quint64 chainId, const char* what)
     return false;
 }
 
+KestNet* CRepWidget::chainRequest(const char* what,
+                                  void (CRepWidget::*onResponse)(const QByteArray&),
+                                  void (CRepWidget::*onError)(int))
+{
+    const quint64 chainId = m_chain->id;
+    auto* request = new KestNet(manager);
+    connect(
+        request,
+        &KestNet::signal_Response,
+        this,
+        [this, chainId, what, onResponse](const QByteArray& response) {
+            if (isCurrentChain(chainId, what)) {
+                (this->*onResponse)(response);
+            }
+        },
+        Qt::QueuedConnection);
+    connect(
+        request,
+        &KestNet::signal_Error,
+        this,
+        [this, chainId, what, onError](int code) {
+            if (isCurrentChain(chainId, what)) {
+                (this->*onError)(code);
+            }
+        },
+        Qt::DirectConnection);
+    return request;
+}
+
 QString CRepWidget::buildPath(const QString& path)
 {
     return path + QStringLiteral(".part");
@@ -80,28 +109,8 @@ void CRepWidget::sendPunch()
     }
     showWaiting();
 
-    const quint64 chainId = m_chain->id;
-    auto* request = new KestNet(manager);
-    connect(
-        request,
-        &KestNet::signal_Response,
-        this,
-        [this, chainId](const QByteArray& response) {
-            if (isCurrentChain(chainId, "sendPunch")) {
-                actionResponseSendPunch(response);
-            }
-        },
-        Qt::QueuedConnection);
-    connect(
-        request,
-        &KestNet::signal_Error,
-        this,
-        [this, chainId](int code) {
-            if (isCurrentChain(chainId, "sendPunch")) {
-                actionErrorSendPunch(code);
-            }
-        },
-        Qt::DirectConnection);
+    KestNet* request =
+        chainRequest("sendPunch", &CRepWidget::actionResponseSendPunch, &CRepWidget::actionErrorSendPunch);
     const QString url = serviceUrl();
     openRepBDD(db, mutex, m_chain->path);
     const DeltaContext delta = loadDeltaContext(db, mutex);
@@ -173,28 +182,7 @@ void CRepWidget::getDelta()
     }
     showWaiting();
 
-    const quint64 chainId = m_chain->id;
-    auto* request = new KestNet(manager);
-    connect(
-        request,
-        &KestNet::signal_Response,
-        this,
-        [this, chainId](const QByteArray& response) {
-            if (isCurrentChain(chainId, "getTickets")) {
-                actionResponseGetRep(response);
-            }
-        },
-        Qt::QueuedConnection);
-    connect(
-        request,
-        &KestNet::signal_Error,
-        this,
-        [this, chainId](int code) {
-            if (isCurrentChain(chainId, "getTickets")) {
-                actionErrorGetRep(code);
-            }
-        },
-        Qt::DirectConnection);
+    KestNet* request = chainRequest("getTickets", &CRepWidget::actionResponseGetRep, &CRepWidget::actionErrorGetRep);
     connect(request,
             &KestNet::signal_DownloadProgress,
             this,
