@@ -74,6 +74,51 @@ Figures Figures::fromJson(const QJsonObject& object)
 
 // ---- checks ----
 
+QString KillLane::ticketStory(const Scan& scan)
+{
+    const QString key = ticketKey(scan.barcode, scan.editeurId);
+    QStringList parts;
+    for (const standin::Ticket& ticket : m_server->organiser().tickets) {
+        if (ticketKey(ticket.barcode, ticket.editeurId) == key) {
+            parts << QStringLiteral("service count %1%2")
+                         .arg(ticket.nbCompostage)
+                         .arg(ticket.isDeleted ? " deleted" : "");
+        }
+    }
+    QStringList received;
+    for (const standin::ReceivedPunch& punch : m_server->receivedPunches()) {
+        if (ticketKey(punch.barcode, punch.editeurId) == key) {
+            received << itemKey(punch) + QLatin1Char('@') + punch.listKey;
+        }
+    }
+    parts << QStringLiteral("accepted here %1").arg(m_accepted.value(key));
+    parts << QStringLiteral("received [%1]").arg(received.join(QLatin1Char(' ')));
+    const QStringList files = QDir(dbFolder()).entryList(QStringList(QStringLiteral("*.db")), QDir::Files);
+    for (const QString& file : files) {
+        const bool isMain = file == QLatin1String("kest.db");
+        withDatabase(dbFolder() + file, [&](QSqlDatabase& db) {
+            QSqlQuery query(db);
+            query.prepare(
+                isMain ? QStringLiteral("select TYPE, DATE from VIDANGE where CODE_BARRE=?")
+                       : QStringLiteral("select NB_COMPOSTAGE, IS_DELETED from BILLET where CODE_BARRE=? "
+                                        "union all select 'journal ' || STATUS, DATE from MODIF where CODE_BARRE=?"));
+            query.addBindValue(scan.barcode);
+            if (!isMain) {
+                query.addBindValue(scan.barcode);
+            }
+            query.exec();
+            QStringList rows;
+            while (query.next()) {
+                rows << query.value(0).toString() + QLatin1Char('/') + query.value(1).toString();
+            }
+            if (!rows.isEmpty()) {
+                parts << file + QStringLiteral(" [") + rows.join(QStringLiteral(", ")) + QLatin1Char(']');
+            }
+        });
+    }
+    return QStringLiteral(" (") + parts.join(QStringLiteral("; ")) + QLatin1Char(')');
+}
+
 void KillLane::checkIntegrity()
 {
     const QStringList files = QDir(dbFolder()).entryList(QDir::Files);

@@ -43,6 +43,7 @@ constexpr QPoint kStartScan{797, 516};           // "btnStartScan"
 constexpr QPoint kDrainGlobal{424, 76};          // "btnDrainGlobal"
 constexpr QPoint kChangeRep{517, 72};            // "btnChangeRep"
 constexpr QPoint kScanPage{30, 300};             // the webcam panel
+constexpr QPoint kValidate{256, 610};            // "btnPadNumValide"
 constexpr QPoint kVerdictPanel{975, 354};        // "widgetScanResult", bottom right
 constexpr QRect kResultText{485, 170, 331, 56};  // barcode and verdict labels
 
@@ -59,6 +60,11 @@ bool isDark(QRgb c)
 bool isGreen(QRgb c)
 {
     return qGreen(c) > 100 && qGreen(c) > qRed(c) + 40 && qGreen(c) > qBlue(c) + 20;
+}
+
+bool isRed(QRgb c)
+{
+    return qRed(c) > 120 && qRed(c) > qGreen(c) + 40 && qRed(c) > qBlue(c) + 40;
 }
 
 }  // namespace
@@ -211,7 +217,8 @@ KillLane::Look KillLane::look() const
         }
         return Look::Other;
     }
-    if (isDark(pixel(kScanPage.x(), kScanPage.y()))) {
+    // Starting to scan maps the window again: the screen is black for a moment.
+    if (isDark(pixel(kScanPage.x(), kScanPage.y())) && isBlue(pixel(kValidate.x(), kValidate.y()))) {
         return Look::ScanPage;
     }
     const QRgb background = pixel(kLoginPage.x(), kLoginPage.y());
@@ -329,6 +336,12 @@ bool KillLane::reachScanning(bool downloadOnly)
         return false;
     }
     click(kStartScan.x(), kStartScan.y());
+    if (!expect(showing(Look::ScanPage), 10000, "scanning did not start")) {
+        return false;
+    }
+    // The page may show before the window is mapped again for scanning: keys typed
+    // meanwhile are lost.
+    pause(300);
     return expect(showing(Look::ScanPage), 10000, "scanning did not start");
 }
 
@@ -418,17 +431,31 @@ int KillLane::entriesLeft(const Scan& scan) const
 bool KillLane::scanOne(bool mayBeCut)
 {
     const Scan scan = pickTicket();
+    if (!waitFor(
+            [this] {
+                return look() == Look::ScanPage;
+            },
+            10000)) {
+        failures << QStringLiteral("the scan page is gone");
+        return false;
+    }
     const QImage before = resultArea();
     m_x.type(scan.barcode);
     m_x.pressReturn();
     m_lastBarcode = scan.barcode;
     m_lastScanMs[ticketKey(scan.barcode, scan.editeurId)] = QDateTime::currentMSecsSinceEpoch();
+    // The screen may show the new texts before the panel's colour: a verdict is there
+    // once both have changed.
     const auto painted = [&] {
-        return resultArea() != before;
+        const QRgb panel = pixel(kVerdictPanel.x(), kVerdictPanel.y());
+        return (isGreen(panel) || isRed(panel)) && resultArea() != before;
     };
     if (mayBeCut) {
         pause(static_cast<int>(m_random.bounded(30u)));
         if (!painted()) {
+            // The stop may come before or after its punch is written: from now on the
+            // trial cannot tell how many entries the ticket has left.
+            m_uncertain.insert(ticketKey(scan.barcode, scan.editeurId));
             return false;
         }
     } else if (!waitFor(painted, 5000)) {
@@ -442,9 +469,9 @@ bool KillLane::scanOne(bool mayBeCut)
         m_accepted[key] += 1;
     } else {
         ++figures.refused;
-        if (entriesLeft(scan) > 0) {
+        if (entriesLeft(scan) > 0 && !m_uncertain.contains(key)) {
             ++figures.validRefused;
-            failures << QStringLiteral("valid ticket refused: ") + key;
+            failures << QStringLiteral("valid ticket refused: ") + key + ticketStory(scan);
         }
     }
     return true;
@@ -622,16 +649,13 @@ void KillLane::finish()
         return;
     }
     click(kChangeRep.x(), kChangeRep.y());
-    // Online, the way back to the events asks for the zone again: the same one.
-    waitFor(
-        [this] {
-            return look() == Look::RepPage || look() == Look::ZoneDialog;
-        },
-        10000);
-    if (look() == Look::ZoneDialog) {
-        click(kDialogOk.x(), kDialogOk.y());
-    }
+    // Online, the way back to the events asks for the zone again, once the cycle under
+    // way is over: the same one.
     const auto tileShown = [this] {
+        if (look() == Look::ZoneDialog) {
+            click(kDialogOk.x(), kDialogOk.y());
+            return false;
+        }
         return look() == Look::RepPage && tileDownloaded();
     };
     if (!expect(tileShown, 15000, "the final drain found no list on the performance page")) {

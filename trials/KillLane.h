@@ -119,6 +119,8 @@ private:
     bool scanOne(bool mayBeCut);
     Scan pickTicket();
     int entriesLeft(const Scan& scan) const;
+    // What the service, this lane and each database hold of one ticket, for a failure.
+    QString ticketStory(const Scan& scan);
 
     // ---- trials ----
     void trialScanning();
@@ -153,6 +155,8 @@ private:
     // Accepted punches per barcode and issuer.
     QHash<QString, int> m_accepted;
     QHash<QString, qint64> m_lastScanMs;
+    // Tickets whose last scan a stop cut before its verdict showed.
+    QSet<QString> m_uncertain;
     QString m_lastBarcode;
     bool m_loginChanged = false;
 };
