@@ -309,7 +309,7 @@ bool InterleaveTrial::startProgram()
     m_acceptableCurrent.clear();
     // The first ping decides the state shown at the login page.
     waitUntil(
-        [this] {
+        [] {
             return gParam->isOnline.load();
         },
         300);
