@@ -81,6 +81,9 @@ private slots:
         makeListFile(window, QStringLiteral("R1_Z1.db"), 600, QStringLiteral("r1"));
         makeListFile(window, QStringLiteral("E5_Z1.db"), 1, QString());
         makeListFile(window, QStringLiteral("dump.db"), 1, QStringLiteral("dump"));
+        // The main database is no ticket list, whatever rows it may hold.
+        QVERIFY(openRepBDD(window.db, window.dbMutex, mainDatabasePath()));
+        QVERIFY(netfixture::addPending(window.db, window.dbMutex, {netfixture::pendingRow(8, QStringLiteral("K"))}));
         QVERIFY(openBDD(window.db, window.dbMutex));
         window.recupVidange();
         QCOMPARE(window.db.databaseName(), mainDatabasePath());

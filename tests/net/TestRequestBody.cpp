@@ -75,6 +75,28 @@ private slots:
                                             "\"id\":\"4001\",\"ta\":\"12\","
                                             "\"cl\":\"20240331023000C1:4001:11;20300101100000C2:4001:11;\"}";
 
+        // A tile's own order, "ta" second, and its list named by the tile.
+        const QByteArray tile = ",\"lg\":\"orga\",\"ta\":\"12\",\"pw\":\"0123456789abcdef0123456789abcdef\","
+                                "\"si\":\"S42\",\"zo\":\"7\"";
+        const QByteArray fixed = ",\"fv\":\"5\",\"pl\":\"1\",\"ph\":\"1\",\"na\":\"1\",\"hi\":\"1\"";
+        const DeltaContext delta{QStringLiteral("815"), QStringLiteral("20140501203000")};
+        const QByteArray dtDa = ",\"dt\":\"815\",\"da\":\"20140501203000\"";
+        QTest::newRow("tile, new file") << body::getTicketsTile(nullptr, QStringLiteral("4002"), QStringLiteral("1"))
+                                        << kHead + "53" + kSe + tile + ",\"jo\":\"1\"" + fixed
+                                               + ",\"ba\":\"0\",\"id\":\"4002\"}";
+        QTest::newRow("tile, delta") << body::getTicketsTile(&delta, QStringLiteral("4002"), QStringLiteral("0"))
+                                     << kHead + "53" + kSe + tile + ",\"jo\":\"0\"" + fixed + dtDa
+                                            + ",\"ba\":\"1\",\"id\":\"4002\"}";
+        QTest::newRow("tile upload, issuer before rep")
+            << body::sendPunchTile(delta, nextPunchBatch(rows, BatchRule::SameKind, ItemLayout::DateBarcodeEditeurRep))
+            << kHead + "61" + kSe + tile + dtDa
+                   + ",\"fv\":\"5\",\"cl\":\"20240331023000:C1:11:4001;20300101100000:C2:11:4001;\"}";
+        QTest::newRow("worker upload, one TYPE")
+            << body::sendPunchWorker(delta,
+                                     nextPunchBatch(rows, BatchRule::SameType, ItemLayout::DateBarcodeRepEditeur))
+            << kHead + "61" + kSe + tile + ",\"jo\":\"0\"" + dtDa
+                   + ",\"ba\":\"1\",\"fv\":\"5\",\"id\":\"4001\",\"cl\":\"20240331023000C1:4001:11;\"}";
+
         CDataVidange row;
         row.initDefaut();
         row.TYPE = 99;

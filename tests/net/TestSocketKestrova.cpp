@@ -34,6 +34,11 @@ private slots:
                                      << 0;
         QTest::newRow("split reply") << QList<Chunk>{{0, head + "hello"}, {50, " world"}} << false
                                      << QByteArray("hello world") << 0;
+        QTest::newRow("interim 1xx first")
+            << QList<Chunk>{{0, "HTTP/1.1 100 Continue\r\nX: 1\r\n\r\n" + head + "hello world"}} << false
+            << QByteArray("hello world") << 0;
+        QTest::newRow("bytes past the length")
+            << QList<Chunk>{{0, head + "hello worldXY"}} << false << QByteArray("hello world") << 0;
         QTest::newRow("line ends kept") << QList<Chunk>{{0, "HTTP/1.1 200 OK\r\nContent-length: 6\r\n\r\na\r\nb\nc"}}
                                         << false << QByteArray("a\r\nb\nc") << 0;
         QTest::newRow("no length: up to the close")

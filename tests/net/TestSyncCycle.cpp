@@ -1,6 +1,7 @@
 #include "core/AppFolder.h"
 #include "core/CParam.h"
 #include "core/Database.h"
+#include "net/RequestBody.h"
 #include "ui/MainWindow.h"
 #include "ui/Ui_MainWindow.h"
 
@@ -183,16 +184,20 @@ private slots:
         QFETCH(bool, stale);
         Scanning scan({});
         m_server->enqueue(QStringLiteral("53"), reply);
-        // The delta request's answer, not the start's ping.
+        // The delta request's answer, not the ping's or the event list's.
         bool answered = false;
-        connect(scan.window.networkManager, &QNetworkAccessManager::finished, this, [&answered](QNetworkReply* r) {
-            answered = answered || r->request().rawHeader("Content-Length").toInt() > 100;
+        const QByteArray length = QByteArray::number(body::getTicketsCycle(DeltaContext()).size());
+        connect(scan.window.networkManager, &QNetworkAccessManager::finished, this, [&](QNetworkReply* r) {
+            answered = answered || r->request().rawHeader("Content-Length") == length;
         });
         scan.window.timerDelta();
         QVERIFY(!scan.window.isSyncRunning);
-        // What leaving and starting to scan again do to the cycle.
+        // The agent leaves the performance and starts scanning again.
         if (stale) {
-            scan.window.deltaTimer.start();
+            scan.window.changeRepClicked();
+            scan.window.currentRepDbName = dbFolder() + kRepFile;
+            scan.window.startScanClicked();
+            QVERIFY(scan.window.deltaTimer.isActive());
         }
         const int remaining = scan.window.deltaTimer.remainingTime();
         QTRY_VERIFY(answered);

@@ -1,3 +1,4 @@
+#include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "net/CThreadEvt.h"
@@ -46,6 +47,13 @@ class TestThreadEvt : public DataFixture
         connect(&worker, &CThreadEvt::signalError, this, [&](const QString& title, const QString& message) {
             errors.append(title + QStringLiteral(" / ") + message);
         });
+        progress.clear();
+        connect(&worker, &CThreadEvt::signalProgressText, this, [this](const QString& text) {
+            progress.append(text);
+        });
+        connect(&worker, &CThreadEvt::signalProgressMax, this, [this](uint max) {
+            progress.append(QString::number(max));
+        });
         QSignalSpy finished(&worker, &QThread::finished);
         worker.setData(data, db, &mutex);
         worker.start(QThread::InheritPriority);
@@ -55,6 +63,9 @@ class TestThreadEvt : public DataFixture
         QCoreApplication::processEvents();
         return errors;
     }
+
+    // The texts and sizes the last run showed.
+    QStringList progress;
 
     QStringList rows(const QString& sql)
     {
@@ -83,6 +94,7 @@ private slots:
         QJsonObject sparse{{"id", 3}};
         run(reply({{"a", entry(1, {performance(11, "Dome"), performance(0), sparse})}},
                   {{"p", entry(1, {performance(7)})}}));
+        QCOMPARE(progress, (QStringList{gAffichage->getMessage(0, 8), "1", gAffichage->getMessage(0, 9), "1"}));
         QCOMPARE(rows("select ID,TYPE from EVENEMENT order by ID,TYPE"), QStringList({"1|0", "1|1", "2|0"}));
         QCOMPARE(rows("select ID,NOM_SALLE,DATE_DEBUT,NB_PLACE from REPRESENTATION where EVENEMENT_ID=1 order by ID"),
                  QStringList({"0|Salle|2030-01-01 20:00:00|120",
