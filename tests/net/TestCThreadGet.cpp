@@ -221,7 +221,7 @@ private slots:
         QCOMPARE(rows(u"select * from REP order by ID"_s), (QStringList{u"0|0|||3"_s, u"8|0|||0"_s, u"9|3|d|f|4"_s}));
         QStringList named;
         for (const char* table : {"EVENT", "EDITEUR", "CAISSE", "CANAL_VENTE"}) {
-            named += rows(u"select ID||NOM from "_s + QLatin1String(table) + u" where ID>0"_s);
+            named += rows(u"select ID||NOM from "_s + QLatin1String(table) + u" where ID>0"_s).join(u',');
         }
         QCOMPARE(named, (QStringList{u"3Gala"_s, u"4Pub"_s, u"5Cai"_s, u"6Can"_s}));
     }

@@ -37,6 +37,8 @@ private slots:
         QTest::newRow("interim 1xx first")
             << QList<Chunk>{{0, "HTTP/1.1 100 Continue\r\nX: 1\r\n\r\n" + head + "hello world"}} << false
             << QByteArray("hello world") << 0;
+        QTest::newRow("other status: its body")
+            << QList<Chunk>{{0, "HTTP/1.1 404 No\r\nContent-length: 2\r\n\r\nno"}} << false << QByteArray("no") << 0;
         QTest::newRow("bytes past the length")
             << QList<Chunk>{{0, head + "hello worldXY"}} << false << QByteArray("hello world") << 0;
         QTest::newRow("line ends kept") << QList<Chunk>{{0, "HTTP/1.1 200 OK\r\nContent-length: 6\r\n\r\na\r\nb\nc"}}
