@@ -282,30 +282,6 @@ private slots:
                  after);
     }
 
-    // A tile deletion moved the list's unsent punch to the drain queue, and the list
-    // outlived it (a stop before its file was removed, or a removal that failed): the
-    // punch is pending once, in the queue, and the delta bringing it back does not
-    // count it a second time.
-    void ownPunchAfterInterruptedDeletion()
-    {
-        seedTicket(u"T1"_s, 7, 1);
-        seedPending(MODIF_PUNCH, u"T1"_s);
-        const QString path = db.databaseName();
-        CDataModifListe pending;
-        QVERIFY(pending.initLocalPunchParSql(db, &mutex));
-        CDataDelta context;
-        context.initDefaut();
-        QVERIFY(openBDD(db, &mutex));
-        QVERIFY(drain::moveToQueue(db, &mutex, path, pending, context));
-        QCOMPARE(rows(u"select CODE_BARRE from VIDANGE"_s), QStringList{u"T1"_s});
-        QVERIFY(openRepBDD(db, &mutex, path));
-        QCOMPARE(rows(u"select count(*) from MODIF where STATUS=1"_s), QStringList{u"0"_s});
-        run(bytes(QJsonObject{
-                {"modifs", QJsonObject{{"T1", QJsonArray{modif(MODIF_PUNCH, "17", 7, "20240501200000")}}}}}),
-            true);
-        QCOMPARE(rows(u"select NB_COMPOSTAGE from BILLET"_s), QStringList{u"1"_s});
-    }
-
     // This terminal's punch of T1 (performance 77) still in the drain queue when the list
     // was asked for: a ticket the document writes gets it, and the journal holds it once,
     // sent, so the delta bringing it back once drained leaves the ticket alone. Before,
@@ -353,88 +329,39 @@ private slots:
         QCOMPARE(first + u" / "_s + state(), after);
     }
 
-    // Every row of the queue, whatever its login and zone, from the main database or
-    // through a ticket list's connection, as journal rows of this terminal's agent.
-    void queuedPunches()
+    // A tile deletion moves the list's unsent punch to the drain queue, marked sent in
+    // the list, which may outlive it: the delta bringing it back does not count it
+    // twice. Every row of the queue, whatever its login and zone, read from the main
+    // database or through the list's connection, is a journal row of this agent.
+    void drainQueue()
     {
+        seedTicket(u"T1"_s, 7, 1);
+        seedPending(MODIF_PUNCH, u"T1"_s);
+        const QString path = db.databaseName();
+        CDataModifListe pending;
+        QVERIFY(pending.initLocalPunchParSql(db, &mutex));
+        CDataDelta context;
+        context.initDefaut();
         QVERIFY(openBDD(db, &mutex));
+        QVERIFY(drain::moveToQueue(db, &mutex, path, pending, context));
         QVERIFY(sqlRun(db,
                        u"insert into VIDANGE (TYPE,DATE,CODE_BARRE,EDITEUR_ID,REP_ID,LOGIN,ZONE_ID) values "
-                       "(8,'d1','K1',7,77,'ag',3),(3,'d2','K2',7,77,' ag ',3),(8,'d3','K3',7,77,'bo',3),"
-                       "(8,'d4','K4',7,77,'ag',4)"_s));
+                       "(3,'d2','K2',8,78,'bo',4)"_s));
         for (bool onList : {false, true}) {
-            QVERIFY(!onList || openRepBDD(db, &mutex, dbFolder() + u"R1_Z0.db"_s));
+            QVERIFY(!onList || openRepBDD(db, &mutex, path));
             QStringList got;
             const CDataModifListe punches = drain::queuedPunches(db, &mutex);
             for (auto it = punches.cbegin(); it != punches.cend(); ++it) {
                 const CDataModif& p = it.value();
                 got << fieldsRow(it.key(), p.TYPE, p.STATUS, p.AGENT_ID, p.REP_ID, p.EDITEUR_ID, p.CODE_BARRE, p.DATE);
             }
-            QCOMPARE(got,
-                     (QStringList{u"1|8|0|17|77|7|K1|d1"_s,
-                                  u"2|3|0|17|77|7|K2|d2"_s,
-                                  u"3|8|0|17|77|7|K3|d3"_s,
-                                  u"4|8|0|17|77|7|K4|d4"_s}));
+            QCOMPARE(got, (QStringList{u"1|8|0|17|77|7|T1|2024-05-01 20:00:00"_s, u"2|3|0|17|78|8|K2|d2"_s}));
         }
-    }
-
-    // Another entrance's change to a stored ticket (found without regard to case) and
-    // a ticket re-sent or added: the ticket's NB_COMPOSTAGE|IS_USABLE|IS_DELETED, the
-    // counts as true changes against the stored rows, and the history rows kept (but
-    // NONE's). T1 is live with an entry, T2 live used up, T3 deleted, T4 live with two.
-    void delta_data()
-    {
-        QTest::addColumn<QByteArray>("document");
-        QTest::addColumn<QString>("after");
-        const auto other = [](int type, const char* code, const char* agent = "20") {
-            const QJsonObject modifs{{code, QJsonArray{modif(type, agent, 7)}},
-                                     {"NONE", QJsonArray{modif(8, "20", 7)}}};
-            return bytes(QJsonObject{{"modifs", modifs}});
-        };
-        QTest::newRow("8 uses the last entry") << other(8, "t1", "170") << "T1 0|1|0 nb:0,1 1";
-        QTest::newRow("3 on two entries") << other(3, "t4") << "T4 1|0|0 nb:0,0 1";
-        QTest::newRow("3 on none") << other(3, "t2") << "T2 0|0|0 nb:0,0 1";
-        QTest::newRow("4 gives one back") << other(4, "t2") << "T2 1|1|0 nb:0,-1 1";
-        QTest::newRow("16 has no bound") << other(16, "t4") << "T4 3|1|0 nb:0,0 1";
-        QTest::newRow("1 on a used-up ticket") << other(1, "t2") << "T2 0|1|1 nb:-1,-1 1";
-        QTest::newRow("1 on a deleted ticket") << other(1, "t3") << "T3 1|1|1 nb:0,0 1";
-        QTest::newRow("8 on a deleted ticket") << other(8, "t3") << "T3 0|1|1 nb:0,0 1";
-        QTest::newRow("99 changes nothing") << other(99, "t1") << "T1 1|1|0 nb:0,0 1";
-        QTest::newRow("re-sent unchanged")
-            << QByteArray(R"({"tickets":{"T1":{"0":7,"6":1,"15":1}}})") << "T1 1|1|0 nb:0,0 0";
-        QTest::newRow("new used up") << QByteArray(R"({"tickets":{"N":{"0":7}}})") << "N 0|0|0 nb:1,1 0";
-        QTest::newRow("deleted in tickets")
-            << QByteArray(R"({"tickets":{"T2":{"0":7,"7":1}}})") << "T2 0|0|1 nb:-1,-1 0";
-        QTest::newRow("deleted one back") << QByteArray(R"({"tickets":{"T3":{"0":7,"15":2}}})") << "T3 2|0|0 nb:1,0 0";
-        QTest::newRow("other issuer beside")
-            << QByteArray(R"({"tickets":{"T1":{"0":8,"15":1}}})") << "T1 1|1|0 nb:1,0 0";
-        QTest::newRow("in tickets, not applied")
-            << QByteArray(R"({"tickets":{"T1":{"0":7}},"modifs":{"T1":[{"0":7,"4":16,"9":"20"}]}})")
-            << "T1 0|0|0 nb:0,1 1";
-        QTest::newRow("two keys, one stored row")
-            << QByteArray(R"({"tickets":{"A B":{"0":7},"A\u0027B":{"0":7,"15":1}}})") << "A_B 1|0|0 nb:1,0 0";
-        QTest::newRow("history of a key the tickets wrote as another")
-            << QByteArray(R"({"tickets":{"A B":{"0":7,"15":1}},"modifs":{"A\u0027B":[{"0":7,"4":8,"9":"20"}]}})")
-            << "A_B 1|0|0 nb:1,0 1";
-        QTest::newRow("drop: new totals minus old") << QByteArray(
-            R"({"drop":1,"tickets":{"A":{"0":7},"B":{"0":7,"15":2},"C":{"0":7,"15":1},"T1":{"0":7,"15":1}}})")
-                                                    << "B 2|0|0 nb:1,0 0";
-    }
-
-    void delta()
-    {
-        QFETCH(QByteArray, document);
-        QFETCH(QString, after);
-        seedTicket(u"T1"_s, 7, 1);
-        seedTicket(u"T2"_s, 7, 0);
-        seedTicket(u"T3"_s, 7, 1, 1);
-        seedTicket(u"T4"_s, 7, 2);
-        const QString counts = run(document, true).last();
-        const QString ticket = after.section(u' ', 0, 0);
-        const QString row = u"select NB_COMPOSTAGE,IS_USABLE,IS_DELETED from BILLET where "
-                            "replace(CODE_BARRE,' ','_')='%1' order by EDITEUR_ID"_s.arg(ticket);
-        const QString journal = rows(u"select count(*) from MODIF where CODE_BARRE<>'NONE'"_s).value(0);
-        QCOMPARE(ticket + u' ' + rows(row).value(0) + u' ' + counts + u' ' + journal, after);
+        QCOMPARE(rows(u"select count(*) from MODIF where STATUS=1"_s), QStringList{u"0"_s});
+        run(bytes(QJsonObject{
+                {"modifs", QJsonObject{{"T1", QJsonArray{modif(MODIF_PUNCH, "17", 7, "20240501200000")}}}}}),
+            true);
+        QCOMPARE(rows(u"select NB_COMPOSTAGE from BILLET"_s), QStringList{u"1"_s});
     }
 
     // A re-sent ticket's seats replace its stored ones; each history row has its own
@@ -455,44 +382,29 @@ private slots:
     }
 
     // A full load empties the file in place: pending punches keep their IDs and order,
-    // duplicates included, however many there are; history comes after them.
-    void reloadKeepsPending_data()
-    {
-        QTest::addColumn<int>("pending");
-        QTest::addColumn<int>("barcodes");
-        QTest::addColumn<int>("rowsEach");
-        QTest::newRow("duplicates, punch then un-punch, 250 history") << 4 << 250 << 1;
-        QTest::newRow("600 pending, 600 history of one barcode") << 600 << 1 << 600;
-    }
-
+    // duplicates included, past a statement's 100 rows; history comes after them.
     void reloadKeepsPending()
     {
-        QFETCH(int, pending);
-        QFETCH(int, barcodes);
-        QFETCH(int, rowsEach);
         QVERIFY(db.transaction());
         seedPending(MODIF_PUNCH, u"A"_s);
         seedPending(MODIF_PUNCH, u"A"_s);
         seedPending(MODIF_PUNCH_LAST, u"A"_s, "20:00:01");
         seedPending(MODIF_UNPUNCH_LAST, u"A"_s, "20:00:02");
-        for (int i = 4; i < pending; ++i) {
+        for (int i = 4; i < 150; ++i) {
             seedPending(MODIF_FRAUDE, u"P%1"_s.arg(i));
         }
         QVERIFY(db.commit());
         const QStringList kept = rows(kJournal);
         QJsonObject history;
-        for (int b = 0; b < barcodes; ++b) {
-            QJsonArray list;
-            for (int r = 0; r < rowsEach; ++r) {
-                list.append(modif(16, "20", 7));
-            }
-            history.insert(u"H%1"_s.arg(b, 3, 10, QLatin1Char('0')), list);
+        QJsonArray many;
+        for (int b = 0; b < 250; ++b) {
+            history.insert(u"H%1"_s.arg(b, 3, 10, QLatin1Char('0')), QJsonArray{modif(16, "20", 7)});
+            many.append(modif(16, "20", 7));
         }
+        history.insert("M", many);
         run(bytes(QJsonObject{{"drop", true}, {"modifs", history}}), true);
-        const QStringList after = rows(kJournal);
-        QCOMPARE(after.mid(0, pending), kept);
-        QCOMPARE(rows(u"select count(*) from MODIF where STATUS=0 and ID>%1"_s.arg(pending)).value(0).toInt(),
-                 barcodes * rowsEach);
+        QCOMPARE(rows(kJournal).mid(0, 150), kept);
+        QCOMPARE(rows(u"select count(*) from MODIF where STATUS=0 and ID>150"_s), QStringList{u"500"_s});
     }
 
     // A document that cannot be read, one statement failing, or a stop request leaves
