@@ -7,7 +7,6 @@
 #include "ui/ProgressBar.h"
 #include "ui/Ui_MainWindow.h"
 
-#include "BoxRecorder.h"
 #include "CoreFixture.h"
 #include "DataFixture.h"
 #include "NetFixture.h"
@@ -15,8 +14,6 @@
 
 #include <QLabel>
 #include <QProgressBar>
-
-#include <memory>
 
 using standin::ScriptedReply;
 

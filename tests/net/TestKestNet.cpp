@@ -8,8 +8,6 @@
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 
-#include <memory>
-
 using standin::ScriptedReply;
 
 namespace

@@ -5,7 +5,6 @@
 #include "ui/MainWindow.h"
 #include "ui/Ui_MainWindow.h"
 
-#include "BoxRecorder.h"
 #include "CoreFixture.h"
 #include "DataFixture.h"
 #include "NetFixture.h"
@@ -14,8 +13,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSignalSpy>
-
-#include <memory>
 
 using standin::ScriptedReply;
 

@@ -7,8 +7,6 @@
 
 #include <QSignalSpy>
 
-#include <memory>
-
 using standin::ScriptedReply;
 
 class TestThreadPunch : public DataFixture
