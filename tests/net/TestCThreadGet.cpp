@@ -513,6 +513,7 @@ private slots:
         const QString path = db.databaseName();
         QStringList out = run(document, true);
         QCOMPARE(out.mid(out.size() - 2), (QStringList{u"repfile:88,0,0,4567"_s, u"nb:1,0"_s}));
+        QVERIFY(trace.join(u' ').endsWith(u"t:8 m:2 v:0 v:1 v:2"_s));
         QCOMPARE(db.databaseName(), path);
         QCOMPARE(rows(u"select CODE_BARRE from BILLET"_s), QStringList{u"A"_s});
         QCOMPARE(gParam->parametre(ZONE_KEST) + u' ' + gParam->parametre(REP_JOUR), u"12 1"_s);
@@ -530,6 +531,7 @@ private slots:
                  (QStringList{u"0|"_s, u"1|A"_s}));
         QCOMPARE(sqlRows(main.db(), u"select count(*) from sqlite_master where name='BILLET'"_s).value(0), u"0"_s);
         QVERIFY(run(R"({"params":{"dwd":1},"evtData":{"pont":{"1":{"id":5}}}})", true).contains(u"repfile:5,1,0,"_s));
+        QVERIFY(trace.join(u' ').endsWith(u"t:8 t:9 m:1 v:0 v:1"_s));
 
         // A failed performance takes its event with it, and nothing is reported.
         QVERIFY(sqlRun(main.db(),

@@ -106,10 +106,11 @@ private slots:
         QTest::newRow("empty reply") << mixedRows()
                                      << QList<ScriptedReply>{ScriptedReply::normal(), ScriptedReply::empty()} << true
                                      << QStringList{"cl2", "dl2"} << all.mid(2)
-                                     << "Erreur Send Punch : reponse vide, compostages non acquittes";
+                                     << "warning - Erreur Send Punch : reponse vide, compostages non acquittes";
         QTest::newRow("error") << mixedRows()
                                << QList<ScriptedReply>{ScriptedReply::normal(), ScriptedReply::httpError(500)} << true
-                               << QStringList{"cl2", "dl2"} << all.mid(2) << "Erreur Connexion Send Punch (err=401)";
+                               << QStringList{"cl2", "dl2"} << all.mid(2)
+                               << "warning - Erreur Connexion Send Punch (err=401)";
         QTest::newRow("offline") << mixedRows() << none << false << QStringList{} << all << "";
     }
 
@@ -213,7 +214,7 @@ private slots:
         QCOMPARE(m_server->requests(QStringLiteral("241")).size(), moves > 0 ? 1 : 0);
         QCOMPARE(scan.workerStarts.size(), 0);
         QCOMPARE(scan.window.isDeltaError, moves == 0);
-        QCOMPARE(fixture::logContains(QStringLiteral("Erreur Connexion get Delta (err=401)")), moves == 0);
+        QCOMPARE(fixture::logContains(QStringLiteral("warning - Erreur Connexion get Delta (err=401)")), moves == 0);
         QVERIFY(!scan.window.isSyncRunning);
         QCOMPARE(scan.window.deltaTimer.isActive(), moves != 1);
     }
