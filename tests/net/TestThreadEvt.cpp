@@ -18,12 +18,20 @@ namespace
 
 QJsonObject performance(int id, const QString& salle = QStringLiteral("Salle"))
 {
-    return QJsonObject{{"id", id}, {"debut", "2030-01-01 20:00:00"}, {"nbplace", "120"}, {"salle", salle}};
+    return QJsonObject{{"id", id},
+                       {"debut", "d"},
+                       {"fin", "f"},
+                       {"finvente", "v"},
+                       {"nbplace", "120"},
+                       {"nbticket", 80},
+                       {"evtnom", "N"},
+                       {"salle", salle}};
 }
 
 QJsonObject entry(int id, const QJsonArray& replist)
 {
-    return QJsonObject{{"id", QString::number(id)}, {"nom", QStringLiteral("E%1").arg(id)}, {"replist", replist}};
+    const QString name = QStringLiteral("E%1").arg(id);
+    return QJsonObject{{"id", QString::number(id)}, {"nom", name}, {"image", name + ".png"}, {"replist", replist}};
 }
 
 QByteArray reply(const QJsonObject& events, const QJsonObject& passes = QJsonObject())
@@ -91,12 +99,12 @@ private slots:
         QCOMPARE(run(reply({{"a", entry(1, {performance(11, "Dome"), performance(0), sparse})}},
                            {{"p", entry(1, {performance(7)})}})),
                  (QStringList{gAffichage->getMessage(0, 8), "1", gAffichage->getMessage(0, 9), "1"}));
-        QCOMPARE(rows("select ID,TYPE from EVENEMENT order by ID,TYPE"), QStringList({"1|0", "1|1", "2|0"}));
-        QCOMPARE(rows("select ID,NOM_SALLE,DATE_DEBUT,NB_PLACE from REPRESENTATION where EVENEMENT_ID=1 order by ID"),
-                 QStringList({"0|Salle|2030-01-01 20:00:00|120",
-                              "3|||0",
-                              "7|Salle|2030-01-01 20:00:00|120",
-                              "11|Dome|2030-01-01 20:00:00|120"}));
+        QCOMPARE(rows("select * from EVENEMENT order by ID,TYPE"),
+                 QStringList({"1|E1|E1.png|0", "1|E1|E1.png|1", "2|E2|E2.png|0"}));
+        QCOMPARE(
+            rows("select * from REPRESENTATION where EVENEMENT_ID=1 order by ID"),
+            QStringList(
+                {"0|1|d|f|v|Salle|N|80|120", "3|1||||||0|0", "7|1|d|f|v|Salle|N|80|120", "11|1|d|f|v|Dome|N|80|120"}));
         QCOMPARE(rows("select count(*) from REPRESENTATION where EVENEMENT_ID=2"), QStringList{"250"});
         QCOMPARE(db.databaseName(), mainDatabasePath());
         QCOMPARE(gParam->sessionId.get(), QStringLiteral("S-new"));
