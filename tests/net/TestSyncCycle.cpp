@@ -1,6 +1,7 @@
 #include "core/AppFolder.h"
 #include "core/CParam.h"
 #include "core/Database.h"
+#include "net/CThreadPunch.h"
 #include "net/RequestBody.h"
 #include "ui/MainWindow.h"
 #include "ui/Ui_MainWindow.h"
@@ -167,6 +168,42 @@ private slots:
         QCOMPARE(scan.pending().size(), 5);
         QVERIFY(!scan.window.deltaTimer.isActive());
         QCOMPARE(scan.workerStarts.size(), 0);
+    }
+
+    // The punch worker uploads the rows of one exact TYPE a batch; it stops at the first
+    // empty reply or error, what was acknowledged staying sent and the rest pending.
+    void punchWorker_data()
+    {
+        QTest::addColumn<QList<CDataModif>>("rows");
+        QTest::addColumn<QList<ScriptedReply>>("replies");
+        QTest::addColumn<QStringList>("batches");
+        QTest::addColumn<int>("left");
+        QTest::newRow("kinds") << mixedRows() << QList<ScriptedReply>{}
+                               << QStringList{"cl1", "cl1", "dl1", "dl1", "sl1", "cl1"} << 0;
+        QTest::newRow("empty reply") << netfixture::pendingRows(8, 45)
+                                     << QList<ScriptedReply>{ScriptedReply::normal(), ScriptedReply::empty()}
+                                     << QStringList{"cl20", "cl20"} << 25;
+        QTest::newRow("error") << netfixture::pendingRows(16, 3) << QList<ScriptedReply>{ScriptedReply::httpError(500)}
+                               << QStringList{"dl3"} << 3;
+    }
+
+    void punchWorker()
+    {
+        QFETCH(QList<CDataModif>, rows);
+        QFETCH(QList<ScriptedReply>, replies);
+        QFETCH(QStringList, batches);
+        QFETCH(int, left);
+        Scanning scan(rows);
+        for (const ScriptedReply& reply : replies) {
+            m_server->enqueue(QStringLiteral("61"), reply);
+        }
+        CThreadPunch worker;
+        QSignalSpy finished(&worker, &QThread::finished);
+        worker.setData(scan.window.db, scan.window.dbMutex);
+        worker.start();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(netfixture::batchesOf(m_server->requests(QStringLiteral("61"))), batches);
+        QCOMPARE(scan.pending().size(), left);
     }
 
     // A delta error ends the cycle. When the agent left the performance while the
