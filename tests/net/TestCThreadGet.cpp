@@ -270,11 +270,9 @@ private slots:
         QCOMPARE(gParam->sessionId.get(), u"old"_s);
     }
 
-    // This terminal's punch of T1 (performance 77) still in the drain queue when the list
-    // was asked for: a ticket the document writes gets it, and the journal holds it once,
-    // sent, so the delta bringing it back once drained leaves the ticket alone. Before,
-    // the list holds T1 with one entry left and, with `held`, the punch journalled.
-    // After each run: T1's entries and the journal's rows.
+    // This terminal's punch of T1 (performance 77, one entry left; journalled when `held`)
+    // still in the drain queue: a ticket the document writes gets it, journalled once as
+    // sent, and the delta bringing it back leaves it alone. T1's entries, journal rows.
     void drainedPunch_data()
     {
         QTest::addColumn<QByteArray>("document");

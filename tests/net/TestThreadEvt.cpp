@@ -18,14 +18,12 @@ namespace
 
 QJsonObject performance(int id, const QString& salle = QStringLiteral("Salle"))
 {
-    return QJsonObject{{"id", id},
-                       {"debut", "d"},
-                       {"fin", "f"},
-                       {"finvente", "v"},
-                       {"nbplace", "120"},
-                       {"nbticket", 80},
-                       {"evtnom", "N"},
-                       {"salle", salle}};
+    QJsonObject out = QJsonDocument::fromJson(R"({"debut":"d","fin":"f","finvente":"v","nbplace":"120","nbticket":80,
+                                                  "evtnom":"N"})")
+                          .object();
+    out.insert("id", id);
+    out.insert("salle", salle);
+    return out;
 }
 
 QJsonObject entry(int id, const QJsonArray& replist)
