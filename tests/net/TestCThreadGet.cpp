@@ -393,13 +393,14 @@ private slots:
 
     // A document that cannot be read, one statement failing, or a stop request leaves
     // the file as it was: DELTA, the tickets and the pending punches, for a delta as for
-    // a full reload. Every one but the stop is reported.
+    // a full reload; a removed file is not made again. Failures are reported.
     void nothingHalfWritten_data()
     {
         QTest::addColumn<QString>("kind");
         QTest::newRow("failing ticket in a delta") << "delta";
         QTest::newRow("failing ticket in a drop") << "drop";
         QTest::newRow("stop requested") << "stop";
+        QTest::newRow("list file removed meanwhile") << "removed";
         QTest::newRow("unreadable, in a full load") << "unreadable";
     }
 
@@ -424,6 +425,7 @@ private slots:
                                    {"rep", QJsonObject{{"9999", QJsonObject{}}}},
                                    {"tickets", tickets},
                                    {"modifs", QJsonObject{{"T1", QJsonArray{modif(8, "20", 7)}}}}};
+        QVERIFY(kind != u"removed"_s || QFile::remove(db.databaseName()));
         const QByteArray before = fileBytes(db.databaseName());
         const bool unreadable = kind == u"unreadable"_s;
         const QStringList events = run(unreadable ? bytes(document).chopped(1) : bytes(document),
@@ -433,7 +435,7 @@ private slots:
                                            worker.requestInterruption();
                                        });
         // A list not stored is reported as such, but for a stop.
-        const QString error = unreadable ? msg(3) : kind == u"stop"_s ? QString() : msg(5);
+        const QString error = unreadable ? msg(3) : kind == u"delta"_s || kind == u"drop"_s ? msg(5) : QString();
         QCOMPARE(events.join(u' '), (error.isEmpty() ? QString() : u"error:Erreur,"_s + error + u' ') + u"nb:0,0"_s);
         QCOMPARE(fileBytes(db.databaseName()), before);
     }

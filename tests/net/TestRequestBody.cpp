@@ -126,7 +126,7 @@ private slots:
         QTest::newRow("backslash") << "a\\b" << QByteArray("a\\\\b");
         QTest::newRow("form separators") << "a&b+c%d" << QByteArray("a%26b%2Bc%25d");
         QTest::newRow("control characters")
-            << QStringLiteral("a\nb\tc") + QChar(0) << QByteArray("a\\u000Ab\\u0009c\\u0000");
+            << QStringLiteral("a\nb\tc") + QChar(0) + QChar(0x1F) << QByteArray("a\\u000Ab\\u0009c\\u0000\\u001F");
         QTest::newRow("latin-1 letters") << "été" << QByteArray("\xe9t\xe9");
         QTest::newRow("outside latin-1") << "5€" << QByteArray("5?");
     }
