@@ -11,14 +11,9 @@
 namespace netfixture
 {
 
-standin::Organiser smallOrganiser()
-{
-    return standin::makeSampleOrganiser(7, 5, QDate(2030, 1, 1));
-}
-
 std::unique_ptr<standin::StandinServer> startStandin()
 {
-    auto server = std::make_unique<standin::StandinServer>(smallOrganiser());
+    auto server = std::make_unique<standin::StandinServer>(standin::makeSampleOrganiser(7, 5, QDate(2030, 1, 1)));
     return server->listen() ? std::move(server) : nullptr;
 }
 
@@ -83,11 +78,6 @@ QStringList batchesOf(const QList<standin::RecordedRequest>& requests)
         batches.append(key + QString::number(request.value(key).count(QLatin1Char(';'))));
     }
     return batches;
-}
-
-int pendingCount(QSqlDatabase& db)
-{
-    return sqlRows(db, QStringLiteral("select count(*) from MODIF where STATUS=1")).value(0).toInt();
 }
 
 }  // namespace netfixture

@@ -19,11 +19,8 @@
 namespace netfixture
 {
 
-// Seed 7, five tickets per performance, dated from 2030-01-01.
-standin::Organiser smallOrganiser();
-
-// A stand-in serving smallOrganiser() on a free loopback port; null when it cannot
-// listen.
+// A stand-in serving a small organiser (seed 7, five tickets per performance, dated
+// from 2030-01-01) on a free loopback port; null when it cannot listen.
 std::unique_ptr<standin::StandinServer> startStandin();
 
 // A known session (terminal "PC-MAC-Test-0011", login "orga", zone 7, agent 12,
@@ -43,9 +40,6 @@ QList<CDataModif> pendingRows(unsigned int type, int count, const QString& prefi
 
 // Each upload as its list key and item count ("cl20"), in the order received.
 QStringList batchesOf(const QList<standin::RecordedRequest>& requests);
-
-// The journal rows still pending in the database `db` is open on.
-int pendingCount(QSqlDatabase& db);
 
 }  // namespace netfixture
 

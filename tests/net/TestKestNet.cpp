@@ -8,41 +8,7 @@
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 
-#include <memory>
-
 using standin::ScriptedReply;
-
-namespace
-{
-
-// Posts `body` to `url`, waits until the request object is gone and its queued reply
-// delivered, and returns what it reported: "reply:<body>" and "error:<code>".
-QStringList post(QNetworkAccessManager& manager, const QString& url, const QByteArray& body = "d={\"pa\":\"11\"}")
-{
-    QStringList outcome;
-    auto* request = new KestNet(&manager);
-    QObject::connect(
-        request,
-        &KestNet::signal_Response,
-        &manager,
-        [&outcome](const QByteArray& response) {
-            outcome.append("reply:" + QString::fromLatin1(response));
-        },
-        Qt::QueuedConnection);
-    QObject::connect(request, &KestNet::signal_Error, &manager, [&outcome](int code) {
-        outcome.append("error:" + QString::number(code));
-    });
-    QSignalSpy destroyed(request, &QObject::destroyed);
-    request->Init(url, QStringLiteral("test"), body);
-    request->Request();
-    if (!destroyed.wait(10000)) {
-        qWarning("request never ended");
-    }
-    QCoreApplication::processEvents();
-    return outcome;
-}
-
-}  // namespace
 
 class TestKestNet : public QObject
 {
@@ -97,17 +63,36 @@ private slots:
         for (int i = 0; i < tries; ++i) {
             m_server->enqueue(QStringLiteral("11"), reply);
         }
-        QCOMPARE(post(*m_manager, m_server->serviceUrl()), outcome);
+        // What the request reported once it is gone and its queued reply delivered.
+        QStringList got;
+        auto* request = new KestNet(m_manager.get());
+        connect(
+            request,
+            &KestNet::signal_Response,
+            this,
+            [&got](const QByteArray& response) {
+                got.append("reply:" + QString::fromLatin1(response));
+            },
+            Qt::QueuedConnection);
+        connect(request, &KestNet::signal_Error, this, [&got](int code) {
+            got.append("error:" + QString::number(code));
+        });
+        QSignalSpy destroyed(request, &QObject::destroyed);
+        request->Init(m_server->serviceUrl(), QStringLiteral("test"), "d={\"pa\":\"11\"}");
+        request->Request();
+        QVERIFY(destroyed.wait(10000));
+        QCoreApplication::processEvents();
+        QCOMPARE(got, outcome);
         QCOMPARE(fixture::logLines().filter(QStringLiteral(" - error - Kestnet ")).size(),
                  outcome.filter("error:").size() == 2  ? 2
                  : outcome == QStringList{"error:399"} ? 1
                                                        : 0);
         QCOMPARE(m_server->requests().size(), tries);
-        const standin::RecordedRequest request = m_server->requests().value(0);
-        QCOMPARE(request.header("Host"), QByteArrayLiteral("127.0.0.1"));
-        QCOMPARE(request.headerCount("Content-Length"), 1);
-        QCOMPARE(request.header("Content-Length"), QByteArray::number(request.body.size()));
-        QCOMPARE(request.header("Connection") + ' ' + request.header("Content-Type"),
+        const standin::RecordedRequest sent = m_server->requests().value(0);
+        QCOMPARE(sent.header("Host"), QByteArrayLiteral("127.0.0.1"));
+        QCOMPARE(sent.headerCount("Content-Length"), 1);
+        QCOMPARE(sent.header("Content-Length"), QByteArray::number(sent.body.size()));
+        QCOMPARE(sent.header("Connection") + ' ' + sent.header("Content-Type"),
                  QByteArrayLiteral("close application/x-www-form-urlencoded"));
     }
 

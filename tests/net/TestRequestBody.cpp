@@ -1,5 +1,7 @@
 #include "core/CParam.h"
+#include "data/CDataDelta.h"
 #include "data/CDataVidange.h"
+#include "net/Drain.h"
 #include "net/RequestBody.h"
 
 #include "CoreFixture.h"
@@ -10,10 +12,17 @@
 namespace
 {
 
-const QByteArray kHead = QByteArrayLiteral("d={\"pa\":\"");
-const QByteArray kSe = QByteArrayLiteral("\",\"se\":\"PC-MAC-Test-0011\"");
-const QByteArray kSession = QByteArrayLiteral(
-    ",\"lg\":\"orga\",\"pw\":\"0123456789abcdef0123456789abcdef\",\"si\":\"S42\",\"zo\":\"7\",\"jo\":\"0\"");
+// The body of request `pa` from this terminal: `pairs` are "key:value" in order,
+// comma-separated; "MD5" stands for the session's password.
+QByteArray expected(const char* pa, const QString& pairs)
+{
+    QByteArray out = QByteArray("d={\"pa\":\"") + pa + "\",\"se\":\"PC-MAC-Test-0011\"";
+    for (QString pair : pairs.split(u',', Qt::SkipEmptyParts)) {
+        pair.replace(QStringLiteral("MD5"), QStringLiteral("0123456789abcdef0123456789abcdef"));
+        out += ",\"" + pair.section(u':', 0, 0).toLatin1() + "\":\"" + pair.section(u':', 1).toLatin1() + '"';
+    }
+    return out + '}';
+}
 
 CDataModifListe listOf(const QList<unsigned int>& types)
 {
@@ -53,45 +62,52 @@ private slots:
         rows[1].DATE = QStringLiteral("2024-03-31 02:30:00");
         const PunchBatch batch = nextPunchBatch(rows, BatchRule::SameKind, ItemLayout::DateBarcodeRepEditeur);
 
-        QTest::newRow("ping") << body::ping() << kHead + "11" + kSe + "}";
-        QTest::newRow("update") << body::update() << kHead + "17" + kSe + ",\"sv\":\"4.3.1\"}";
+        const QString session = QStringLiteral("lg:orga,pw:MD5,si:S42,zo:7,jo:0,");
+        const QString tile = QStringLiteral("lg:orga,ta:12,pw:MD5,si:S42,zo:7,");
+        const QString fixed = QStringLiteral("fv:5,pl:1,ph:1,na:1,hi:1,");
+        const QString dtDa = QStringLiteral("dt:815,da:20140501203000,");
+        const DeltaContext delta{QStringLiteral("815"), QStringLiteral("20140501203000")};
+        QTest::newRow("ping") << body::ping() << expected("11", "");
+        QTest::newRow("update") << body::update() << expected("17", "sv:4.3.1");
         QTest::newRow("login") << body::login(QStringLiteral("orga"), QStringLiteral("md5"), QStringLiteral("12"))
-                               << kHead + "221" + kSe
-                                      + ",\"lg\":\"orga\",\"pw\":\"md5\",\"fv\":\"5\",\"sv\":\"4.3.1\",\"ta\":\"12\"}";
-        QTest::newRow("getEvents")
-            << body::getEvents()
-            << kHead + "241" + kSe
-                   + ",\"lg\":\"orga\",\"pw\":\"0123456789abcdef0123456789abcdef\",\"ta\":\"12\","
-                     "\"si\":\"S42\",\"zo\":\"7\",\"jo\":\"0\",\"fv\":\"5\",\"offset\":\"0\"}";
-        QTest::newRow("getTickets")
-            << body::getTicketsCycle(DeltaContext())
-            << kHead + "53" + kSe + kSession
-                   + ",\"dt\":\"0\",\"da\":\"19700101000000\",\"ba\":\"1\",\"fv\":\"5\",\"pl\":"
-                     "\"1\",\"ph\":\"1\",\"na\":\"1\",\"hi\":\"1\",\"id\":\"4001\",\"ta\":\"12\"}";
-        QTest::newRow("sendPunch") << body::sendPunchCycle({QStringLiteral("815"), QStringLiteral("20140501203000")},
-                                                           batch)
-                                   << kHead + "61" + kSe + kSession
-                                          + ",\"dt\":\"815\",\"da\":\"20140501203000\",\"ba\":\"1\",\"fv\":\"5\","
-                                            "\"id\":\"4001\",\"ta\":\"12\","
-                                            "\"cl\":\"20240331023000C1:4001:11;20300101100000C2:4001:11;\"}";
+                               << expected("221", "lg:orga,pw:md5,fv:5,sv:4.3.1,ta:12");
+        QTest::newRow("getEvents") << body::getEvents()
+                                   << expected("241", "lg:orga,pw:MD5,ta:12,si:S42,zo:7,jo:0,fv:5,offset:0");
+        QTest::newRow("getTickets") << body::getTicketsCycle(
+            DeltaContext()) << expected("53", session + "dt:0,da:19700101000000,ba:1," + fixed + "id:4001,ta:12");
+        QTest::newRow("sendPunch") << body::sendPunchCycle(delta, batch)
+                                   << expected("61",
+                                               session + dtDa
+                                                   + "ba:1,fv:5,id:4001,ta:12,"
+                                                     "cl:20240331023000C1:4001:11;20300101100000C2:4001:11;");
+        // A tile's own order, "ta" second, and its list named by the tile.
+        QTest::newRow("tile, new file") << body::getTicketsTile(nullptr, QStringLiteral("4002"), QStringLiteral("1"))
+                                        << expected("53", tile + "jo:1," + fixed + "ba:0,id:4002");
+        QTest::newRow("tile, delta") << body::getTicketsTile(&delta, QStringLiteral("4002"), QStringLiteral("0"))
+                                     << expected("53", tile + "jo:0," + fixed + dtDa + "ba:1,id:4002");
+        QTest::newRow("tile upload, issuer before rep")
+            << body::sendPunchTile(delta, nextPunchBatch(rows, BatchRule::SameKind, ItemLayout::DateBarcodeEditeurRep))
+            << expected("61", tile + dtDa + "fv:5,cl:20240331023000:C1:11:4001;20300101100000:C2:11:4001;");
+        QTest::newRow("worker upload, one TYPE")
+            << body::sendPunchWorker(delta,
+                                     nextPunchBatch(rows, BatchRule::SameType, ItemLayout::DateBarcodeRepEditeur))
+            << expected("61", tile + "jo:0," + dtDa + "ba:1,fv:5,id:4001,cl:20240331023000C1:4001:11;");
 
-        CDataVidange row;
-        row.initDefaut();
-        row.TYPE = 99;
-        row.DATE = QStringLiteral("2024-03-01 10:20:05");
-        row.CODE_BARRE = QStringLiteral("XYZ");
-        row.REP_ID = 55;
-        row.EDITEUR_ID = 3;
-        row.LOGIN = QStringLiteral("old");
-        row.PASSWORD = QStringLiteral("oldmd5");
-        row.ZONE_ID = 2;
-        row.DELTA_ID = 815;
-        row.DELTA_DATE = QStringLiteral("2024-03-01 10:15:00");
+        CDataDelta context;
+        context.initDefaut();
+        context.ID = 815;
+        context.LAST_UPDATE = QStringLiteral("2024-03-01 10:15:00");
+        context.LOGIN = QStringLiteral("old");
+        context.PASSWORD = QStringLiteral("oldmd5");
+        context.ZONE_ID = 2;
+        const CDataVidange row = drain::rowFor(
+            netfixture::pendingRow(99, QStringLiteral("XYZ"), QStringLiteral("2024-03-01 10:20:05"), 55, 3),
+            context);
         QTest::newRow("drain: the row's own context, da as stored, no si/jo/id")
             << body::sendGlobalPunch(row)
-            << kHead + "61" + kSe
-                   + ",\"lg\":\"old\",\"pw\":\"oldmd5\",\"zo\":\"2\",\"dt\":\"815\",\"da\":\"2024-03-01 10:15:00\","
-                     "\"ba\":\"1\",\"fv\":\"5\",\"ta\":\"12\",\"sl\":\"20240301102005XYZ:55:3;\"}";
+            << expected("61",
+                        "lg:old,pw:oldmd5,zo:2,dt:815,da:2024-03-01 10:15:00,ba:1,fv:5,ta:12,"
+                        "sl:20240301102005XYZ:55:3;");
     }
 
     void bodies()
@@ -110,7 +126,7 @@ private slots:
         QTest::newRow("backslash") << "a\\b" << QByteArray("a\\\\b");
         QTest::newRow("form separators") << "a&b+c%d" << QByteArray("a%26b%2Bc%25d");
         QTest::newRow("control characters")
-            << QStringLiteral("a\nb\tc") + QChar(0) << QByteArray("a\\u000Ab\\u0009c\\u0000");
+            << QStringLiteral("a\nb\tc") + QChar(0) + QChar(0x1F) << QByteArray("a\\u000Ab\\u0009c\\u0000\\u001F");
         QTest::newRow("latin-1 letters") << "été" << QByteArray("\xe9t\xe9");
         QTest::newRow("outside latin-1") << "5€" << QByteArray("5?");
     }

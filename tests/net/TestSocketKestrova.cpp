@@ -34,6 +34,16 @@ private slots:
                                      << 0;
         QTest::newRow("split reply") << QList<Chunk>{{0, head + "hello"}, {50, " world"}} << false
                                      << QByteArray("hello world") << 0;
+        QTest::newRow("interim 1xx first")
+            << QList<Chunk>{{0, "HTTP/1.1 100 Continue\r\nX: 1\r\n\r\n" + head + "hello world"}} << false
+            << QByteArray("hello world") << 0;
+        QTest::newRow("other status: its body")
+            << QList<Chunk>{{0, "HTTP/1.1 404 No\r\nContent-length: 2\r\n\r\nno"}} << false << QByteArray("no") << 0;
+        QTest::newRow("bytes past the length")
+            << QList<Chunk>{{0, head + "hello worldXY"}} << false << QByteArray("hello world") << 0;
+        // Each arrival gives the reply the whole time-out again (1 s).
+        QTest::newRow("slow reply") << QList<Chunk>{{0, head + "hel"}, {700, "lo wo"}, {700, "rld"}} << false
+                                    << QByteArray("hello world") << 0;
         QTest::newRow("line ends kept") << QList<Chunk>{{0, "HTTP/1.1 200 OK\r\nContent-length: 6\r\n\r\na\r\nb\nc"}}
                                         << false << QByteArray("a\r\nb\nc") << 0;
         QTest::newRow("no length: up to the close")
@@ -53,7 +63,7 @@ private slots:
         QVERIFY(peer.listen());
         peer.script(chunks, closeAfter);
         QPointer<CSocketKestrova> socket = new CSocketKestrova;
-        socket->timeoutMs = 400;
+        socket->timeoutMs = 1000;
         socket->init(QStringLiteral("ab:cd"), QString(), QString());
         QSignalSpy reception(socket.data(), &CSocketKestrova::signal_reception);
         socket->emission(QStringLiteral("http://127.0.0.1:%1/").arg(peer.port()), QStringLiteral("check"));

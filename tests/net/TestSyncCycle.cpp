@@ -1,10 +1,11 @@
 #include "core/AppFolder.h"
 #include "core/CParam.h"
 #include "core/Database.h"
+#include "net/CThreadPunch.h"
+#include "net/RequestBody.h"
 #include "ui/MainWindow.h"
 #include "ui/Ui_MainWindow.h"
 
-#include "BoxRecorder.h"
 #include "CoreFixture.h"
 #include "DataFixture.h"
 #include "NetFixture.h"
@@ -13,8 +14,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSignalSpy>
-
-#include <memory>
 
 using standin::ScriptedReply;
 
@@ -94,22 +93,26 @@ private slots:
         QTest::addColumn<bool>("online");
         QTest::addColumn<QStringList>("batches");
         QTest::addColumn<QStringList>("left");
+        QTest::addColumn<QString>("logged");
         const QList<ScriptedReply> none;
         const QStringList all{"3A", "8B", "4C", "16D", "99E", "3F"};
         QTest::newRow("45 punches") << netfixture::pendingRows(8, 45) << none << true
-                                    << QStringList{"cl20", "cl20", "cl5"} << QStringList{};
+                                    << QStringList{"cl20", "cl20", "cl5"} << QStringList{} << "";
         QTest::newRow("kinds") << mixedRows() << none << true << QStringList{"cl2", "dl2", "sl1", "cl1"}
-                               << QStringList{};
-        QTest::newRow("unknown type stays pending") << QList<CDataModif>{netfixture::pendingRow(5, QStringLiteral("A")),
-                                                                         netfixture::pendingRow(8, QStringLiteral("B"))}
-                                                    << none << true << QStringList{"cl1"} << QStringList{"5A"};
+                               << QStringList{} << "";
+        QTest::newRow("unknown type stays pending")
+            << QList<CDataModif>{netfixture::pendingRow(5, QStringLiteral("A")),
+                                 netfixture::pendingRow(8, QStringLiteral("B"))}
+            << none << true << QStringList{"cl1"} << QStringList{"5A"} << "TYPE=5 ";
         QTest::newRow("empty reply") << mixedRows()
                                      << QList<ScriptedReply>{ScriptedReply::normal(), ScriptedReply::empty()} << true
-                                     << QStringList{"cl2", "dl2"} << all.mid(2);
+                                     << QStringList{"cl2", "dl2"} << all.mid(2)
+                                     << "warning - Erreur Send Punch : reponse vide, compostages non acquittes";
         QTest::newRow("error") << mixedRows()
                                << QList<ScriptedReply>{ScriptedReply::normal(), ScriptedReply::httpError(500)} << true
-                               << QStringList{"cl2", "dl2"} << all.mid(2);
-        QTest::newRow("offline") << mixedRows() << none << false << QStringList{} << all;
+                               << QStringList{"cl2", "dl2"} << all.mid(2)
+                               << "warning - Erreur Connexion Send Punch (err=401)";
+        QTest::newRow("offline") << mixedRows() << none << false << QStringList{} << all << "";
     }
 
     void cycle()
@@ -119,6 +122,7 @@ private slots:
         QFETCH(bool, online);
         QFETCH(QStringList, batches);
         QFETCH(QStringList, left);
+        QFETCH(QString, logged);
         Scanning scan(rows);
         for (const ScriptedReply& reply : replies) {
             m_server->enqueue(QStringLiteral("61"), reply);
@@ -139,6 +143,7 @@ private slots:
         QCOMPARE(scan.workerStarts.size(), delta ? 1 : 0);
         QCOMPARE(scan.window.threadGetDelta.data.isEmpty(), !delta);
         QCOMPARE(scan.window.threadGetDelta.drained().size(), delta ? 1 : 0);
+        QCOMPARE(fixture::logContains(logged.isEmpty() ? QStringLiteral(" - Erreur") : logged), !logged.isEmpty());
     }
 
     // Exit or a change of performance during an upload waits for its answer, then
@@ -165,69 +170,90 @@ private slots:
         QCOMPARE(scan.workerStarts.size(), 0);
     }
 
-    // A delta error ends the cycle. When the agent left the performance and came back
-    // to scanning while the request was in flight, its reply or error changes nothing
-    // at all: no worker, no error, the timer not armed again.
+    // The punch worker uploads the rows of one exact TYPE a batch; it stops at the first
+    // empty reply or error, what was acknowledged staying sent and the rest pending.
+    void punchWorker_data()
+    {
+        QTest::addColumn<QList<CDataModif>>("rows");
+        QTest::addColumn<QList<ScriptedReply>>("replies");
+        QTest::addColumn<QStringList>("batches");
+        QTest::addColumn<int>("left");
+        QTest::newRow("kinds") << mixedRows() << QList<ScriptedReply>{}
+                               << QStringList{"cl1", "cl1", "dl1", "dl1", "sl1", "cl1"} << 0;
+        QTest::newRow("empty reply") << netfixture::pendingRows(8, 45)
+                                     << QList<ScriptedReply>{ScriptedReply::normal(), ScriptedReply::empty()}
+                                     << QStringList{"cl20", "cl20"} << 25;
+        QTest::newRow("error") << netfixture::pendingRows(16, 3) << QList<ScriptedReply>{ScriptedReply::httpError(500)}
+                               << QStringList{"dl3"} << 3;
+    }
+
+    void punchWorker()
+    {
+        QFETCH(QList<CDataModif>, rows);
+        QFETCH(QList<ScriptedReply>, replies);
+        QFETCH(QStringList, batches);
+        QFETCH(int, left);
+        Scanning scan(rows);
+        for (const ScriptedReply& reply : replies) {
+            m_server->enqueue(QStringLiteral("61"), reply);
+        }
+        CThreadPunch worker;
+        QSignalSpy finished(&worker, &QThread::finished);
+        worker.setData(scan.window.db, scan.window.dbMutex);
+        worker.start();
+        QVERIFY(finished.wait(10000));
+        QCOMPARE(netfixture::batchesOf(m_server->requests(QStringLiteral("61"))), batches);
+        QCOMPARE(scan.pending().size(), left);
+    }
+
+    // A delta error ends the cycle. When the agent left the performance while the
+    // request was in flight, its reply or error changes nothing: no worker, no error,
+    // no performance page shown again, the timer armed only by scanning again.
     void deltaOutcome_data()
     {
         QTest::addColumn<ScriptedReply>("reply");
-        QTest::addColumn<bool>("stale");
-        QTest::newRow("error") << ScriptedReply::httpError(500) << false;
-        QTest::newRow("stale reply") << ScriptedReply::normal().delayed(300) << true;
-        QTest::newRow("stale error") << ScriptedReply::httpError(500).delayed(300) << true;
+        QTest::addColumn<int>("moves");
+        QTest::newRow("error") << ScriptedReply::httpError(500) << 0;
+        for (const int moves : {1, 2}) {
+            const char* const how = moves == 1 ? "left" : "scanning again";
+            QTest::addRow("reply, %s", how) << ScriptedReply::normal().delayed(300) << moves;
+            QTest::addRow("error, %s", how) << ScriptedReply::httpError(500).delayed(300) << moves;
+        }
     }
 
     void deltaOutcome()
     {
         QFETCH(ScriptedReply, reply);
-        QFETCH(bool, stale);
-        Scanning scan({});
-        m_server->enqueue(QStringLiteral("53"), reply);
-        // The delta request's answer, not the start's ping.
-        bool answered = false;
-        connect(scan.window.networkManager, &QNetworkAccessManager::finished, this, [&answered](QNetworkReply* r) {
-            answered = answered || r->request().rawHeader("Content-Length").toInt() > 100;
-        });
-        scan.window.timerDelta();
-        QVERIFY(!scan.window.isSyncRunning);
-        // What leaving and starting to scan again do to the cycle.
-        if (stale) {
-            scan.window.deltaTimer.start();
-        }
-        const int remaining = scan.window.deltaTimer.remainingTime();
-        QTRY_VERIFY(answered);
-        QTest::qWait(0);
-        QCOMPARE(scan.workerStarts.size(), 0);
-        QCOMPARE(scan.window.isDeltaError, !stale);
-        QVERIFY(!scan.window.isSyncRunning && scan.window.deltaTimer.isActive());
-        QVERIFY(!stale || scan.window.deltaTimer.remainingTime() <= remaining);
-    }
-
-    // The agent went back to the performance choice while the delta request was in
-    // flight, and stays there: its reply or error must not show the page once more.
-    void lateDeltaAfterLeaving_data()
-    {
-        QTest::addColumn<ScriptedReply>("reply");
-        QTest::newRow("reply") << ScriptedReply::normal().delayed(300);
-        QTest::newRow("error") << ScriptedReply::httpError(500).delayed(300);
-    }
-
-    void lateDeltaAfterLeaving()
-    {
-        QFETCH(ScriptedReply, reply);
+        QFETCH(int, moves);
         Scanning scan({});
         scan.window.ui->stackedWidget->setCurrentIndex(2);
         m_server->enqueue(QStringLiteral("53"), reply);
+        // The delta request's answer, not the ping's or the event list's.
+        bool answered = false;
+        const QByteArray length = QByteArray::number(body::getTicketsCycle(DeltaContext()).size());
+        connect(scan.window.networkManager, &QNetworkAccessManager::finished, this, [&](QNetworkReply* r) {
+            answered = answered || r->request().rawHeader("Content-Length") == length;
+        });
         scan.window.timerDelta();
-        scan.window.changeRepClicked();
-        QTRY_COMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+        QVERIFY(!scan.window.isSyncRunning);
+        if (moves > 0) {
+            scan.window.changeRepClicked();
+        }
+        if (moves > 1) {
+            scan.window.currentRepDbName = dbFolder() + kRepFile;
+            scan.window.startScanClicked();
+        }
+        QTRY_VERIFY(answered);
         // Until the service hears nothing more (the tiles ask for their pictures).
         QSignalSpy received(m_server.get(), &standin::StandinServer::requestReceived);
         while (received.wait(600)) {
         }
-        QCOMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
-        QCOMPARE(m_server->requests(QStringLiteral("53")).size(), 1);
+        QCOMPARE(m_server->requests(QStringLiteral("241")).size(), moves > 0 ? 1 : 0);
         QCOMPARE(scan.workerStarts.size(), 0);
+        QCOMPARE(scan.window.isDeltaError, moves == 0);
+        QCOMPARE(fixture::logContains(QStringLiteral("warning - Erreur Connexion get Delta (err=401)")), moves == 0);
+        QVERIFY(!scan.window.isSyncRunning);
+        QCOMPARE(scan.window.deltaTimer.isActive(), moves != 1);
     }
 };
 

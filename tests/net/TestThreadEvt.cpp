@@ -1,3 +1,4 @@
+#include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "net/CThreadEvt.h"
@@ -9,19 +10,26 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSignalSpy>
+
+using namespace Qt::StringLiterals;
 
 namespace
 {
 
 QJsonObject performance(int id, const QString& salle = QStringLiteral("Salle"))
 {
-    return QJsonObject{{"id", id}, {"debut", "2030-01-01 20:00:00"}, {"nbplace", "120"}, {"salle", salle}};
+    QJsonObject out = QJsonDocument::fromJson(R"({"debut":"d","fin":"f","finvente":"v","nbplace":"120","nbticket":80,
+                                                  "evtnom":"N"})")
+                          .object();
+    out.insert("id", id);
+    out.insert("salle", salle);
+    return out;
 }
 
 QJsonObject entry(int id, const QJsonArray& replist)
 {
-    return QJsonObject{{"id", QString::number(id)}, {"nom", QStringLiteral("E%1").arg(id)}, {"replist", replist}};
+    const QString name = QStringLiteral("E%1").arg(id);
+    return QJsonObject{{"id", QString::number(id)}, {"nom", name}, {"image", name + ".png"}, {"replist", replist}};
 }
 
 QByteArray reply(const QJsonObject& events, const QJsonObject& passes = QJsonObject())
@@ -38,22 +46,27 @@ class TestThreadEvt : public DataFixture
 {
     Q_OBJECT
 
-    // Runs the worker on `data` and waits for its end; the errors it reported.
+    // Runs the worker on `data` and returns what it reported: "error:" and its message,
+    // the progress texts and sizes.
     QStringList run(const QByteArray& data)
     {
         CThreadEvt worker;
-        QStringList errors;
-        connect(&worker, &CThreadEvt::signalError, this, [&](const QString& title, const QString& message) {
-            errors.append(title + QStringLiteral(" / ") + message);
+        QStringList reports;
+        const auto add = [&reports](const QString& text) {
+            reports.append(text);
+        };
+        connect(&worker, &CThreadEvt::signalError, this, [add](const QString&, const QString& message) {
+            add(u"error:"_s + message);
         });
-        QSignalSpy finished(&worker, &QThread::finished);
+        connect(&worker, &CThreadEvt::signalProgressText, this, add);
+        connect(&worker, &CThreadEvt::signalProgressMax, this, [add](uint max) {
+            add(QString::number(max));
+        });
         worker.setData(data, db, &mutex);
-        worker.start(QThread::InheritPriority);
-        if (!finished.wait(10000)) {
-            qWarning("worker never finished");
-        }
+        worker.start();
+        worker.wait();
         QCoreApplication::processEvents();
-        return errors;
+        return reports;
     }
 
     QStringList rows(const QString& sql)
@@ -81,14 +94,15 @@ private slots:
         }
         run(reply({{"a", entry(1, {performance(11)})}, {"b", entry(2, many)}}));
         QJsonObject sparse{{"id", 3}};
-        run(reply({{"a", entry(1, {performance(11, "Dome"), performance(0), sparse})}},
-                  {{"p", entry(1, {performance(7)})}}));
-        QCOMPARE(rows("select ID,TYPE from EVENEMENT order by ID,TYPE"), QStringList({"1|0", "1|1", "2|0"}));
-        QCOMPARE(rows("select ID,NOM_SALLE,DATE_DEBUT,NB_PLACE from REPRESENTATION where EVENEMENT_ID=1 order by ID"),
-                 QStringList({"0|Salle|2030-01-01 20:00:00|120",
-                              "3|||0",
-                              "7|Salle|2030-01-01 20:00:00|120",
-                              "11|Dome|2030-01-01 20:00:00|120"}));
+        QCOMPARE(run(reply({{"a", entry(1, {performance(11, "Dome"), performance(0), sparse})}},
+                           {{"p", entry(1, {performance(7)})}})),
+                 (QStringList{gAffichage->getMessage(0, 8), "1", gAffichage->getMessage(0, 9), "1"}));
+        QCOMPARE(rows("select * from EVENEMENT order by ID,TYPE"),
+                 QStringList({"1|E1|E1.png|0", "1|E1|E1.png|1", "2|E2|E2.png|0"}));
+        QCOMPARE(
+            rows("select * from REPRESENTATION where EVENEMENT_ID=1 order by ID"),
+            QStringList(
+                {"0|1|d|f|v|Salle|N|80|120", "3|1||||||0|0", "7|1|d|f|v|Salle|N|80|120", "11|1|d|f|v|Dome|N|80|120"}));
         QCOMPARE(rows("select count(*) from REPRESENTATION where EVENEMENT_ID=2"), QStringList{"250"});
         QCOMPARE(db.databaseName(), mainDatabasePath());
         QCOMPARE(gParam->sessionId.get(), QStringLiteral("S-new"));
@@ -117,7 +131,7 @@ private slots:
         QFETCH(QString, session);
         QFETCH(int, events);
         QFETCH(int, errors);
-        QCOMPARE(run(data).size(), errors);
+        QCOMPARE(run(data).filter(u"error:"_s).size(), errors);
         QCOMPARE(gParam->sessionId.get(), session);
         QCOMPARE(rows("select count(*) from EVENEMENT").value(0).toInt(), events);
     }
