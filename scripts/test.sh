@@ -27,7 +27,7 @@ for kind in plain sanitize; do
 done
 
 # The tests where threads meet: workers, the cycle, the drain, the tiles, the data layer.
-tsan_tests=(TestCThreadGet TestThreadEvt TestThreadPunch TestSyncCycle TestDrain TestRepWidget TestCParam
+tsan_tests=(TestCThreadGet TestThreadEvt TestSyncCycle TestDrain TestRepWidget TestCParam
             TestBillet TestCompostage TestJournal TestDeltaVidange TestSqlRunner TestDatabase)
 echo "=== thread sanitizer build ==="
 cmake -S . -B build-test-tsan -DCMAKE_BUILD_TYPE=Debug -DTAVRIMEX_WERROR=ON -DTAVRIMEX_TSAN=ON >/dev/null
