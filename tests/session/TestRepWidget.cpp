@@ -226,35 +226,81 @@ private slots:
         } else {
             QCOMPARE(m_tile->lblNbPlace->text() + ' ' + QString::number(m_tile->dataRep.ID), "100 7");
         }
+        if (combo) {
+            m_tile->comboRep->setCurrentIndex(1);
+            QCOMPARE(m_tile->idRep + ' ' + m_tile->repFilePath.mid(dbFolder().size()) + ' ' + m_tile->lblNbPlace->text()
+                         + ' ' + m_tile->lblRep->text(),
+                     "12 R12_Z7.db 50 " + m_tile->comboRep->itemText(1));
+        }
     }
 
-    // A cached picture serves 7 days; "." names no file of the cache.
+    // A cached picture serves 7 days; "", "." and ".." name no file of the cache.
     void pictureCache_data()
     {
-        QTest::addColumn<QString>("name");
         QTest::addColumn<qint64>("age");
         QTest::addColumn<bool>("asked");
-        QTest::newRow("6 days 23 hours") << "event301.png" << qint64(6 * 86400 + 23 * 3600) << false;
-        QTest::newRow("7 days") << "event301.png" << qint64(7 * 86400) << true;
-        QTest::newRow("not a file name") << "." << qint64(7 * 86400) << true;
+        QTest::newRow("6 days 23 hours") << qint64(6 * 86400 + 23 * 3600) << false;
+        QTest::newRow("7 days") << qint64(7 * 86400) << true;
     }
 
     void pictureCache()
     {
-        QFETCH(QString, name);
         QFETCH(qint64, age);
         QFETCH(bool, asked);
         QVERIFY(repdisplay::defaultPicture().save(cachePath("event301.png")));
         QFile file(cachePath("event301.png"));
         QVERIFY(file.open(QIODevice::ReadWrite));
         QVERIFY(file.setFileTime(CDateHeure(0).addSecs(-age), QFileDevice::FileModificationTime));
-        fill(eventRecord(301, 0, m_server->imageUrl(name)));
-        QCOMPARE(m_tile->imageInCache, name != ".");
+        fill(eventRecord(301, 0, m_server->imageUrl("event301.png")));
+        QVERIFY(m_tile->imageInCache);
         QCOMPARE(m_tile->lblImage->text() == " ", asked);
         if (asked) {
             QTRY_COMPARE(m_server->requests(QStringLiteral("image")).size(), 1);
-            QTRY_COMPARE(QFileInfo(cachePath("event301.png")).lastModified().secsTo(CDateHeure(0)) < 60, name != ".");
+            QTRY_VERIFY(QFileInfo(cachePath("event301.png")).lastModified().secsTo(CDateHeure(0)) < 60);
         }
+        for (const char* name : {"", ".", ".."}) {
+            QVERIFY(!repdisplay::isCacheName(cachePath(name)));
+        }
+    }
+
+    // Sales close once their end is strictly past; the badge then shows the end.
+    void saleBadge_data()
+    {
+        QTest::addColumn<int>("offset");
+        QTest::addColumn<bool>("closed");
+        QTest::newRow("ends now") << 0 << false;
+        QTest::newRow("ended a second ago") << -1 << true;
+        QTest::newRow("ends in a second") << 1 << false;
+    }
+
+    void saleBadge()
+    {
+        QFETCH(int, offset);
+        QFETCH(bool, closed);
+        const QDateTime now = CDateHeure(0);
+        QCOMPARE(repdisplay::isSaleClosed(now.addSecs(offset), now), closed);
+        QVERIFY(repdisplay::isSaleClosed(QDateTime(), now));
+        const QDateTime end = now.addDays(closed ? -1 : 1);
+        repdisplay::showSaleBadge(m_tile->lblStatus, m_tile->lblFinVente, end);
+        QCOMPARE(m_tile->lblStatus->text(), repdisplay::label(closed ? 32 : 31));
+        QCOMPARE(m_tile->lblFinVente->isHidden(), !closed);
+        QCOMPARE(m_tile->lblFinVente->text(), closed ? end.toString(repdisplay::label(97)) : QString());
+    }
+
+    // The tile fills its place; its parts keep their places, the separator on the
+    // bottom line.
+    void geometry()
+    {
+        QStringList rects;
+        for (const QWidget* part : m_tile->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            const QRect r = part->geometry();
+            rects << QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        }
+        QCOMPARE(m_tile->geometry(), QRect(QPoint(), m_tile->parentWidget()->size()));
+        QCOMPARE(rects.join(' '),
+                 "100,10,310,20 15,15,70,70 100,30,320,16 100,30,293,32 100,70,110,16 215,70,75,16 305,70,60,16 "
+                 "370,70,60,20 425,6,90,20 435,55,115,30 520,6,20,20 545,6,20,20 0,100,570,1 425,30,140,20");
+        QCOMPARE(m_tile->lblImage->geometry(), QRect(8, 9, 54, 53));
     }
 
     // A reply that comes once the tile shows another event keeps its own name and
@@ -373,6 +419,7 @@ private slots:
         QTest::addColumn<QString>("context");
         QTest::newRow("with DELTA") << 1000u << "orga|7|1000|2030-01-01 08:00:00";
         QTest::newRow("without DELTA") << 0u << "|0|0|1970-01-01 00:00:00";
+        QTest::newRow("nothing pending") << 1000u << "";
     }
 
     void deletion()
@@ -380,15 +427,23 @@ private slots:
         QFETCH(unsigned int, deltaId);
         QFETCH(QString, context);
         gParam->isOnline = false;
-        tile4001({netfixture::pendingRow(8, "A"), netfixture::pendingRow(16, "B"), netfixture::pendingRow(99, "C")},
-                 deltaId);
+        QStringList drained;
+        QList<CDataModif> pending;
+        for (const auto& [type, code] : {std::pair{8, "A"}, {16, "B"}, {99, "C"}}) {
+            pending << netfixture::pendingRow(type, code);
+            drained << QString::number(type) + '|' + code + '|' + context;
+        }
+        tile4001(context.isEmpty() ? QList<CDataModif>() : pending, deltaId);
         m_tile->selectClicked();
         QCOMPARE(current(), "4001 R4001_Z7.db");
+        // Offline, a download does nothing.
+        m_tile->getRepClicked();
+        QVERIFY(!m_tile->isChainRunning() && m_window->isEnabled() && m_server->requests("53").isEmpty());
         m_tile->dropRepClicked();
         QCOMPARE(
             sqlRows(db(), "select TYPE, CODE_BARRE, LOGIN, ZONE_ID, DELTA_ID, DELTA_DATE from VIDANGE order by ID"),
-            QStringList({"8|A|" + context, "16|B|" + context, "99|C|" + context}));
-        QVERIFY(!ui()->btnDrainGlobal->isHidden());
+            context.isEmpty() ? QStringList() : drained);
+        QCOMPARE(ui()->btnDrainGlobal->isHidden(), context.isEmpty());
         QVERIFY(!QFile::exists(dbPath("R4001_Z7.db")) && m_tile->btnDropRep->isHidden());
         QVERIFY(m_window->currentRepDbName.isEmpty() && ui()->btnStartScan->isHidden());
     }

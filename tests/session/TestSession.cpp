@@ -3,9 +3,11 @@
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "data/CDataVidange.h"
+#include "session/CRepWidget.h"
 #include "session/DatabaseWipe.h"
 #include "session/EventPages.h"
 #include "session/LoginRules.h"
+#include "session/TerminalId.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageDlg.h"
 #include "ui/ProgressBar.h"
@@ -18,6 +20,7 @@
 #include "NetFixture.h"
 #include "TestMain.h"
 
+#include <QComboBox>
 #include <QDir>
 #include <QJsonArray>
 #include <QJsonObject>
@@ -78,18 +81,20 @@ QStringList dbFiles()
     return QDir(dbFolder()).entryList({QStringLiteral("*.db")}, QDir::Files, QDir::Name);
 }
 
-// "s" for each tile shown, "-" for each hidden, the page label, "<" and ">" for the
-// enabled page buttons.
+// "s" for each tile shown ("l" for one without separator), "-" for each hidden, the
+// page label, "<" and ">" for the enabled page buttons.
 QString pageState(MainWindow& window)
 {
     QString state;
-    for (QWidget* place : {window.ui->widgetRep1,
-                           window.ui->widgetRep2,
-                           window.ui->widgetRep3,
-                           window.ui->widgetRep4,
-                           window.ui->widgetRep5,
-                           window.ui->widgetRep6}) {
-        state += place->isHidden() ? QLatin1Char('-') : QLatin1Char('s');
+    const QWidget* places[] = {window.ui->widgetRep1,
+                               window.ui->widgetRep2,
+                               window.ui->widgetRep3,
+                               window.ui->widgetRep4,
+                               window.ui->widgetRep5,
+                               window.ui->widgetRep6};
+    for (int i = 0; i < 6; ++i) {
+        const bool sep = !window.repWidgets[i]->lblSeparateur->isHidden();
+        state += places[i]->isHidden() ? QLatin1Char('-') : QLatin1Char(sep ? 's' : 'l');
     }
     return state + QLatin1Char(' ') + window.ui->lblRepPage->text().mid(label(28).size())
            + (window.ui->btnRepPrevPage->isEnabled() ? " <" : " .")
@@ -187,15 +192,22 @@ private slots:
     {
         QTest::addColumn<ScriptedReply>("reply");
         QTest::addColumn<QString>("shown");
-        QTest::newRow("refused") << ScriptedReply::bytes(R"({"request":"login","error":3})") << message(2);
-        QTest::newRow("not JSON") << ScriptedReply::invalidJson() << message(3);
-        QTest::newRow("network error") << ScriptedReply::httpError(404) << message(4) + " (err=203)";
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("refused") << ScriptedReply::bytes(R"({"request":"login","error":3})") << message(2)
+                                 << "warning - Login ou mot de passe incorrect : demo (Erreur 3)";
+        QTest::newRow("empty") << ScriptedReply::empty() << message(2)
+                               << "warning - Login ou mot de passe incorrect : demo";
+        QTest::newRow("not JSON") << ScriptedReply::invalidJson() << message(3)
+                                  << "error - Erreur de decodage de la reponse JSON de la verification du login.";
+        QTest::newRow("network error") << ScriptedReply::httpError(404) << message(4) + " (err=203)"
+                                       << "warning - Erreur Connexion login (err=203) : demo";
     }
 
     void loginFails()
     {
         QFETCH(ScriptedReply, reply);
         QFETCH(QString, shown);
+        QFETCH(QString, logged);
         gParam->sessionId.set(QStringLiteral("before"));
         m_server->enqueue(QStringLiteral("221"), reply);
         login(QStringLiteral("demo"), QStringLiteral("demo"));
@@ -203,6 +215,50 @@ private slots:
         QCOMPARE(window().ui->stackedWidget->currentIndex(), 0);
         QCOMPARE(gParam->sessionId.get(), QStringLiteral("before"));
         QCOMPARE(savedValue(PASSWORD_KEST), QString());
+        QVERIFY2(fixture::logContains(logged), qPrintable(fixture::logLines().join('\n')));
+        // What is no login answer, or not one with status 0, is passed over in silence.
+        fixture::clearLog();
+        window().ackMessage();
+        for (const char* reply : {R"({"request":"ping"})", R"({"request":"login","status":1})"}) {
+            window().actionResponseLogin(reply);
+        }
+        QVERIFY(shownMessage().isEmpty() && fixture::logLines().isEmpty());
+        QCOMPARE(window().ui->stackedWidget->currentIndex(), 0);
+    }
+
+    // A hash is 32 hexadecimal figures exactly, kept as typed; anything else is hashed.
+    void passwordHash_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("kept");
+        QTest::newRow("hash") << kDemoHash << true;
+        QTest::newRow("upper-case hash") << kDemoHash.toUpper() << true;
+        QTest::newRow("33 figures") << kDemoHash + "0" << false;
+        QTest::newRow("31 figures") << kDemoHash.left(31) << false;
+        QTest::newRow("not hexadecimal") << kDemoHash.left(31) + "g" << false;
+    }
+
+    void passwordHash()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, kept);
+        const QString hash = loginrules::passwordHash(typed);
+        QCOMPARE(hash == typed, kept);
+        QCOMPARE(hash.size(), 32);
+        QCOMPARE(loginrules::passwordHash(QStringLiteral("demo")), kDemoHash);
+    }
+
+    // "PC-MAC-" + system name + "-" + the first address that is neither empty nor zeros.
+    void terminalId()
+    {
+        QStringList names;
+        for (int code : {1, 2, 5, 8, 9, terminalid::kNoMacVersion}) {
+            names << terminalid::systemName(code);
+        }
+        QCOMPARE(names.join(' '), QStringLiteral("UNKNOWN CHEETAH PANTHER SNOWLEOPARD UNKNOWN UNKNOWN"));
+        QCOMPARE(terminalid::firstUsableAddress({"", "00:00:00:00:00:00", "AA:01", "BB:02"}), "AA:01");
+        QCOMPARE(terminalid::firstUsableAddress({"00:00:00:00:00:00"}), terminalid::kDefaultAddress);
+        QCOMPARE(terminalid::firstUsableAddress({}), terminalid::kDefaultAddress);
     }
 
     // The stored password may be a hash or, in older settings files, the text; the
@@ -327,7 +383,7 @@ private slots:
             QCOMPARE(dbFiles(), before);
             QCOMPARE(gParam->parametre(ZONE_KEST) + savedValue(ZONE_KEST), QStringLiteral("77"));
             QCOMPARE(window().ui->stackedWidget->currentIndex(), 1);
-            QCOMPARE(pageState(window()), QStringLiteral("s----- 1 / 1 .."));
+            QCOMPARE(pageState(window()), QStringLiteral("l----- 1 / 1 .."));
             return;
         }
         gParam->initParametre(LOGIN_KEST, QStringLiteral("previous"));
@@ -343,6 +399,12 @@ private slots:
     // leaving it pings at once. The identifier names the address it saved.
     void connectionState()
     {
+        window().actionErrorPing(9);
+        QVERIFY(!gParam->isOnline);
+        QCOMPARE(window().ui->lblConnection->text(), label(12));
+        QVERIFY(fixture::logContains(QStringLiteral("warning - Erreur Connexion ping (err=9)")));
+        window().actionResponsePing(QByteArray());
+        QVERIFY(gParam->isOnline);
         QCOMPARE(window().ui->lblConnection->text(), label(11));
         window().connectionClick();
         QVERIFY(!gParam->isOnline && !window().pingTimer.isActive());
@@ -401,6 +463,78 @@ private slots:
         QCOMPARE(sqlRows(window().db, QStringLiteral("select count(*) from ZONE")), QStringList("1"));
     }
 
+    // A failed event list is told and logged; the stored list shows again.
+    void eventListErrors_data()
+    {
+        QTest::addColumn<ScriptedReply>("reply");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("empty") << ScriptedReply::empty() << message(26) << "warning - Erreur (no events) : demo";
+        QTest::newRow("network error") << ScriptedReply::httpError(404) << message(4) + " (err=203)"
+                                       << "warning - Erreur Connexion get events (err=203) : demo";
+    }
+
+    void eventListErrors()
+    {
+        QFETCH(ScriptedReply, reply);
+        QFETCH(QString, shown);
+        QFETCH(QString, logged);
+        addEvents(window(), {1, 2});
+        m_server->enqueue(QStringLiteral("241"), reply);
+        window().recupEvents();
+        QVERIFY(!window().progressBar->isHidden());
+        QTRY_COMPARE(shownMessage(), shown);
+        QVERIFY(window().progressBar->isHidden());
+        QCOMPARE(pageState(window()), QStringLiteral("sl---- 1 / 1 .."));
+        QVERIFY2(fixture::logContains(logged), qPrintable(fixture::logLines().join('\n')));
+    }
+
+    // F5 asks for the list again on the list page only.
+    void refreshKey()
+    {
+        window().ui->stackedWidget->setCurrentIndex(2);
+        window().F5KeyPressed();
+        QCOMPARE(window().ui->stackedWidget->currentIndex(), 2);
+        window().ui->stackedWidget->setCurrentIndex(1);
+        window().F5KeyPressed();
+        QTRY_COMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+    }
+
+    // The zone dialog offers "no zone" then the stored zones, the stored one chosen;
+    // Cancel shows the stored list without asking for it.
+    void zoneDialog_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<int>("chosen");
+        QTest::newRow("second zone") << "7" << 2;
+        QTest::newRow("last zone") << "9" << 3;
+        QTest::newRow("no zone") << "0" << 0;
+        QTest::newRow("unknown zone") << "4" << 0;
+    }
+
+    void zoneDialog()
+    {
+        QFETCH(QString, stored);
+        QFETCH(int, chosen);
+        gParam->initParametre(ZONE_KEST, stored);
+        QVERIFY(sqlRun(window().db, QStringLiteral("insert into ZONE values (9,'X'),(5,'N'),(7,'S')")));
+        addEvents(window(), {1});
+        window().ui->stackedWidget->setCurrentIndex(1);
+        window().affichePageRep();
+        auto* combo = window().saisieDlg->findChild<QComboBox*>();
+        QVERIFY(!window().saisieDlg->isHidden());
+        QStringList entries;
+        for (int i = 0; i < combo->count(); ++i) {
+            entries << combo->itemText(i) + '=' + combo->itemData(i).toString();
+        }
+        QCOMPARE(entries.join('|'), "0 - " + label(101) + "=0|5 - N=5|7 - S=7|9 - X=9");
+        QCOMPARE(combo->currentIndex(), chosen);
+        window().cancelSaisie();
+        QVERIFY(window().saisieDlg->isHidden());
+        QCOMPARE(pageState(window()), QStringLiteral("l----- 1 / 1 .."));
+        QVERIFY(m_server->requests(QStringLiteral("241")).isEmpty());
+    }
+
     // Only the newest event-list request is answered: the reply of zone 7, late, does
     // not land in zone 5's wiped database.
     void staleEventList()
@@ -449,7 +583,7 @@ private slots:
         for (int page = 0; page < 4; ++page) {
             window().repNextPageClicked();
         }
-        QCOMPARE(pageState(window()), QStringLiteral("sss--- 4 / 4 <."));
+        QCOMPARE(pageState(window()), QStringLiteral("ssl--- 4 / 4 <."));
     }
 
     // Old performances go unless a list on disk may still hold punches, and so does an
@@ -462,12 +596,12 @@ private slots:
         window().connectionClick();
         QVERIFY(sqlRun(
             window().db,
-            QStringLiteral("insert into EVENEMENT (ID, TYPE) values (1,0),(2,0),(3,1),(4,0),(5,0),(6,0),(7,1)")));
+            QStringLiteral("insert into EVENEMENT (ID, TYPE) values (0,1),(1,0),(2,0),(3,1),(4,0),(5,0),(6,0),(7,1)")));
         const QString old = QStringLiteral("'2001-01-01 00:00:00'");
         QVERIFY(sqlRun(window().db,
                        QStringLiteral("insert into REPRESENTATION (ID, EVENEMENT_ID, DATE_FIN) values (10,1,%1),"
                                       "(11,1,'2040-01-01 00:00:00'),(20,2,%1),(30,3,%1),(40,4,%1),(41,4,%1),(50,5,%1),"
-                                      "(51,5,'2001-13-01 00:00:00'),(60,6,%1),(70,7,%1)")
+                                      "(51,5,'2001-13-01 00:00:00'),(60,6,%1),(70,7,%1),(80,0,%1)")
                            .arg(old)));
         // A pass's list, an event's whole list, a performance's own list.
         for (const char* name : {"P3_Z7.db", "E4_Z7.db", "R60_Z7.db"}) {

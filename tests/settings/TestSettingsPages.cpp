@@ -84,6 +84,10 @@ private slots:
         QTest::newRow("touch keyboard") << "btnParamTactil" << uint(TACTILE) << "0|off|1|0";
         QTest::newRow("empty reads off") << "btnParamDirectSearch" << uint(DIRECT_SEARCH) << "|off|0|1";
         QTest::newRow("today only, from a download") << "btnParamRepJour" << uint(REP_JOUR) << "1|on|0|2";
+        QTest::newRow("punches apart") << "btnParamDiffPunch" << uint(DIFF_PUNCH) << "1|on|0|1";
+        QTest::newRow("un-punch") << "btnParamUnpunch" << uint(UNPUNCH) << "0|off|1|0";
+        QTest::newRow("recap hidden") << "btnParamHideRecapTicket" << uint(HIDE_RECAP_TICKET_REP) << "0|off|1|0";
+        QTest::newRow("local tickets") << "btnParamLocalTicket" << uint(USE_LOCAL_TICKET) << "1|on|0|1";
     }
 
     void switches()
@@ -144,12 +148,86 @@ private slots:
         answerAccessCode(*m_window, QStringLiteral("16083974"));
         QStringList lines = ui->editParam->toPlainText().split(QLatin1Char('\n'));
         lines.removeIf([](const QString& line) {
-            return line.startsWith(QLatin1String("URL=")) || line.startsWith(QLatin1String("TIMEOUT="));
+            return line.startsWith(QLatin1String("URL=")) || line.startsWith(QLatin1String("TIMEOUT="))
+                   || line.startsWith(QLatin1String("TACTILE="));
         });
-        ui->editParam->setPlainText(lines.join(QLatin1Char('\n')) + "\nTIMEOUT=abc");
+        ui->editParam->setPlainText(lines.join(QLatin1Char('\n')) + "\nTIMEOUT=abc\nTACTILE=1");
         ui->btnParamBackAdvanced->click();
+        // The page shows what the text says.
+        QVERIFY(ui->btnParamTactil->styleSheet().endsWith("top"));
         m_window->saveParamClicked();
         QCOMPARE(savedValue(URL) + ' ' + savedValue(TIMEOUT), QStringLiteral("https://h.test/a=b/? abc"));
+    }
+
+    // The configuration sub-pages, after its code: the page shown, its label, "<" and
+    // ">" for the enabled buttons.
+    void configPaging()
+    {
+        Ui_MainWindow* ui = m_window->ui;
+        const auto state = [ui] {
+            return QString::number(ui->stackedWidgetParam->currentIndex()) + ' '
+                   + ui->lblParamConfigPage->text().mid(label(0, 28).size())
+                   + (ui->btnParamConfigPrevPage->isEnabled() ? " <" : " .")
+                   + (ui->btnParamConfigNextPage->isEnabled() ? ">" : ".");
+        };
+        m_window->configClick();
+        QVERIFY(ui->btnParamConfigNextPage->isHidden());
+        answerAccessCode(*m_window, QStringLiteral("72910358"));
+        QVERIFY(!ui->btnParamConfigNextPage->isHidden());
+        QCOMPARE(state(), QStringLiteral("1 1 / 2 .>"));
+        QStringList states;
+        for (auto slot : {&MainWindow::nextParamClicked,
+                          &MainWindow::nextParamClicked,
+                          &MainWindow::previousParamClicked,
+                          &MainWindow::previousParamClicked}) {
+            (m_window.get()->*slot)();
+            states << state();
+        }
+        QCOMPARE(states.join('|'), QStringLiteral("2 2 / 2 <.|2 2 / 2 <.|1 1 / 2 .>|1 1 / 2 .>"));
+    }
+
+    // Settings and update page over one another: each way back skips the other one.
+    // 'c' opens the settings, 'u' the update page; 'x' leaves the update page, 'k'
+    // cancels and 's' saves the settings. The pages shown after each step.
+    void pageReturns_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<QString>("pages");
+        QTest::newRow("update") << "ux"
+                                << "5 2";
+        QTest::newRow("update twice") << "uux"
+                                      << "5 5 2";
+        QTest::newRow("settings, update") << "cux"
+                                          << "4 5 2";
+        QTest::newRow("update, settings") << "uck"
+                                          << "5 4 2";
+        QTest::newRow("update, settings, update") << "ucux"
+                                                  << "5 4 5 2";
+        QTest::newRow("settings, update, settings") << "cucs"
+                                                    << "4 5 4 2";
+    }
+
+    void pageReturns()
+    {
+        QFETCH(QString, steps);
+        QFETCH(QString, pages);
+        gParam->newVersion.set(QStringLiteral("4.4"));
+        gParam->updateModifs.set({QStringLiteral("a"), QStringLiteral("b")});
+        m_window->ui->stackedWidget->setCurrentIndex(2);
+        QStringList shown;
+        using Slot = void (MainWindow::*)();
+        const Slot actions[] = {&MainWindow::configClick,
+                                &MainWindow::updateSoftwareClick,
+                                &MainWindow::cancelUpdateClicked,
+                                &MainWindow::cancelParamClicked,
+                                &MainWindow::saveParamClicked};
+        for (const QChar step : steps) {
+            (m_window.get()->*actions[QStringLiteral("cuxks").indexOf(step)])();
+            shown << QString::number(m_window->ui->stackedWidget->currentIndex());
+        }
+        QCOMPARE(shown.join(' '), pages);
+        QCOMPARE(m_window->ui->lblUpdateTitle->text(), label(0, 107) + "4.4");
+        QCOMPARE(m_window->ui->lstUpdate->count(), 2);
     }
 
     // Save writes back only what was edited, into the one live object that workers

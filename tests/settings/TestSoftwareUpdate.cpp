@@ -47,6 +47,7 @@ class TestSoftwareUpdate : public QObject
     QString m_startDir;
     QStringList m_started;
     bool m_startWorks = true;
+    int m_quits = 0;
 
     // Records each start in place of running it.
     void recordStarts()
@@ -74,8 +75,12 @@ private slots:
         m_workDir = std::make_unique<QTemporaryDir>();
         QVERIFY(QDir::setCurrent(m_workDir->path()));
         m_window = std::make_unique<MainWindow>();
+        m_window->quitEventLoop = [this] {
+            ++m_quits;
+        };
         m_started.clear();
         m_startWorks = true;
+        m_quits = 0;
     }
 
     void cleanup()
@@ -116,7 +121,8 @@ private slots:
         gParam->initParametre(VERSION, storedAndShown.section(QLatin1Char(' '), 0, 0));
         gParam->updateModifs.set({QStringLiteral("old")});
         m_window->actionResponseUpdate(reply);
-        m_window->actionErrorUpdate(4);
+        m_window->actionErrorUpdate(47);
+        QVERIFY(fixture::logContains(QStringLiteral("warning - Erreur Connexion Verif New Version (err=47)")));
         QCOMPARE(m_window->ui->btnUpdateSoftware->isHidden() ? gParam->updateModifs.get().join(' ') : "shown",
                  storedAndShown.section(QLatin1Char(' '), 1));
         QVERIFY(shownMessage(*m_window).isEmpty());
@@ -203,6 +209,8 @@ private slots:
         QVERIFY2(logged.isEmpty() || fixture::logContains(logged), qPrintable(fixture::logLines().join('\n')));
         const bool isWritten = !installer.isEmpty() && before != "folder" && sizeLimit == 0;
         QCOMPARE(m_started, isWritten ? QStringList{QStringLiteral("./update.exe")} : QStringList());
+        // Only a started installer ends the program.
+        QCOMPARE(m_quits, isWritten && startWorks ? 1 : 0);
         // Nothing half-written is left, beside it or in its place.
         QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  isWritten || !before.isEmpty() ? QStringList{path} : QStringList());
@@ -210,6 +218,18 @@ private slots:
             QCOMPARE(fixture::readFile(path), isWritten ? installer : before.toLatin1());
             QCOMPARE(QFileInfo(path).permissions().testFlag(QFileDevice::ExeOwner), isWritten);
         }
+    }
+
+    // A new version records itself once, at its first start.
+    void versionRecord()
+    {
+        gParam->initParametre(VERSION, QStringLiteral("1.0"));
+        gParam->sauvegarde(QString(), true);
+        fixture::clearLog();
+        m_window = std::make_unique<MainWindow>();
+        QCOMPARE(savedValue(VERSION), QLatin1String(kAppVersion));
+        QVERIFY(fixture::logContains(QStringLiteral("Mise a jour de la version 1.0 avec la version ")
+                                     + QLatin1String(kAppVersion)));
     }
 
     // The installer really runs, from the working folder, on its own.
@@ -220,6 +240,7 @@ private slots:
         recordStarts();
         QVERIFY(shownMessage(*m_window).isEmpty());
         QTRY_VERIFY(QFileInfo(QStringLiteral("ran.txt")).size() > 0);
+        QCOMPARE(m_quits, 1);
     }
 };
 
