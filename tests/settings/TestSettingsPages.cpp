@@ -1,20 +1,58 @@
+#include "core/AppFolder.h"
+#include "core/CAffichage.h"
+#include "core/CParam.h"
 #include "session/CRepWidget.h"
+#include "settings/SoftwareUpdate.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageDlg.h"
+#include "ui/ProgressBar.h"
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
 #include "BoxRecorder.h"
-#include "SettingsFixture.h"
+#include "CoreFixture.h"
 #include "TestMain.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
+#include <QTemporaryDir>
 #include <QThread>
 
+#include <csignal>
 #include <memory>
-
-using namespace settingsFixture;
+#include <sys/resource.h>
 
 namespace
 {
+
+const QString kServiceUrl = QStringLiteral("http://127.0.0.1:1/accessctrl/?");
+
+QString label(int language, int index)
+{
+    return gAffichage->getTraduction(language, index);
+}
+
+QString message(int index)
+{
+    return gAffichage->getMessage(0, index);
+}
+
+QString savedValue(ParamKey key)
+{
+    CParam saved;
+    saved.charge(QString(), false);
+    return saved.parametre(key);
+}
+
+// The message dialog's text; nothing while it is hidden.
+QString shownMessage(MainWindow& window)
+{
+    return window.messageDlg->isHidden()
+               ? QString()
+               : window.messageDlg->findChild<QLabel*>(QStringLiteral("lblMessageDlgInfo"))->text();
+}
 
 void answerAccessCode(MainWindow& window, const QString& code)
 {
@@ -44,14 +82,48 @@ bool isCaptionedElsewhere(const QWidget* widget)
     return QStringList{"lblRepStatus", "lblResultStatus", "btnPunch"}.contains(widget->objectName());
 }
 
+// Files may not grow past `bytes` (0: no limit), as on a full disk.
+void limitFileSize(int bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes > 0 ? rlim_t(bytes) : limit.rlim_max;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
 }  // namespace
 
+// The settings pages and the software update, on a window whose service is a closed
+// loopback port, in a fresh working folder ("./update.exe" is written there).
 class TestSettingsPages : public QObject
 {
     Q_OBJECT
 
     std::unique_ptr<BoxRecorder> m_boxes;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<QTemporaryDir> m_workDir;
+    QString m_startDir;
+    QStringList m_started;
+    bool m_startWorks = true;
+    int m_quits = 0;
+
+    // Records each start in place of running it.
+    void recordStarts()
+    {
+        softwareUpdate::setDetachedStarter([this](const QString& program) {
+            m_started << program;
+            return m_startWorks;
+        });
+    }
+
+    void newWindow()
+    {
+        m_window = std::make_unique<MainWindow>();
+        m_window->quitEventLoop = [this] {
+            ++m_quits;
+        };
+    }
 
 private slots:
 
@@ -59,23 +131,42 @@ private slots:
     {
         fixture::initQuietCore();
         m_boxes = std::make_unique<BoxRecorder>();
+        m_startDir = QDir::currentPath();
+        recordStarts();
     }
 
     void init()
     {
-        resetSettings();
-        m_window = std::make_unique<MainWindow>();
+        fixture::initCore();
+        gParam->initDefaut();
+        gParam->isPreprod = false;
+        gParam->isDirectPunch = true;
+        gParam->newVersion.set(QString());
+        gParam->updateUrl.set(QString());
+        gParam->updateModifs.set({});
+        gParam->initParametre(URL, kServiceUrl);
+        gParam->initParametre(URL_PREPROD, kServiceUrl);
+        QFile::remove(appFolder() + QStringLiteral("/param.ini"));
+        gParam->sauvegarde(QString(), true);
+        fixture::clearLog();
+        m_workDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(m_workDir->path()));
+        newWindow();
         m_window->ui->stackedWidget->setCurrentIndex(1);
+        m_started.clear();
+        m_startWorks = true;
+        m_quits = 0;
     }
 
     void cleanup()
     {
         m_window.reset();
+        QDir::setCurrent(m_startDir);
         QVERIFY(m_boxes->entries().isEmpty());
     }
 
     // The value stored, whether it shows on, after one press (dropped by Cancel), and
-    // after two presses (kept by Save).
+    // after two presses (kept by Save, with what a worker wrote meanwhile).
     void switches_data()
     {
         QTest::addColumn<QString>("buttonName");
@@ -108,21 +199,21 @@ private slots:
         m_window->configClick();
         button->click();
         button->click();
+        CParam* const live = gParam;
+        QScopedPointer<QThread> worker(QThread::create([] {
+            gParam->initParametre(ZONE_KEST, QStringLiteral("12"));
+            gParam->initParametre(REP_JOUR, QStringLiteral("1"));
+        }));
+        worker->start();
+        QVERIFY(worker->wait());
         m_window->saveParamClicked();
-        QCOMPARE(savedValue(id), value[3]);
-
-        // A copy still being edited goes with the window.
-        const QStringList shared{buttonName};
-        gParam->updateModifs.set(shared);
-        m_window->configClick();
-        gParam->updateModifs.set({});
-        m_window.reset();
-        QVERIFY(shared.isDetached());
+        QCOMPARE(gParam, live);
+        QCOMPARE(savedValue(id) + savedValue(ZONE_KEST), value[3] + "12");
     }
 
     // Typed text is stored trimmed and unchecked, the time-out field taking figures
-    // only; the raw text, behind its access code (compared as typed), as written, a
-    // line removed keeping its value. Cancel drops both.
+    // only; Cancel drops it. Behind its access code (compared as typed) are the
+    // configuration sub-pages, then the raw text, kept as written and shown back.
     void fieldsAndRawText()
     {
         Ui_MainWindow* ui = m_window->ui;
@@ -141,10 +232,28 @@ private slots:
 
         m_window->configClick();
         answerAccessCode(*m_window, QStringLiteral("16083974 "));
-        QCOMPARE(shownMessage(*m_window).value(1), message(0, 22));
+        QCOMPARE(shownMessage(*m_window), message(22));
         m_window->ackMessage();
+        QVERIFY(ui->btnParamConfigNextPage->isHidden());
         answerAccessCode(*m_window, QStringLiteral("72910358"));
-        QCOMPARE(ui->stackedWidgetParam->currentIndex(), 1);
+        // The sub-page, its label, "<" and ">" for the enabled buttons.
+        const auto state = [ui] {
+            return QString::number(ui->stackedWidgetParam->currentIndex()) + ' '
+                   + ui->lblParamConfigPage->text().mid(label(0, 28).size())
+                   + (ui->btnParamConfigPrevPage->isEnabled() ? " <" : " .")
+                   + (ui->btnParamConfigNextPage->isEnabled() ? ">" : ".");
+        };
+        QStringList states{state()};
+        for (auto slot : {&MainWindow::nextParamClicked,
+                          &MainWindow::nextParamClicked,
+                          &MainWindow::previousParamClicked,
+                          &MainWindow::previousParamClicked}) {
+            (m_window.get()->*slot)();
+            states << state();
+        }
+        QCOMPARE(states.join('|'), QStringLiteral("1 1 / 2 .>|2 2 / 2 <.|2 2 / 2 <.|1 1 / 2 .>|1 1 / 2 .>"));
+        QVERIFY(!ui->btnParamConfigNextPage->isHidden());
+
         answerAccessCode(*m_window, QStringLiteral("16083974"));
         QStringList lines = ui->editParam->toPlainText().split(QLatin1Char('\n'));
         lines.removeIf([](const QString& line) {
@@ -153,112 +262,49 @@ private slots:
         });
         ui->editParam->setPlainText(lines.join(QLatin1Char('\n')) + "\nTIMEOUT=abc\nTACTILE=1");
         ui->btnParamBackAdvanced->click();
-        // The page shows what the text says.
         QVERIFY(ui->btnParamTactil->styleSheet().endsWith("top"));
         m_window->saveParamClicked();
         QCOMPARE(savedValue(URL) + ' ' + savedValue(TIMEOUT), QStringLiteral("https://h.test/a=b/? abc"));
     }
 
-    // The configuration sub-pages, after its code: the page shown, its label, "<" and
-    // ">" for the enabled buttons.
-    void configPaging()
-    {
-        Ui_MainWindow* ui = m_window->ui;
-        const auto state = [ui] {
-            return QString::number(ui->stackedWidgetParam->currentIndex()) + ' '
-                   + ui->lblParamConfigPage->text().mid(label(0, 28).size())
-                   + (ui->btnParamConfigPrevPage->isEnabled() ? " <" : " .")
-                   + (ui->btnParamConfigNextPage->isEnabled() ? ">" : ".");
-        };
-        m_window->configClick();
-        QVERIFY(ui->btnParamConfigNextPage->isHidden());
-        answerAccessCode(*m_window, QStringLiteral("72910358"));
-        QVERIFY(!ui->btnParamConfigNextPage->isHidden());
-        QCOMPARE(state(), QStringLiteral("1 1 / 2 .>"));
-        QStringList states;
-        for (auto slot : {&MainWindow::nextParamClicked,
-                          &MainWindow::nextParamClicked,
-                          &MainWindow::previousParamClicked,
-                          &MainWindow::previousParamClicked}) {
-            (m_window.get()->*slot)();
-            states << state();
-        }
-        QCOMPARE(states.join('|'), QStringLiteral("2 2 / 2 <.|2 2 / 2 <.|1 1 / 2 .>|1 1 / 2 .>"));
-    }
-
     // Settings and update page over one another: each way back skips the other one.
     // 'c' opens the settings, 'u' the update page; 'x' leaves the update page, 'k'
-    // cancels and 's' saves the settings. The pages shown after each step.
+    // cancels and 's' saves the settings; then the pages shown after each step.
     void pageReturns_data()
     {
         QTest::addColumn<QString>("steps");
-        QTest::addColumn<QString>("pages");
-        QTest::newRow("update") << "ux"
-                                << "5 2";
-        QTest::newRow("update twice") << "uux"
-                                      << "5 5 2";
-        QTest::newRow("settings, update") << "cux"
-                                          << "4 5 2";
-        QTest::newRow("update, settings") << "uck"
-                                          << "5 4 2";
-        QTest::newRow("update, settings, update") << "ucux"
-                                                  << "5 4 5 2";
-        QTest::newRow("settings, update, settings") << "cucs"
-                                                    << "4 5 4 2";
+        QTest::newRow("update") << "ux 5 2";
+        QTest::newRow("update twice") << "uux 5 5 2";
+        QTest::newRow("settings, update") << "cux 4 5 2";
+        QTest::newRow("update, settings") << "uck 5 4 2";
+        QTest::newRow("update, settings, update") << "ucux 5 4 5 2";
+        QTest::newRow("settings, update, settings") << "cucs 4 5 4 2";
     }
 
     void pageReturns()
     {
         QFETCH(QString, steps);
-        QFETCH(QString, pages);
         gParam->newVersion.set(QStringLiteral("4.4"));
         gParam->updateModifs.set({QStringLiteral("a"), QStringLiteral("b")});
         m_window->ui->stackedWidget->setCurrentIndex(2);
-        QStringList shown;
+        QString shown = steps.section(' ', 0, 0);
         using Slot = void (MainWindow::*)();
         const Slot actions[] = {&MainWindow::configClick,
                                 &MainWindow::updateSoftwareClick,
                                 &MainWindow::cancelUpdateClicked,
                                 &MainWindow::cancelParamClicked,
                                 &MainWindow::saveParamClicked};
-        for (const QChar step : steps) {
+        for (const QChar step : steps.section(' ', 0, 0)) {
             (m_window.get()->*actions[QStringLiteral("cuxks").indexOf(step)])();
-            shown << QString::number(m_window->ui->stackedWidget->currentIndex());
+            shown += ' ' + QString::number(m_window->ui->stackedWidget->currentIndex());
         }
-        QCOMPARE(shown.join(' '), pages);
+        QCOMPARE(shown, steps);
         QCOMPARE(m_window->ui->lblUpdateTitle->text(), label(0, 107) + "4.4");
         QCOMPARE(m_window->ui->lstUpdate->count(), 2);
     }
 
-    // Save writes back only what was edited, into the one live object that workers
-    // keep reading: what a worker and the session wrote meanwhile survives.
-    void saveKeepsLiveValues()
-    {
-        CParam* const live = gParam;
-        m_window->configClick();
-        m_window->ui->btnParamTactil->click();
-        m_window->ui->btnParamRepJour->click();
-        QScopedPointer<QThread> worker(QThread::create([] {
-            gParam->initParametre(ZONE_KEST, QStringLiteral("12"));
-            gParam->initParametre(REP_JOUR, QStringLiteral("1"));
-            gParam->sessionId.set(QStringLiteral("S2"));
-            gParam->isOnline = true;
-        }));
-        worker->start();
-        QVERIFY(worker->wait());
-        m_window->saveParamClicked();
-        QCOMPARE(gParam, live);
-        QCOMPARE(gParam->sessionId.get(), QStringLiteral("S2"));
-        QVERIFY(gParam->isOnline);
-        QCOMPARE(savedValue(ZONE_KEST), QStringLiteral("12"));
-        QCOMPARE(savedValue(TACTILE), QStringLiteral("1"));
-        // Edited on the page too: the agent's value wins.
-        QCOMPARE(savedValue(REP_JOUR), QStringLiteral("2"));
-    }
-
     // Every caption the form starts with in French follows each language, also after
-    // another one: none is left empty or in another language. Cancel restores; the
-    // captions made of a label and the window's state follow too.
+    // another one. Cancel restores; captions made of a label and a state follow too.
     void everyCaption()
     {
         MainWindow& window = *m_window;
@@ -277,17 +323,15 @@ private slots:
         QVERIFY(captions.size() >= 70);
         const auto wrongIn = [&captions](int language) {
             QStringList wrong;
-            for (const auto& caption : std::as_const(captions)) {
-                const auto isIn = [&](int line) {
-                    return label(language, line) == captionOf(caption.first);
-                };
-                if (std::none_of(caption.second.cbegin(), caption.second.cend(), isIn)) {
-                    wrong << caption.first->objectName() + QStringLiteral(" : ") + captionOf(caption.first);
+            for (const auto& [widget, lines] : std::as_const(captions)) {
+                if (std::none_of(lines.cbegin(), lines.cend(), [&](int line) {
+                        return label(language, line) == captionOf(widget);
+                    })) {
+                    wrong << widget->objectName() + QStringLiteral(" : ") + captionOf(widget);
                 }
             }
             return wrong.join(QStringLiteral(", "));
         };
-
         window.configClick();
         window.ui->btnParamSpanish->click();
         QCOMPARE(wrongIn(2), QString());
@@ -295,19 +339,164 @@ private slots:
         QCOMPARE(wrongIn(1), QString());
         window.cancelParamClicked();
         QCOMPARE(wrongIn(0), QString());
-
         window.configClick();
         window.ui->btnParamEnglish->click();
         window.saveParamClicked();
-        QCOMPARE(wrongIn(1), QString());
-        QCOMPARE(savedValue(LANGUE), QStringLiteral("1"));
-
+        QCOMPARE(wrongIn(1) + savedValue(LANGUE), QStringLiteral("1"));
         gParam->initParametre(ZONE_KEST, QStringLiteral("7"));
         window.nbPunched = 3;
         window.nbTicket = 40;
         window.changeLangue(2);
         QCOMPARE(window.ui->lblRepChoiceTitle->text(), label(2, 18) + QStringLiteral(" (zona 7)"));
         QCOMPARE(window.ui->lblScanJauge->text(), label(2, 43) + QStringLiteral("3 / 40"));
+    }
+
+    // The numbers left once the dots are removed are compared, not the parts. A reply
+    // that offers nothing leaves the last offer as it was; a failed check is only logged.
+    void checkReplies_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        // The stored version, then "shown" for the update button, else the changes kept.
+        QTest::addColumn<QString>("storedAndShown");
+        // JSON written with single quotes: a "//" in a raw string trips moc.
+        const auto json = [](const QByteArray& text) {
+            return QByteArray(text).replace('\'', '"');
+        };
+        const auto offer = [&json](const char* version) {
+            return json("{'request':'getUpdate','url':'https://u.test/i','version':'" + QByteArray(version) + "'}");
+        };
+        QTest::newRow("4.3.10 > 4.3.9") << offer("4.3.10") << "4.3.9 shown";
+        QTest::newRow("5.0 < 4.3.1") << offer("5.0") << "4.3.1 ";
+        QTest::newRow("same") << offer("4.3.1") << "4.3.1 ";
+        QTest::newRow("letter") << offer("4.3.2b") << "4.3.1 ";
+        QTest::newRow("blank before") << offer(" 4.3.2") << "4.3.1 ";
+        QTest::newRow("plus sign") << offer("+4.3.2") << "4.3.1 ";
+        QTest::newRow("stored not a number") << offer("0.1") << "abc shown";
+        QTest::newRow("not JSON") << QByteArray("<html>") << "4.3.1 old";
+        QTest::newRow("other request") << json("{'request':'update','url':'https://u.test'}") << "4.3.1 old";
+        QTest::newRow("one change as text")
+            << json("{'request':'getUpdate','version':'1','url':'https://u.test','modifs':'fix'}") << "4.3.1 fix";
+    }
+
+    void checkReplies()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, storedAndShown);
+        gParam->initParametre(VERSION, storedAndShown.section(QLatin1Char(' '), 0, 0));
+        gParam->updateModifs.set({QStringLiteral("old")});
+        m_window->actionResponseUpdate(reply);
+        m_window->actionErrorUpdate(47);
+        QVERIFY(fixture::logContains(QStringLiteral("warning - Erreur Connexion Verif New Version (err=47)")));
+        QCOMPARE(m_window->ui->btnUpdateSoftware->isHidden() ? gParam->updateModifs.get().join(' ') : "shown",
+                 storedAndShown.section(QLatin1Char(' '), 1));
+        QVERIFY(shownMessage(*m_window).isEmpty());
+    }
+
+    // What is started must come over HTTPS, except in pre-production; so must the
+    // version check, whose reply names the installer's address.
+    void downloadAddress_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("isPreprod");
+        QTest::addColumn<bool>("isSent");
+        QTest::newRow("https") << "HTTPS://127.0.0.1:1/i" << false << true;
+        QTest::newRow("http") << "http://127.0.0.1:1/i" << false << false;
+        QTest::newRow("http in pre-production") << "http://127.0.0.1:1/i" << true << true;
+    }
+
+    void downloadAddress()
+    {
+        QFETCH(QString, url);
+        QFETCH(bool, isPreprod);
+        QFETCH(bool, isSent);
+        gParam->isPreprod = isPreprod;
+        gParam->initParametre(isPreprod ? URL_PREPROD : URL, url);
+        fixture::clearLog();
+        m_window->verifNewVersion();
+        // Sent, it fails on the closed port; refused, it is logged at once.
+        if (isSent) {
+            QTRY_VERIFY(fixture::logContains(QStringLiteral("Erreur Connexion Verif New Version")));
+        } else {
+            QVERIFY(fixture::logContains(QStringLiteral("adresse non securisee : ") + url));
+        }
+        gParam->updateUrl.set(url);
+        m_window->ui->btnGetUpdate->click();
+        QCOMPARE(m_window->progressBar->isHidden(), !isSent);
+        QCOMPARE(shownMessage(*m_window), isSent ? QString() : message(4));
+        if (isSent) {
+            m_window->actionErrorGetUpdate(4);
+            QVERIFY(m_window->progressBar->isHidden() && m_window->isEnabled());
+            QCOMPARE(shownMessage(*m_window), message(4) + QStringLiteral(" (err=4)"));
+        }
+    }
+
+    // Each step of the hand-off is checked: a failure is told and the program stays.
+    void handOff_data()
+    {
+        // "update.exe" before: nothing, a folder or a file's content; the size no file may
+        // grow past, as on a full disk (0: none); in the log line of a failure.
+        QTest::addColumn<QByteArray>("installer");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("sizeLimit");
+        QTest::addColumn<bool>("startWorks");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("started") << QByteArray("#!/bin/sh\n\0\xff", 12) << "" << 0 << true << "";
+        QTest::newRow("over an earlier one") << QByteArray("x") << "old" << 0 << true << "";
+        QTest::newRow("empty download") << QByteArray() << "" << 0 << true << "Mise a jour vide";
+        QTest::newRow("cannot write") << QByteArray("x") << "folder" << 0 << true << "Erreur d'ecriture";
+        QTest::newRow("no room: the earlier one stays whole")
+            << QByteArray(40000, 'x') << "old" << 4096 << true << "File too large";
+        QTest::newRow("cannot start") << QByteArray("x") << "" << 0 << false << "Erreur de lancement";
+    }
+
+    void handOff()
+    {
+        QFETCH(QByteArray, installer);
+        QFETCH(QString, before);
+        QFETCH(int, sizeLimit);
+        QFETCH(bool, startWorks);
+        QFETCH(QString, logged);
+        const QString path = QStringLiteral("update.exe");
+        QVERIFY(before != "folder" ? before.isEmpty() || fixture::writeFile(path, before.toLatin1())
+                                   : QDir().mkdir(path));
+        m_startWorks = startWorks;
+        m_window->actionShowProgress(true);
+        limitFileSize(sizeLimit);
+        m_window->actionResponseGetUpdate(installer);
+        limitFileSize(0);
+
+        QVERIFY(m_window->progressBar->isHidden() && m_window->isEnabled());
+        QCOMPARE(shownMessage(*m_window), logged.isEmpty() ? QString() : message(4));
+        QVERIFY2(logged.isEmpty() || fixture::logContains(logged), qPrintable(fixture::logLines().join('\n')));
+        const bool isWritten = !installer.isEmpty() && before != "folder" && sizeLimit == 0;
+        QCOMPARE(m_started, isWritten ? QStringList{QStringLiteral("./update.exe")} : QStringList());
+        // Only a started installer ends the program; nothing half-written is left.
+        QCOMPARE(m_quits, isWritten && startWorks ? 1 : 0);
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 isWritten || !before.isEmpty() ? QStringList{path} : QStringList());
+        if (before != "folder" && QFile::exists(path)) {
+            QCOMPARE(fixture::readFile(path), isWritten ? installer : before.toLatin1());
+            QCOMPARE(QFileInfo(path).permissions().testFlag(QFileDevice::ExeOwner), isWritten);
+        }
+    }
+
+    // A new version records itself at its first start; the installer really runs, from
+    // the working folder, on its own.
+    void versionAndInstaller()
+    {
+        gParam->initParametre(VERSION, QStringLiteral("1.0"));
+        gParam->sauvegarde(QString(), true);
+        fixture::clearLog();
+        newWindow();
+        QCOMPARE(savedValue(VERSION), QLatin1String(kAppVersion));
+        QVERIFY(fixture::logContains(QStringLiteral("Mise a jour de la version 1.0 avec la version ")
+                                     + QLatin1String(kAppVersion)));
+        softwareUpdate::setDetachedStarter({});
+        m_window->actionResponseGetUpdate("#!/bin/sh\necho ran > ran.txt\n");
+        recordStarts();
+        QVERIFY(shownMessage(*m_window).isEmpty());
+        QTRY_VERIFY(QFileInfo(QStringLiteral("ran.txt")).size() > 0);
+        QCOMPARE(m_quits, 1);
     }
 };
 
