@@ -18,7 +18,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <csignal>
 #include <memory>
@@ -70,8 +69,7 @@ QString captionOf(const QWidget* widget)
     return button ? button->text() : QString();
 }
 
-// The tiles, the dialogs, the sale badge, the verdict and the punch button get their
-// texts from the code that shows them.
+// Tiles, dialogs, sale badge, verdict and punch button get texts from the code showing them.
 bool isCaptionedElsewhere(const QWidget* widget)
 {
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
@@ -94,8 +92,7 @@ void limitFileSize(int bytes)
 
 }  // namespace
 
-// The settings pages and the software update, on a window whose service is a closed
-// loopback port, in a fresh working folder ("./update.exe" is written there).
+// Settings and update, the service on a closed port, in a fresh folder for "./update.exe".
 class TestSettingsPages : public QObject
 {
     Q_OBJECT
@@ -165,8 +162,7 @@ private slots:
         QVERIFY(m_boxes->entries().isEmpty());
     }
 
-    // The value stored, whether it shows on, after one press (dropped by Cancel), and
-    // after two presses (kept by Save, with what a worker wrote meanwhile).
+    // Stored, shown, after a press Cancel drops, after two Save keeps with a worker's values.
     void switches_data()
     {
         QTest::addColumn<QString>("buttonName");
@@ -200,20 +196,14 @@ private slots:
         button->click();
         button->click();
         CParam* const live = gParam;
-        QScopedPointer<QThread> worker(QThread::create([] {
-            gParam->initParametre(ZONE_KEST, QStringLiteral("12"));
-            gParam->initParametre(REP_JOUR, QStringLiteral("1"));
-        }));
-        worker->start();
-        QVERIFY(worker->wait());
+        gParam->initParametre(ZONE_KEST, QStringLiteral("12"));
+        gParam->initParametre(REP_JOUR, QStringLiteral("1"));
         m_window->saveParamClicked();
         QCOMPARE(gParam, live);
         QCOMPARE(savedValue(id) + savedValue(ZONE_KEST), value[3] + "12");
     }
 
-    // Typed text is stored trimmed and unchecked, the time-out field taking figures
-    // only; Cancel drops it. Behind its access code (compared as typed) are the
-    // configuration sub-pages, then the raw text, kept as written and shown back.
+    // Text is stored trimmed; behind their codes, the sub-pages and the raw text, shown back.
     void fieldsAndRawText()
     {
         Ui_MainWindow* ui = m_window->ui;
@@ -236,7 +226,6 @@ private slots:
         m_window->ackMessage();
         QVERIFY(ui->btnParamConfigNextPage->isHidden());
         answerAccessCode(*m_window, QStringLiteral("72910358"));
-        // The sub-page, its label, "<" and ">" for the enabled buttons.
         const auto state = [ui] {
             return QString::number(ui->stackedWidgetParam->currentIndex()) + ' '
                    + ui->lblParamConfigPage->text().mid(label(0, 28).size())
@@ -267,9 +256,7 @@ private slots:
         QCOMPARE(savedValue(URL) + ' ' + savedValue(TIMEOUT), QStringLiteral("https://h.test/a=b/? abc"));
     }
 
-    // Settings and update page over one another: each way back skips the other one.
-    // 'c' opens the settings, 'u' the update page; 'x' leaves the update page, 'k'
-    // cancels and 's' saves the settings; then the pages shown after each step.
+    // Way back skips the other page: 'c'/'u' open settings/update, 'x' 'k' 's' leave.
     void pageReturns_data()
     {
         QTest::addColumn<QString>("steps");
@@ -303,8 +290,7 @@ private slots:
         QCOMPARE(m_window->ui->lstUpdate->count(), 2);
     }
 
-    // Every caption the form starts with in French follows each language, also after
-    // another one. Cancel restores; captions made of a label and a state follow too.
+    // Every French caption of the form follows each language; Cancel restores it.
     void everyCaption()
     {
         MainWindow& window = *m_window;
@@ -351,8 +337,7 @@ private slots:
         QCOMPARE(window.ui->lblScanJauge->text(), label(2, 43) + QStringLiteral("3 / 40"));
     }
 
-    // The numbers left once the dots are removed are compared, not the parts. A reply
-    // that offers nothing leaves the last offer as it was; a failed check is only logged.
+    // Versions compare as numbers without dots; a failed check is only logged.
     void checkReplies_data()
     {
         QTest::addColumn<QByteArray>("reply");
@@ -392,8 +377,7 @@ private slots:
         QVERIFY(shownMessage(*m_window).isEmpty());
     }
 
-    // What is started must come over HTTPS, except in pre-production; so must the
-    // version check, whose reply names the installer's address.
+    // The check and the installer go over HTTPS only, except in pre-production.
     void downloadAddress_data()
     {
         QTest::addColumn<QString>("url");
@@ -413,7 +397,6 @@ private slots:
         gParam->initParametre(isPreprod ? URL_PREPROD : URL, url);
         fixture::clearLog();
         m_window->verifNewVersion();
-        // Sent, it fails on the closed port; refused, it is logged at once.
         if (isSent) {
             QTRY_VERIFY(fixture::logContains(QStringLiteral("Erreur Connexion Verif New Version")));
         } else {
@@ -430,11 +413,10 @@ private slots:
         }
     }
 
-    // Each step of the hand-off is checked: a failure is told and the program stays.
+    // A failed step is told and the program stays; nothing half-written is left.
     void handOff_data()
     {
-        // "update.exe" before: nothing, a folder or a file's content; the size no file may
-        // grow past, as on a full disk (0: none); in the log line of a failure.
+        // "update.exe" before (nothing, folder or content), a file size cap, the log line.
         QTest::addColumn<QByteArray>("installer");
         QTest::addColumn<QString>("before");
         QTest::addColumn<int>("sizeLimit");
@@ -470,7 +452,6 @@ private slots:
         QVERIFY2(logged.isEmpty() || fixture::logContains(logged), qPrintable(fixture::logLines().join('\n')));
         const bool isWritten = !installer.isEmpty() && before != "folder" && sizeLimit == 0;
         QCOMPARE(m_started, isWritten ? QStringList{QStringLiteral("./update.exe")} : QStringList());
-        // Only a started installer ends the program; nothing half-written is left.
         QCOMPARE(m_quits, isWritten && startWorks ? 1 : 0);
         QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
                  isWritten || !before.isEmpty() ? QStringList{path} : QStringList());
@@ -480,8 +461,7 @@ private slots:
         }
     }
 
-    // A new version records itself at its first start; the installer really runs, from
-    // the working folder, on its own.
+    // A new version records itself at its first start; the installer really runs.
     void versionAndInstaller()
     {
         gParam->initParametre(VERSION, QStringLiteral("1.0"));
