@@ -638,6 +638,7 @@ private slots:
             m_tile->comboRep->setCurrentIndex(1);
             QCOMPARE(tileList() + ' ' + m_tile->lblNbPlace->text() + ' ' + m_tile->lblRep->text(),
                      "12 R12_Z7.db 50 " + m_tile->comboRep->itemText(1));
+            QVERIFY(m_tile->btnSelect->isHidden() && !m_tile->repFileExists);
         }
     }
 
@@ -792,8 +793,8 @@ private slots:
         QVERIFY(m_window->currentRepDbName.isEmpty() && window().ui->btnStartScan->isHidden());
     }
 
-    // Short lines and empty barcodes are skipped, a later line wins, text is Latin-1;
-    // only the tickets written are counted.
+    // Short lines and empty barcodes are skipped, a later line wins, text is Latin-1; the
+    // tickets written are counted, and the recap shows them per issuer, used over all.
     void localTicketCsv()
     {
         importFile("none.csv", "1;a;b;c;d;1;e;2\n");
@@ -814,6 +815,9 @@ private slots:
                  QStringList({"111|Dupond|3|4001", "333|M\u00fcller|1|4001", "CODE|NOM|0|0"}));
         QCOMPARE(rows(file, "select PLACEMENT from PLACE where CODE_BARRE='111'"), QStringList("B2"));
         QCOMPARE(shownMessage(), "4" + label(155));
+        QCOMPARE(window().ui->tableNbTicket->item(0, 0)->text() + window().ui->tableNbTicket->item(0, 1)->text(),
+                 label(112) + "3");
+        QCOMPARE(window().ui->lblRepNbPunch->text() + window().ui->lblRepNbPlace->text(), "1 / 3");
         QVERIFY(window().ui->editLoadFile->text().isEmpty());
     }
 
