@@ -1,0 +1,273 @@
+#include "SessionFixture.h"
+#include "TestMain.h"
+
+class TestRepWidget : public SessionTestBase
+{
+    Q_OBJECT
+
+private slots:
+
+    // The list a tile stands for, kept when REP_JOUR changes; a whole event sums.
+    void kinds_data()
+    {
+        QTest::addColumn<unsigned int>("type");
+        QTest::addColumn<QString>("jourThenNow");
+        QTest::addColumn<bool>("twoPerfs");
+        QTest::addColumn<QString>("idAndFile");
+        QTest::newRow("several performances") << 0u << "0|1" << true << "7 R7_Z7.db";
+        QTest::newRow("single performance") << 0u << "0|2" << false << "7 R7_Z7.db";
+        QTest::newRow("whole event") << 0u << "2|0" << true << "50 E50_Z7.db";
+        QTest::newRow("pass") << 1u << "0|2" << true << "-50 P50_Z7.db";
+    }
+
+    void kinds()
+    {
+        QFETCH(unsigned int, type);
+        QFETCH(QString, jourThenNow);
+        QFETCH(bool, twoPerfs);
+        QFETCH(QString, idAndFile);
+        const QString jour = jourThenNow.section('|', 0, 0);
+        gParam->initParametre(REP_JOUR, jour);
+        makeRepFile(idAndFile.section(' ', 1), {}, 1000);
+        QList<Perf> perfs{{7, "2030-05-03 20:00:00", "2030-05-02 18:00:00", 100}};
+        if (twoPerfs) {
+            perfs.prepend({12, "2030-05-01 20:00:00", "2030-05-04 18:00:00", 50});
+        }
+        addEvent(eventRecord(50, type), perfs);
+        fill(eventRecord(50, type));
+        QCOMPARE(tileList(), idAndFile);
+        const bool combo = !m_tile->comboRep->isHidden();
+        QCOMPARE(combo, twoPerfs && type == 0 && jour == "0");
+        if (twoPerfs && !combo) {
+            QCOMPARE(m_tile->lblNbPlace->text() + ' ' + m_tile->dataRep.DATE_FIN_VENTE, "150 2030-05-04 18:00:00");
+        } else {
+            QCOMPARE(m_tile->lblNbPlace->text() + ' ' + QString::number(m_tile->dataRep.ID), "100 7");
+        }
+        gParam->initParametre(REP_JOUR, jourThenNow.section('|', 1));
+        m_tile->selectClicked();
+        QCOMPARE(current() + ' ' + gParam->currentJour.get(), idAndFile + ' ' + jour);
+        QVERIFY(!window().ui->btnStartScan->isHidden() && db().databaseName() == mainDatabasePath());
+        QCOMPARE(window().ui->lblRepNbPunch->text() + window().ui->lblRepNbPlace->text(), "0 / 0");
+        if (combo) {
+            m_tile->comboRep->setCurrentIndex(1);
+            QCOMPARE(tileList() + ' ' + m_tile->lblNbPlace->text() + ' ' + m_tile->lblRep->text(),
+                     "12 R12_Z7.db 50 " + m_tile->comboRep->itemText(1));
+            QVERIFY(m_tile->btnSelect->isHidden() && !m_tile->repFileExists);
+        }
+    }
+
+    // A cached picture serves 7 days; "", "." and ".." name no file of the cache.
+    void pictureCache()
+    {
+        for (const int hours : {6 * 24 + 23, 7 * 24}) {
+            const bool asked = hours == 7 * 24;
+            QVERIFY(repdisplay::defaultPicture().save(cachePath("event301.png")));
+            QFile file(cachePath("event301.png"));
+            QVERIFY(file.open(QIODevice::ReadWrite));
+            QVERIFY(file.setFileTime(CDateHeure(0).addSecs(-hours * 3600), QFileDevice::FileModificationTime));
+            fill(eventRecord(301, 0, m_server->imageUrl("event301.png")));
+            QVERIFY(m_tile->imageInCache);
+            QCOMPARE(m_tile->lblImage->text() == " ", asked);
+            QTRY_COMPARE(m_server->requests(QStringLiteral("image")).size(), asked ? 1 : 0);
+        }
+        QTRY_VERIFY(QFileInfo(cachePath("event301.png")).lastModified().secsTo(CDateHeure(0)) < 60);
+        for (const char* name : {"", ".", ".."}) {
+            QVERIFY(!repdisplay::isCacheName(cachePath(name)));
+        }
+    }
+
+    // Sales close once their end is strictly past. The tile's parts and separator.
+    void badgeAndGeometry()
+    {
+        const QDateTime now = CDateHeure(0);
+        QVERIFY(!repdisplay::isSaleClosed(now, now) && !repdisplay::isSaleClosed(now.addSecs(1), now));
+        QVERIFY(repdisplay::isSaleClosed(now.addSecs(-1), now) && repdisplay::isSaleClosed(QDateTime(), now));
+        for (const bool closed : {false, true}) {
+            const QDateTime end = now.addDays(closed ? -1 : 1);
+            repdisplay::showSaleBadge(m_tile->lblStatus, m_tile->lblFinVente, end);
+            QCOMPARE(m_tile->lblStatus->text(), label(closed ? 32 : 31));
+            QCOMPARE(m_tile->lblFinVente->isHidden(), !closed);
+            QCOMPARE(m_tile->lblFinVente->text(), closed ? end.toString(label(97)) : QString());
+        }
+        QStringList rects;
+        for (const QWidget* part : m_tile->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+            const QRect r = part->geometry();
+            rects << QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+        }
+        QCOMPARE(m_tile->geometry(), QRect(QPoint(), m_tile->parentWidget()->size()));
+        QCOMPARE(rects.join(' '),
+                 "100,10,310,20 15,15,70,70 100,30,320,16 100,30,293,32 100,70,110,16 215,70,75,16 305,70,60,16 "
+                 "370,70,60,20 425,6,90,20 435,55,115,30 520,6,20,20 545,6,20,20 0,100,570,1 425,30,140,20");
+    }
+
+    // Pending rows go first, batched by kind, then the update; the list becomes current.
+    void updateUploadsFirst()
+    {
+        tile4001({netfixture::pendingRow(8, "A"), netfixture::pendingRow(16, "B"), netfixture::pendingRow(8, "C")});
+        QVERIFY(!m_tile->lblDrainNeeded->isHidden());
+        getRep();
+        QCOMPARE(netfixture::batchesOf(m_server->requests(QStringLiteral("61"))), QStringList({"cl1", "dl1", "cl1"}));
+        QCOMPARE(m_server->requests(QStringLiteral("53")).value(0).value("dt"), QStringLiteral("1000"));
+        QCOMPARE(pendingIn4001(), 0);
+        QVERIFY(m_tile->lblDrainNeeded->isHidden());
+        QCOMPARE(current(), "4001 R4001_Z7.db");
+    }
+
+    // Only a readable reply is selected; a failed upload keeps its rows, asks for no list.
+    void tileDownload_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<ScriptedReply>("reply");
+        QTest::addColumn<bool>("update");
+        QTest::addColumn<bool>("selected");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("first download") << "53" << ScriptedReply::normal() << false << true << 0;
+        QTest::newRow("empty, first download") << "53" << ScriptedReply::empty() << false << false << 3;
+        QTest::newRow("broken, first download") << "53" << ScriptedReply::invalidJson() << false << false << 3;
+        QTest::newRow("no list, first download")
+            << "53" << ScriptedReply::bytes(R"({"request":"getTickets","error":"3"})") << false << false << 3;
+        QTest::newRow("broken, update") << "53" << ScriptedReply::invalidJson() << true << false << 3;
+        QTest::newRow("not stored, update") << "53" << ScriptedReply::normal() << true << false << 5;
+        QTest::newRow("upload refused") << "61" << ScriptedReply::httpError(404) << true << false << 4;
+        QTest::newRow("upload not acknowledged") << "61" << ScriptedReply::empty() << true << false << 0;
+    }
+
+    void tileDownload()
+    {
+        QFETCH(QString, route);
+        QFETCH(ScriptedReply, reply);
+        QFETCH(bool, update);
+        QFETCH(bool, selected);
+        QFETCH(int, shown);
+        const bool upload = route == "61";
+        tile4001(upload ? QList<CDataModif>{netfixture::pendingRow(8, "A")} : QList<CDataModif>(), 1000, update);
+        if (shown == 5) {
+            m_server->requestDrop();
+            rows(dbPath("R4001_Z7.db"),
+                 "create trigger full before insert on BILLET begin select raise(abort, 'full'); end");
+        }
+        m_server->enqueue(route, reply);
+        getRep();
+        QCOMPARE(m_window->currentRepDbName.isEmpty(), !selected);
+        QCOMPARE(shownMessage(), shown == 0 ? QString() : message(shown));
+        QCOMPARE(db().databaseName(), mainDatabasePath());
+        if (upload) {
+            QCOMPARE(pendingIn4001(), 1);
+            QVERIFY(m_server->requests(QStringLiteral("53")).isEmpty());
+            return;
+        }
+        const standin::RecordedRequest request = m_server->requests(QStringLiteral("53")).value(0);
+        QCOMPARE(request.keys.contains("dt"), update);
+        QCOMPARE(request.value("ba") + ' ' + request.value("id"), QString(update ? "1 4001" : "0 4001"));
+        QCOMPARE(QFile::exists(dbPath("R4001_Z7.db")), update || selected);
+        QCOMPARE(m_tile->btnSelect->isHidden(), !update && !selected);
+    }
+
+    // Deletion queues pending rows with the file's DELTA context; offline, no download.
+    void deletion_data()
+    {
+        QTest::addColumn<unsigned int>("deltaId");
+        QTest::addColumn<QString>("context");
+        QTest::newRow("with DELTA") << 1000u << "orga|7|1000|2030-01-01 08:00:00";
+        QTest::newRow("without DELTA") << 0u << "|0|0|1970-01-01 00:00:00";
+        QTest::newRow("nothing pending") << 1000u << "";
+    }
+
+    void deletion()
+    {
+        QFETCH(unsigned int, deltaId);
+        QFETCH(QString, context);
+        gParam->isOnline = false;
+        QStringList drained;
+        QList<CDataModif> pending;
+        for (const auto& [type, code] : {std::pair{8, "A"}, {16, "B"}, {99, "C"}}) {
+            pending << netfixture::pendingRow(type, code);
+            drained << QString::number(type) + '|' + code + '|' + context;
+        }
+        tile4001(context.isEmpty() ? QList<CDataModif>() : pending, deltaId);
+        m_tile->selectClicked();
+        QCOMPARE(current(), "4001 R4001_Z7.db");
+        m_tile->getRepClicked();
+        QVERIFY(!m_tile->isChainRunning() && m_window->isEnabled() && m_server->requests("53").isEmpty());
+        m_tile->dropRepClicked();
+        QCOMPARE(
+            sqlRows(db(), "select TYPE, CODE_BARRE, LOGIN, ZONE_ID, DELTA_ID, DELTA_DATE from VIDANGE order by ID"),
+            context.isEmpty() ? QStringList() : drained);
+        QCOMPARE(window().ui->btnDrainGlobal->isHidden(), context.isEmpty());
+        QVERIFY(!QFile::exists(dbPath("R4001_Z7.db")) && m_tile->btnDropRep->isHidden());
+        QVERIFY(m_window->currentRepDbName.isEmpty() && window().ui->btnStartScan->isHidden());
+    }
+
+    // Bad lines are skipped, a later line wins, text is Latin-1; the recap shows the result.
+    void localTicketCsv()
+    {
+        importFile("none.csv", "1;a;b;c;d;1;e;2\n");
+        QCOMPARE(shownMessage(), message(33));
+        const QString file = dbPath("R4001_Z7.db");
+        makeRepFile("R4001_Z7.db", {});
+        rows(file,
+             "create trigger refuse before insert on BILLET when NEW.CODE_BARRE='444' begin select "
+             "raise(abort, 'no'); end");
+        m_window->currentRepDbName = file;
+        importFile("tickets.csv",
+                   "CODE;NOM;PRENOM;TEL;MAIL;NB;PLACE;REP\n111;Dupont;Jean;0601;j@x;2;A1;4001\r\n"
+                   "222;Short;line;1;2;3;4\n;Empty;barcode;1;2;3;4;5\n111;Dupond;Jeanne;0602;j@y;3;B2;4001\n"
+                   "444;Refused;X;;;1;;4001\n 333 ;M\xfcller;Zo\xe9;;;1; 12 ;4001\r");
+        QCOMPARE(rows(file,
+                      "select CODE_BARRE, NOM_PORTEUR, NB_COMPOSTAGE, REP_ID from BILLET where EDITEUR_ID=99999999 "
+                      "order by CODE_BARRE"),
+                 QStringList({"111|Dupond|3|4001", "333|M\u00fcller|1|4001", "CODE|NOM|0|0"}));
+        QCOMPARE(rows(file, "select PLACEMENT from PLACE where CODE_BARRE='111'"), QStringList("B2"));
+        QCOMPARE(shownMessage(), "4" + label(155));
+        QCOMPARE(window().ui->tableNbTicket->item(0, 0)->text() + window().ui->tableNbTicket->item(0, 1)->text(),
+                 label(112) + "3");
+        QCOMPARE(window().ui->lblRepNbPunch->text() + window().ui->lblRepNbPlace->text(), "1 / 3");
+        QVERIFY(window().ui->editLoadFile->text().isEmpty());
+    }
+
+    // Anything but ".csv" is an event file whose list becomes current; a list there stays.
+    void eventFile_data()
+    {
+        QTest::addColumn<QString>("scope");
+        QTest::addColumn<unsigned int>("zone");
+        QTest::addColumn<QString>("idAndFile");
+        QTest::addColumn<bool>("existing");
+        QTest::newRow("performance, no zone") << "R4001" << 0u << "4001 R4001_Z0.db" << false;
+        QTest::newRow("pass") << "P901" << 3u << "-901 P901_Z3.db" << false;
+        QTest::newRow("onto a list") << "R4001" << 0u << "4001 R4001_Z0.db" << true;
+    }
+
+    void eventFile()
+    {
+        QFETCH(QString, scope);
+        QFETCH(unsigned int, zone);
+        QFETCH(QString, idAndFile);
+        QFETCH(bool, existing);
+        importFile("tickets.CSV", "1;a;b;c;d;1;e;2\n");
+        QCOMPARE(db().databaseName(), mainDatabasePath());
+        QVERIFY(m_window->currentRepDbName.isEmpty() && shownMessage().isEmpty());
+        if (existing) {
+            makeRepFile("R4001_Z0.db", {netfixture::pendingRow(8, "kept")});
+        }
+        const QString document = QJsonDocument(m_server->eventFileDocument(scope, zone)).toJson();
+        const standin::Ticket& ticket = m_server->organiser().tickets.first();
+        QVERIFY(sqlRun(db(),
+                       QStringLiteral("insert into VIDANGE (TYPE,DATE,CODE_BARRE,EDITEUR_ID,REP_ID) values "
+                                      "(8,'2030-01-01 10:00:00','%1',%2,%3)")
+                           .arg(ticket.barcode)
+                           .arg(ticket.editeurId)
+                           .arg(ticket.repId)));
+        importFile("event.kst", document.toUtf8());
+        QCOMPARE(current(), idAndFile);
+        QCOMPARE(QFile::exists(dbPath("dump.db")), existing);
+        QCOMPARE(shownMessage(), existing ? message(20) : QString());
+        QCOMPARE(rows(m_window->currentRepDbName,
+                      "select count(*) from MODIF where STATUS=1 and CODE_BARRE='kept' union all select count(*) "
+                      "from MODIF where STATUS=0 and CODE_BARRE='"
+                          + ticket.barcode + "'"),
+                 QStringList({existing ? "1" : "0", document.contains(ticket.barcode) && !existing ? "1" : "0"}));
+    }
+};
+
+TAVRIMEX_TEST_MAIN(TestRepWidget)
+#include "TestRepWidget.moc"
