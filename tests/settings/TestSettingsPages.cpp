@@ -1,20 +1,57 @@
+#include "core/AppFolder.h"
+#include "core/CAffichage.h"
+#include "core/CParam.h"
 #include "session/CRepWidget.h"
+#include "settings/SoftwareUpdate.h"
+#include "ui/MainWindow.h"
+#include "ui/MessageDlg.h"
+#include "ui/ProgressBar.h"
 #include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
 #include "BoxRecorder.h"
-#include "SettingsFixture.h"
+#include "CoreFixture.h"
 #include "TestMain.h"
 
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFileInfo>
+#include <QLabel>
 #include <QLineEdit>
-#include <QThread>
+#include <QTemporaryDir>
 
+#include <csignal>
 #include <memory>
-
-using namespace settingsFixture;
+#include <sys/resource.h>
 
 namespace
 {
+
+const QString kServiceUrl = QStringLiteral("http://127.0.0.1:1/accessctrl/?");
+
+QString label(int language, int index)
+{
+    return gAffichage->getTraduction(language, index);
+}
+
+QString message(int index)
+{
+    return gAffichage->getMessage(0, index);
+}
+
+QString savedValue(ParamKey key)
+{
+    CParam saved;
+    saved.charge(QString(), false);
+    return saved.parametre(key);
+}
+
+QString shownMessage(MainWindow& window)
+{
+    return window.messageDlg->isHidden()
+               ? QString()
+               : window.messageDlg->findChild<QLabel*>(QStringLiteral("lblMessageDlgInfo"))->text();
+}
 
 void answerAccessCode(MainWindow& window, const QString& code)
 {
@@ -32,8 +69,7 @@ QString captionOf(const QWidget* widget)
     return button ? button->text() : QString();
 }
 
-// The tiles, the dialogs, the sale badge, the verdict and the punch button get their
-// texts from the code that shows them.
+// Tiles, dialogs, sale badge, verdict and punch button get texts from the code showing them.
 bool isCaptionedElsewhere(const QWidget* widget)
 {
     for (const QWidget* w = widget; w; w = w->parentWidget()) {
@@ -44,14 +80,46 @@ bool isCaptionedElsewhere(const QWidget* widget)
     return QStringList{"lblRepStatus", "lblResultStatus", "btnPunch"}.contains(widget->objectName());
 }
 
+// Files may not grow past `bytes` (0: no limit), as on a full disk.
+void limitFileSize(int bytes)
+{
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{};
+    getrlimit(RLIMIT_FSIZE, &limit);
+    limit.rlim_cur = bytes > 0 ? rlim_t(bytes) : limit.rlim_max;
+    setrlimit(RLIMIT_FSIZE, &limit);
+}
+
 }  // namespace
 
+// Settings and update, the service on a closed port, in a fresh folder for "./update.exe".
 class TestSettingsPages : public QObject
 {
     Q_OBJECT
 
     std::unique_ptr<BoxRecorder> m_boxes;
     std::unique_ptr<MainWindow> m_window;
+    std::unique_ptr<QTemporaryDir> m_workDir;
+    QString m_startDir;
+    QStringList m_started;
+    bool m_startWorks = true;
+    int m_quits = 0;
+
+    void recordStarts()
+    {
+        softwareUpdate::setDetachedStarter([this](const QString& program) {
+            m_started << program;
+            return m_startWorks;
+        });
+    }
+
+    void newWindow()
+    {
+        m_window = std::make_unique<MainWindow>();
+        m_window->quitEventLoop = [this] {
+            ++m_quits;
+        };
+    }
 
 private slots:
 
@@ -59,23 +127,41 @@ private slots:
     {
         fixture::initQuietCore();
         m_boxes = std::make_unique<BoxRecorder>();
+        m_startDir = QDir::currentPath();
+        recordStarts();
     }
 
     void init()
     {
-        resetSettings();
-        m_window = std::make_unique<MainWindow>();
+        fixture::initCore();
+        gParam->initDefaut();
+        gParam->isPreprod = false;
+        gParam->isDirectPunch = true;
+        gParam->newVersion.set(QString());
+        gParam->updateUrl.set(QString());
+        gParam->updateModifs.set({});
+        gParam->initParametre(URL, kServiceUrl);
+        gParam->initParametre(URL_PREPROD, kServiceUrl);
+        QFile::remove(appFolder() + QStringLiteral("/param.ini"));
+        gParam->sauvegarde(QString(), true);
+        fixture::clearLog();
+        m_workDir = std::make_unique<QTemporaryDir>();
+        QVERIFY(QDir::setCurrent(m_workDir->path()));
+        newWindow();
         m_window->ui->stackedWidget->setCurrentIndex(1);
+        m_started.clear();
+        m_startWorks = true;
+        m_quits = 0;
     }
 
     void cleanup()
     {
         m_window.reset();
+        QDir::setCurrent(m_startDir);
         QVERIFY(m_boxes->entries().isEmpty());
     }
 
-    // The value stored, whether it shows on, after one press (dropped by Cancel), and
-    // after two presses (kept by Save).
+    // Stored, shown, after a press Cancel drops, after two Save keeps with a worker's values.
     void switches_data()
     {
         QTest::addColumn<QString>("buttonName");
@@ -84,6 +170,10 @@ private slots:
         QTest::newRow("touch keyboard") << "btnParamTactil" << uint(TACTILE) << "0|off|1|0";
         QTest::newRow("empty reads off") << "btnParamDirectSearch" << uint(DIRECT_SEARCH) << "|off|0|1";
         QTest::newRow("today only, from a download") << "btnParamRepJour" << uint(REP_JOUR) << "1|on|0|2";
+        QTest::newRow("punches apart") << "btnParamDiffPunch" << uint(DIFF_PUNCH) << "1|on|0|1";
+        QTest::newRow("un-punch") << "btnParamUnpunch" << uint(UNPUNCH) << "0|off|1|0";
+        QTest::newRow("recap hidden") << "btnParamHideRecapTicket" << uint(HIDE_RECAP_TICKET_REP) << "0|off|1|0";
+        QTest::newRow("local tickets") << "btnParamLocalTicket" << uint(USE_LOCAL_TICKET) << "1|on|0|1";
     }
 
     void switches()
@@ -104,21 +194,15 @@ private slots:
         m_window->configClick();
         button->click();
         button->click();
+        CParam* const live = gParam;
+        gParam->initParametre(ZONE_KEST, QStringLiteral("12"));
+        gParam->initParametre(REP_JOUR, QStringLiteral("1"));
         m_window->saveParamClicked();
-        QCOMPARE(savedValue(id), value[3]);
-
-        // A copy still being edited goes with the window.
-        const QStringList shared{buttonName};
-        gParam->updateModifs.set(shared);
-        m_window->configClick();
-        gParam->updateModifs.set({});
-        m_window.reset();
-        QVERIFY(shared.isDetached());
+        QCOMPARE(gParam, live);
+        QCOMPARE(savedValue(id) + savedValue(ZONE_KEST), value[3] + "12");
     }
 
-    // Typed text is stored trimmed and unchecked, the time-out field taking figures
-    // only; the raw text, behind its access code (compared as typed), as written, a
-    // line removed keeping its value. Cancel drops both.
+    // Text is stored trimmed; behind their codes, the sub-pages and the raw text, shown back.
     void fieldsAndRawText()
     {
         Ui_MainWindow* ui = m_window->ui;
@@ -137,50 +221,74 @@ private slots:
 
         m_window->configClick();
         answerAccessCode(*m_window, QStringLiteral("16083974 "));
-        QCOMPARE(shownMessage(*m_window).value(1), message(0, 22));
+        QCOMPARE(shownMessage(*m_window), message(22));
         m_window->ackMessage();
+        QVERIFY(ui->btnParamConfigNextPage->isHidden());
         answerAccessCode(*m_window, QStringLiteral("72910358"));
-        QCOMPARE(ui->stackedWidgetParam->currentIndex(), 1);
+        const auto state = [ui] {
+            return QString::number(ui->stackedWidgetParam->currentIndex()) + ' '
+                   + ui->lblParamConfigPage->text().mid(label(0, 28).size())
+                   + (ui->btnParamConfigPrevPage->isEnabled() ? " <" : " .")
+                   + (ui->btnParamConfigNextPage->isEnabled() ? ">" : ".");
+        };
+        QStringList states{state()};
+        for (auto slot : {&MainWindow::nextParamClicked,
+                          &MainWindow::nextParamClicked,
+                          &MainWindow::previousParamClicked,
+                          &MainWindow::previousParamClicked}) {
+            (m_window.get()->*slot)();
+            states << state();
+        }
+        QCOMPARE(states.join('|'), QStringLiteral("1 1 / 2 .>|2 2 / 2 <.|2 2 / 2 <.|1 1 / 2 .>|1 1 / 2 .>"));
+
         answerAccessCode(*m_window, QStringLiteral("16083974"));
         QStringList lines = ui->editParam->toPlainText().split(QLatin1Char('\n'));
         lines.removeIf([](const QString& line) {
-            return line.startsWith(QLatin1String("URL=")) || line.startsWith(QLatin1String("TIMEOUT="));
+            return line.startsWith(QLatin1String("URL=")) || line.startsWith(QLatin1String("TIMEOUT="))
+                   || line.startsWith(QLatin1String("TACTILE="));
         });
-        ui->editParam->setPlainText(lines.join(QLatin1Char('\n')) + "\nTIMEOUT=abc");
+        ui->editParam->setPlainText(lines.join(QLatin1Char('\n')) + "\nTIMEOUT=abc\nTACTILE=1");
         ui->btnParamBackAdvanced->click();
+        QVERIFY(ui->btnParamTactil->styleSheet().endsWith("top"));
         m_window->saveParamClicked();
         QCOMPARE(savedValue(URL) + ' ' + savedValue(TIMEOUT), QStringLiteral("https://h.test/a=b/? abc"));
     }
 
-    // Save writes back only what was edited, into the one live object that workers
-    // keep reading: what a worker and the session wrote meanwhile survives.
-    void saveKeepsLiveValues()
+    // Way back skips the other page: 'c'/'u' open settings/update, 'x' 'k' 's' leave.
+    void pageReturns_data()
     {
-        CParam* const live = gParam;
-        m_window->configClick();
-        m_window->ui->btnParamTactil->click();
-        m_window->ui->btnParamRepJour->click();
-        QScopedPointer<QThread> worker(QThread::create([] {
-            gParam->initParametre(ZONE_KEST, QStringLiteral("12"));
-            gParam->initParametre(REP_JOUR, QStringLiteral("1"));
-            gParam->sessionId.set(QStringLiteral("S2"));
-            gParam->isOnline = true;
-        }));
-        worker->start();
-        QVERIFY(worker->wait());
-        m_window->saveParamClicked();
-        QCOMPARE(gParam, live);
-        QCOMPARE(gParam->sessionId.get(), QStringLiteral("S2"));
-        QVERIFY(gParam->isOnline);
-        QCOMPARE(savedValue(ZONE_KEST), QStringLiteral("12"));
-        QCOMPARE(savedValue(TACTILE), QStringLiteral("1"));
-        // Edited on the page too: the agent's value wins.
-        QCOMPARE(savedValue(REP_JOUR), QStringLiteral("2"));
+        QTest::addColumn<QString>("steps");
+        QTest::newRow("update") << "ux 5 2";
+        QTest::newRow("update twice") << "uux 5 5 2";
+        QTest::newRow("settings, update") << "cux 4 5 2";
+        QTest::newRow("update, settings") << "uck 5 4 2";
+        QTest::newRow("update, settings, update") << "ucux 5 4 5 2";
+        QTest::newRow("settings, update, settings") << "cucs 4 5 4 2";
     }
 
-    // Every caption the form starts with in French follows each language, also after
-    // another one: none is left empty or in another language. Cancel restores; the
-    // captions made of a label and the window's state follow too.
+    void pageReturns()
+    {
+        QFETCH(QString, steps);
+        gParam->newVersion.set(QStringLiteral("4.4"));
+        gParam->updateModifs.set({QStringLiteral("a"), QStringLiteral("b")});
+        m_window->ui->stackedWidget->setCurrentIndex(2);
+        QString shown = steps.section(' ', 0, 0);
+        using Slot = void (MainWindow::*)();
+        const Slot actions[] = {&MainWindow::configClick,
+                                &MainWindow::updateSoftwareClick,
+                                &MainWindow::cancelUpdateClicked,
+                                &MainWindow::cancelParamClicked,
+                                &MainWindow::saveParamClicked};
+        for (const QChar step : steps.section(' ', 0, 0)) {
+            (m_window.get()->*actions[QStringLiteral("cuxks").indexOf(step)])();
+            shown += ' ' + QString::number(m_window->ui->stackedWidget->currentIndex());
+        }
+        QCOMPARE(shown, steps);
+        QCOMPARE(m_window->ui->lblUpdateTitle->text(), label(0, 107) + "4.4");
+        QCOMPARE(m_window->ui->lstUpdate->count(), 2);
+    }
+
+    // Every French caption of the form follows each language; Cancel restores it.
     void everyCaption()
     {
         MainWindow& window = *m_window;
@@ -196,20 +304,24 @@ private slots:
                 captions.append({widget, lines});
             }
         }
-        QVERIFY(captions.size() >= 70);
+        // Which label each caption is: a fingerprint, as the table is long.
+        QStringList indexes;
+        for (const auto& [widget, lines] : std::as_const(captions)) {
+            indexes << widget->objectName() + '=' + QString::number(lines.first());
+        }
+        QCOMPARE(QCryptographicHash::hash(indexes.join(' ').toUtf8(), QCryptographicHash::Md5).toHex(),
+                 "685a34399e29120a19f02fda942a9cb4");
         const auto wrongIn = [&captions](int language) {
             QStringList wrong;
-            for (const auto& caption : std::as_const(captions)) {
-                const auto isIn = [&](int line) {
-                    return label(language, line) == captionOf(caption.first);
-                };
-                if (std::none_of(caption.second.cbegin(), caption.second.cend(), isIn)) {
-                    wrong << caption.first->objectName() + QStringLiteral(" : ") + captionOf(caption.first);
+            for (const auto& [widget, lines] : std::as_const(captions)) {
+                if (std::none_of(lines.cbegin(), lines.cend(), [&](int line) {
+                        return label(language, line) == captionOf(widget);
+                    })) {
+                    wrong << widget->objectName() + QStringLiteral(" : ") + captionOf(widget);
                 }
             }
             return wrong.join(QStringLiteral(", "));
         };
-
         window.configClick();
         window.ui->btnParamSpanish->click();
         QCOMPARE(wrongIn(2), QString());
@@ -217,19 +329,158 @@ private slots:
         QCOMPARE(wrongIn(1), QString());
         window.cancelParamClicked();
         QCOMPARE(wrongIn(0), QString());
-
         window.configClick();
         window.ui->btnParamEnglish->click();
         window.saveParamClicked();
-        QCOMPARE(wrongIn(1), QString());
-        QCOMPARE(savedValue(LANGUE), QStringLiteral("1"));
-
+        QCOMPARE(wrongIn(1) + savedValue(LANGUE), QStringLiteral("1"));
         gParam->initParametre(ZONE_KEST, QStringLiteral("7"));
         window.nbPunched = 3;
         window.nbTicket = 40;
         window.changeLangue(2);
         QCOMPARE(window.ui->lblRepChoiceTitle->text(), label(2, 18) + QStringLiteral(" (zona 7)"));
         QCOMPARE(window.ui->lblScanJauge->text(), label(2, 43) + QStringLiteral("3 / 40"));
+    }
+
+    // Versions compare as numbers without dots; a failed check is only logged.
+    void checkReplies_data()
+    {
+        QTest::addColumn<QByteArray>("reply");
+        // The stored version, then "shown" for the update button, else the changes kept.
+        QTest::addColumn<QString>("storedAndShown");
+        // JSON written with single quotes: a "//" in a raw string trips moc.
+        const auto json = [](const QByteArray& text) {
+            return QByteArray(text).replace('\'', '"');
+        };
+        const auto offer = [&json](const char* version) {
+            return json("{'request':'getUpdate','url':'https://u.test/i','version':'" + QByteArray(version) + "'}");
+        };
+        QTest::newRow("4.3.10 > 4.3.9") << offer("4.3.10") << "4.3.9 shown";
+        QTest::newRow("5.0 < 4.3.1") << offer("5.0") << "4.3.1 ";
+        QTest::newRow("same") << offer("4.3.1") << "4.3.1 ";
+        QTest::newRow("letter") << offer("4.3.2b") << "4.3.1 ";
+        QTest::newRow("blank before") << offer(" 4.3.2") << "4.3.1 ";
+        QTest::newRow("plus sign") << offer("+4.3.2") << "4.3.1 ";
+        QTest::newRow("stored not a number") << offer("0.1") << "abc shown";
+        QTest::newRow("not JSON") << QByteArray("<html>") << "4.3.1 old";
+        QTest::newRow("other request") << json("{'request':'update','url':'https://u.test'}") << "4.3.1 old";
+        QTest::newRow("one change as text")
+            << json("{'request':'getUpdate','version':'1','url':'https://u.test','modifs':'fix'}") << "4.3.1 fix";
+    }
+
+    void checkReplies()
+    {
+        QFETCH(QByteArray, reply);
+        QFETCH(QString, storedAndShown);
+        gParam->initParametre(VERSION, storedAndShown.section(QLatin1Char(' '), 0, 0));
+        gParam->updateModifs.set({QStringLiteral("old")});
+        m_window->actionResponseUpdate(reply);
+        m_window->actionErrorUpdate(47);
+        QVERIFY(fixture::logContains(QStringLiteral("warning - Erreur Connexion Verif New Version (err=47)")));
+        QCOMPARE(m_window->ui->btnUpdateSoftware->isHidden() ? gParam->updateModifs.get().join(' ') : "shown",
+                 storedAndShown.section(QLatin1Char(' '), 1));
+        QVERIFY(shownMessage(*m_window).isEmpty());
+    }
+
+    // The check and the installer go over HTTPS only, except in pre-production.
+    void downloadAddress_data()
+    {
+        QTest::addColumn<QString>("url");
+        QTest::addColumn<bool>("isPreprod");
+        QTest::addColumn<bool>("isSent");
+        QTest::newRow("https") << "HTTPS://127.0.0.1:1/i" << false << true;
+        QTest::newRow("http") << "http://127.0.0.1:1/i" << false << false;
+        QTest::newRow("http in pre-production") << "http://127.0.0.1:1/i" << true << true;
+    }
+
+    void downloadAddress()
+    {
+        QFETCH(QString, url);
+        QFETCH(bool, isPreprod);
+        QFETCH(bool, isSent);
+        gParam->isPreprod = isPreprod;
+        gParam->initParametre(isPreprod ? URL_PREPROD : URL, url);
+        fixture::clearLog();
+        m_window->verifNewVersion();
+        if (isSent) {
+            QTRY_VERIFY(fixture::logContains(QStringLiteral("Erreur Connexion Verif New Version")));
+        } else {
+            QVERIFY(fixture::logContains(QStringLiteral("adresse non securisee : ") + url));
+        }
+        gParam->updateUrl.set(url);
+        m_window->ui->btnGetUpdate->click();
+        QCOMPARE(m_window->progressBar->isHidden(), !isSent);
+        QCOMPARE(shownMessage(*m_window), isSent ? QString() : message(4));
+        if (isSent) {
+            m_window->actionErrorGetUpdate(4);
+            QVERIFY(m_window->progressBar->isHidden() && m_window->isEnabled());
+            QCOMPARE(shownMessage(*m_window), message(4) + QStringLiteral(" (err=4)"));
+        }
+    }
+
+    // A failed step is told and the program stays; nothing half-written is left.
+    void handOff_data()
+    {
+        // "update.exe" before (nothing, folder or content), a file size cap, the log line.
+        QTest::addColumn<QByteArray>("installer");
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<int>("sizeLimit");
+        QTest::addColumn<bool>("startWorks");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("started") << QByteArray("#!/bin/sh\n\0\xff", 12) << "" << 0 << true << "";
+        QTest::newRow("over an earlier one") << QByteArray("x") << "old" << 0 << true << "";
+        QTest::newRow("empty download") << QByteArray() << "" << 0 << true << "Mise a jour vide";
+        QTest::newRow("cannot write") << QByteArray("x") << "folder" << 0 << true << "Erreur d'ecriture";
+        QTest::newRow("no room: the earlier one stays whole")
+            << QByteArray(40000, 'x') << "old" << 4096 << true << "File too large";
+        QTest::newRow("cannot start") << QByteArray("x") << "" << 0 << false << "Erreur de lancement";
+    }
+
+    void handOff()
+    {
+        QFETCH(QByteArray, installer);
+        QFETCH(QString, before);
+        QFETCH(int, sizeLimit);
+        QFETCH(bool, startWorks);
+        QFETCH(QString, logged);
+        const QString path = QStringLiteral("update.exe");
+        QVERIFY(before != "folder" ? before.isEmpty() || fixture::writeFile(path, before.toLatin1())
+                                   : QDir().mkdir(path));
+        m_startWorks = startWorks;
+        m_window->actionShowProgress(true);
+        limitFileSize(sizeLimit);
+        m_window->actionResponseGetUpdate(installer);
+        limitFileSize(0);
+
+        QVERIFY(m_window->progressBar->isHidden() && m_window->isEnabled());
+        QCOMPARE(shownMessage(*m_window), logged.isEmpty() ? QString() : message(4));
+        QVERIFY2(logged.isEmpty() || fixture::logContains(logged), qPrintable(fixture::logLines().join('\n')));
+        const bool isWritten = !installer.isEmpty() && before != "folder" && sizeLimit == 0;
+        QCOMPARE(m_started, isWritten ? QStringList{QStringLiteral("./update.exe")} : QStringList());
+        QCOMPARE(m_quits, isWritten && startWorks ? 1 : 0);
+        QCOMPARE(QDir().entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
+                 isWritten || !before.isEmpty() ? QStringList{path} : QStringList());
+        if (before != "folder" && QFile::exists(path)) {
+            QCOMPARE(fixture::readFile(path), isWritten ? installer : before.toLatin1());
+            QCOMPARE(QFileInfo(path).permissions().testFlag(QFileDevice::ExeOwner), isWritten);
+        }
+    }
+
+    // A new version records itself at its first start; the installer really runs.
+    void versionAndInstaller()
+    {
+        gParam->initParametre(VERSION, QStringLiteral("1.0"));
+        gParam->sauvegarde(QString(), true);
+        fixture::clearLog();
+        newWindow();
+        QCOMPARE(savedValue(VERSION), QLatin1String(kAppVersion));
+        QVERIFY(fixture::logContains(QStringLiteral("Mise a jour de la version 1.0 avec la version ")
+                                     + QLatin1String(kAppVersion)));
+        softwareUpdate::setDetachedStarter({});
+        m_window->actionResponseGetUpdate("#!/bin/sh\necho ran > ran.txt\n");
+        recordStarts();
+        QVERIFY(shownMessage(*m_window).isEmpty());
+        QTRY_VERIFY(QFileInfo(QStringLiteral("ran.txt")).size() > 0);
+        QCOMPARE(m_quits, 1);
     }
 };
 
