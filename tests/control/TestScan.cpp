@@ -231,6 +231,8 @@ private slots:
         scan(*window, u"ONE"_s);
         window->ui->btnPunch->click();
         QCOMPARE(status(*window), label(65));
+        // Un-punched, it has its entry back: it may be punched again, not un-punched twice.
+        QCOMPARE(window->ui->btnPunch->text(), label(51));
         window->ui->btnSignalFraude->click();
         QCOMPARE(status(*window), label(103));
         QVERIFY(window->ui->btnSignalFraude->isHidden());
@@ -257,24 +259,76 @@ private slots:
     {
         QList<TicketRow> tickets;
         for (int i = 0; i < 10; ++i) {
-            tickets.append({u"G%1"_s.arg(i), 7, i < 3 ? 0u : 1u});
+            tickets.append({u"G%1"_s.arg(i), 7, i < 3 ? 0u : i == 9 ? 2u : 1u});
         }
         tickets.append({u"GONE"_s, 7, 0, 1, 1});
         auto window = startScanning(tickets);
-        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"3 / 10"_s);
-        QCOMPARE(window->ui->pbJauge->value(), 30);
+        const auto gauge = [&window] {
+            return window->ui->lblScanJauge->text() + u'|' + QString::number(window->ui->pbJauge->value());
+        };
+        QCOMPARE(gauge(), label(43) + u"3 / 10|30"_s);
         gParam->initParametre(UNPUNCH, u"1"_s);
         scan(*window, u"G5"_s);
-        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"4 / 10"_s);
+        QCOMPARE(gauge(), label(43) + u"4 / 10|40"_s);
         window->ui->btnPunch->click();
-        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"3 / 10"_s);
-        window->updateNbTicket(2, 1);
-        window->updateScanJauge(false);
-        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"4 / 12"_s);
+        QCOMPARE(gauge(), label(43) + u"3 / 10|30"_s);
+        // An entry left after the punch: not used up, nor after its un-punch.
+        scan(*window, u"G9"_s);
+        window->ui->btnPunch->click();
+        QCOMPARE(status(*window), label(65));
+        QCOMPARE(gauge(), label(43) + u"3 / 10|30"_s);
 
         auto empty = startScanning({});
         QCOMPARE(empty->ui->lblScanJauge->text(), label(43) + u"0 / 0"_s);
         QCOMPARE(empty->ui->pbJauge->value(), 0);
+    }
+
+    // The journal as the panel tells it: the newest entry's line, and with DIFF_PUNCH the
+    // time since the punch before, not the one just made. Dates are SQLite modifiers of now.
+    void ticketTexts_data()
+    {
+        QTest::addColumn<QStringList>("history");
+        QTest::addColumn<bool>("directPunch");
+        QTest::addColumn<QString>("diff");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QString>("previous");
+        const QString ago = u"-2 days', '-3 hours', '-5 minutes', '-30 seconds"_s;
+        const QString since = u"2 jours 3 heures 5 min"_s;
+        QTest::newRow("read, newest first") << QStringList{u"3|2024-05-01 20:15:00"_s, u"4|2024-05-01 21:30:00"_s}
+                                            << false << u"0"_s << label(66) + u"01/05/2024 21:30"_s << QString();
+        QTest::newRow("read, time since the newest punch")
+            << QStringList{u"3|"_s + ago, u"99|-1 minutes"_s} << false << u"1"_s << QString() << since;
+        QTest::newRow("punched, time since the one before")
+            << QStringList{u"3|"_s + ago} << true << u"1"_s << QString() << since;
+        QTest::newRow("punched, none before") << QStringList{u"4|"_s + ago} << true << u"1"_s << QString() << QString();
+        QTest::newRow("punched, setting off") << QStringList{u"3|"_s + ago} << true << u"0"_s << QString() << QString();
+    }
+
+    void ticketTexts()
+    {
+        QFETCH(QStringList, history);
+        QFETCH(bool, directPunch);
+        QFETCH(QString, diff);
+        QFETCH(QString, last);
+        QFETCH(QString, previous);
+        auto window = startScanning(kTickets);
+        for (const QString& entry : history) {
+            const QString date = entry.section(u'|', 1);
+            QVERIFY(run(
+                *window,
+                u"insert into MODIF (TYPE, CODE_BARRE, EDITEUR_ID, DATE) values (%1, 'MULTI', 7, %2)"_s.arg(
+                    entry.section(u'|', 0, 0),
+                    date.startsWith(u'-') ? u"datetime('now', 'localtime', '%1')"_s.arg(date) : u"'%1'"_s.arg(date))));
+        }
+        gParam->isDirectPunch = directPunch;
+        gParam->initParametre(DIFF_PUNCH, diff);
+        scan(*window, u"MULTI"_s);
+        if (!last.isEmpty()) {
+            QCOMPARE(window->ui->lblResultLastPunch->text(), last);
+        }
+        QCOMPARE(window->ui->lblResultDiffPrevPunch->text(), previous.isEmpty() ? previous : label(73) + previous);
+        QCOMPARE(window->ui->lblResultDiffPrevPunch->isHidden(), previous.isEmpty());
+        gParam->initParametre(DIFF_PUNCH, u"0"_s);
     }
 
     // Without the chosen performance's database nothing starts; with it, the page is

@@ -1,3 +1,4 @@
+#include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "data/CDataBillet.h"
 #include "ui/MainWindow.h"
@@ -9,6 +10,7 @@
 #include "ScanFixture.h"
 #include "TestMain.h"
 
+#include <QLabel>
 #include <QPushButton>
 
 #include <memory>
@@ -98,6 +100,25 @@ private slots:
         QVERIFY(rows(*window, u"select * from MODIF"_s).isEmpty());
     }
 
+    // More than 500 hits ask for more letters rather than fill the table.
+    void searchCap()
+    {
+        QList<TicketRow> tickets;
+        for (int i = 0; i <= 500; ++i) {
+            tickets.append({u"C%1"_s.arg(i)});
+        }
+        auto window = startScanning(tickets);
+        window->padNumSearchClicked();
+        window->ui->editSearch->setText(u"C"_s);
+        window->searchClicked();
+        QVERIFY(window->ui->tableSearchResult->isHidden());
+        QCOMPARE(window->ui->lblEmptyResult->text(), label(72));
+        QVERIFY(run(*window, u"delete from BILLET where CODE_BARRE='C0'"_s));
+        window->searchClicked();
+        QVERIFY(window->ui->lblEmptyResult->isHidden());
+        QCOMPARE(window->ui->tableSearchResult->rowCount(), 500);
+    }
+
     // Add (the barcode as the door reads it, without blanks around), replace (whatever
     // the case typed) and delete the ticket asked for, even when the table changed
     // before the answer; the same barcode of another issuer stays.
@@ -106,8 +127,27 @@ private slots:
         auto window = startScanning({{u"K 1"_s, 7, 1}});
         gParam->initParametre(USE_LOCAL_TICKET, u"1"_s);
         window->ui->stackedWidget->setCurrentIndex(1);
+        const auto message = [&window] {
+            window->ackMessage();
+            return window->messageDlg->findChild<QLabel*>(u"lblMessageDlgInfo"_s)->text();
+        };
+        // No performance chosen: no page, no form, and a barcode and a performance are
+        // asked for before anything is stored.
+        const QString list = std::exchange(window->currentRepDbName, QString());
+        window->localTicketPageClicked();
+        QCOMPARE(message(), gAffichage->getMessage(0, 32));
+        QCOMPARE(window->ui->stackedWidget->currentIndex(), 1);
+        window->currentRepDbName = list;
         window->localTicketPageClicked();
         QCOMPARE(window->ui->stackedWidget->currentIndex(), 6);
+        for (const auto& [barcode, rep, shown] : {std::tuple(u" "_s, 1, 31), std::tuple(u"K 2"_s, 0, 32)}) {
+            fillForm(*window, barcode, u"Durand"_s, u"1"_s);
+            window->ui->comboRepLocal->setCurrentIndex(rep);
+            window->messageDlg->findChild<QLabel*>(u"lblMessageDlgInfo"_s)->clear();
+            window->addTicketClicked();
+            QCOMPARE(message(), gAffichage->getMessage(0, shown));
+        }
+        QVERIFY(rows(*window, kLocalRows).isEmpty());
         QCOMPARE(window->ui->comboRepLocal->count(), 2);
         QCOMPARE(window->ui->lblLocalTicketResult->text(), label(71));
 
