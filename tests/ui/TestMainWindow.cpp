@@ -1,3 +1,4 @@
+#include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "session/CRepWidget.h"
@@ -14,8 +15,12 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLabel>
 #include <QMouseEvent>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QShortcut>
+#include <QSignalMapper>
 #include <QSignalSpy>
 #include <QWindow>
 
@@ -37,6 +42,14 @@ void sendMouse(MainWindow& window, QEvent::Type type, Qt::MouseButton button, QP
     QCoreApplication::sendEvent(&window, &event);
 }
 
+// The waiting dialog: "text|value|maximum".
+QString progress(MainWindow& window)
+{
+    const auto* bar = window.progressBar->findChild<QProgressBar*>(QStringLiteral("pbWaiting"));
+    return window.progressBar->findChild<QLabel*>(QStringLiteral("lblWaiting"))->text()
+           + QStringLiteral("|%1|%2").arg(bar->value()).arg(bar->maximum());
+}
+
 void showActive(MainWindow& window)
 {
     window.show();
@@ -51,6 +64,9 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
     std::unique_ptr<BoxRecorder> m_boxes;
+    // One window for all the rows of the wiring table.
+    std::unique_ptr<MainWindow> m_wired;
+    QString m_textWhenMessageShown;
 
 private slots:
 
@@ -66,6 +82,12 @@ private slots:
         gParam->initDefaut();
         gParam->isLockFocus = true;
         m_boxes->clear();
+    }
+
+    void cleanupTestCase()
+    {
+        m_wired.reset();
+        QVERIFY(m_boxes->entries().isEmpty());
     }
 
     // Whatever a test left where the main database goes must not fail the next ones.
@@ -300,6 +322,122 @@ private slots:
             window.reset();
             QVERIFY2(finished, tileWorker ? "tile worker" : "delta worker");
         }
+    }
+
+    void wiringTable_data()
+    {
+        QFile file(QStringLiteral(WIRING_TABLE));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList rows;
+        for (const QString& line : QString::fromLatin1(file.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+            rows << (line.startsWith(u'#') ? QStringList() : QStringList(line));
+        }
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("connection");
+        for (int i = 0; i < rows.size(); ++i) {
+            QTest::addRow("%03d %s", i + 1, qPrintable(rows[i])) << i << rows[i];
+        }
+        // One row past the table: the constructor makes no other connection.
+        QTest::newRow("no more") << int(rows.size()) << QString();
+    }
+
+    // The recorded list is made by the very call that makes each connection.
+    void wiringTable()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, connection);
+        if (!m_wired) {
+            m_wired = std::make_unique<MainWindow>();
+        }
+        QString recorded;
+        if (row < m_wired->wiredConnections.size()) {
+            const MainWindow::WiredConnection& c = m_wired->wiredConnections.at(row);
+            const char* type = c.type == Qt::DirectConnection   ? "direct"
+                               : c.type == Qt::QueuedConnection ? "queued"
+                               : c.type == Qt::AutoConnection   ? "auto"
+                                                                : "other";
+            recorded =
+                QStringList{c.sender, QString::fromLatin1(c.signal), QString::fromLatin1(c.slot), type}.join(u' ');
+            // Qt 6 spells clicked() with its default argument, mapped(QString) as
+            // mappedString(QString), and qint64 as qlonglong.
+            recorded.replace(QStringLiteral("clicked(bool)"), QStringLiteral("clicked()"))
+                .replace(QStringLiteral("mappedString("), QStringLiteral("mapped("))
+                .replace(QStringLiteral("qlonglong"), QStringLiteral("qint64"));
+        }
+        QCOMPARE(recorded, connection);
+    }
+
+    // Each of the eleven character keys gives the pad's slot its text, once.
+    void padKeysMapToTheirText()
+    {
+        MainWindow window;
+        QSignalSpy mapped(window.padMapper, &QSignalMapper::mappedString);
+        for (const char* key : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "Virgule"}) {
+            window.findChild<QPushButton*>(QStringLiteral("btnPadNum") + QLatin1String(key))->click();
+        }
+        QString texts;
+        for (const QList<QVariant>& emitted : std::as_const(mapped)) {
+            texts += emitted.at(0).toString();
+        }
+        QCOMPARE(texts, QStringLiteral("0123456789,"));
+    }
+
+    // A worker's signals arrive through the loop in their order: the delta worker's
+    // error comes after the progress emitted before it.
+    void workersReachTheRelaysInOrder()
+    {
+        MainWindow window;
+        window.show();
+        window.messageDlg->installEventFilter(this);
+        std::unique_ptr<QThread> emitter(QThread::create([&window] {
+            emit window.threadEvt.signalProgressMax(90);
+            emit window.threadEvt.signalProgressValue(45);
+            emit window.threadGetDelta.signalProgressShow(true);
+            emit window.threadGetDelta.signalProgressText(QStringLiteral("first"));
+            emit window.threadGetDelta.signalError(QStringLiteral("Erreur"), QStringLiteral("parse"));
+            emit window.threadGetDelta.signalProgressText(QStringLiteral("second"));
+        }));
+        emitter->start();
+        QVERIFY(emitter->wait());
+        QCOMPARE(progress(window), QStringLiteral("TextLabel|100|1000"));
+        QTRY_COMPARE(progress(window), QStringLiteral("second|45|90"));
+        QCOMPARE(m_textWhenMessageShown, QStringLiteral("first"));
+        QVERIFY(!window.isEnabled());
+        window.messageDlg->removeEventFilter(this);
+    }
+
+    // The message's caption follows the language setting; a tile's download shows its
+    // progress only when its size is known.
+    void captionAndDownload()
+    {
+        MainWindow window;
+        for (const auto& [langue, caption] : {std::pair("0", "OK"), std::pair("2", "Aceptar"), std::pair("x", "OK")}) {
+            gParam->initParametre(LANGUE, QString::fromLatin1(langue));
+            window.displayMessage(QString(), QString());
+            QVERIFY(!window.messageDlg->isHidden());
+            QCOMPARE(window.messageDlg->findChild<QPushButton*>(QStringLiteral("btnMessageDlgAck"))->text(),
+                     QString::fromUtf8(caption));
+        }
+        gParam->initParametre(LANGUE, QStringLiteral("0"));
+        for (const qint64 max : {-1, 0, 30}) {
+            emit window.repWidgets[4]->signalDownloadProgress(3, max);
+            QCOMPARE(progress(window),
+                     max > 0 ? gAffichage->getMessage(0, 12) + "|3|30" : QStringLiteral("TextLabel|100|1000"));
+        }
+    }
+
+protected:
+    // Watches the message dialog.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            m_textWhenMessageShown = static_cast<MessageDlg*>(watched)
+                                         ->parentWidget()
+                                         ->findChild<ProgressBar*>()
+                                         ->findChild<QLabel*>(QStringLiteral("lblWaiting"))
+                                         ->text();
+        }
+        return false;
     }
 };
 
