@@ -1,8 +1,22 @@
+#include "ui/CKeyboardWidget.h"
+#include "ui/DesignStyleSheet.h"
+#include "ui/MessageDlg.h"
+#include "ui/ProgressBar.h"
+#include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
 #include "TestMain.h"
 
 #include <QFile>
+#include <QImage>
+#include <QPushButton>
+#include <QRegularExpression>
+
+// Q_INIT_RESOURCE may not be used inside a class or namespace.
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace
 {
@@ -41,10 +55,24 @@ QString describe(const QWidget* w)
     return line;
 }
 
+// The distinct first captures of `pattern` in `text`.
+QStringList captures(const QString& text, const QString& pattern)
+{
+    QStringList found;
+    QRegularExpressionMatchIterator it = QRegularExpression(pattern).globalMatch(text);
+    while (it.hasNext()) {
+        const QString value = it.next().captured(1);
+        if (!found.contains(value)) {
+            found.append(value);
+        }
+    }
+    return found;
+}
+
 }  // namespace
 
-// The window's form against form.txt: a line per named widget, then the
-// tab chain of the widgets that take the keyboard.
+// The window's form against form.txt (a line per named widget, then the tab chain of
+// the widgets that take the keyboard), its style sheet and its keyboards.
 class TestMainForm : public QObject
 {
     Q_OBJECT
@@ -71,9 +99,14 @@ class TestMainForm : public QObject
 
 private slots:
 
+    void initTestCase()
+    {
+        initResources();
+        ui.setupUi(&window);
+    }
+
     void formMatchesTheTable_data()
     {
-        ui.setupUi(&window);
         QFile file(QStringLiteral(FORM_TABLE));
         QVERIFY(file.open(QIODevice::ReadOnly));
         const QStringList expected = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
@@ -91,6 +124,68 @@ private slots:
         QFETCH(QString, line);
         QFETCH(QString, table);
         QCOMPARE(line, table);
+    }
+
+    // Every picture is compiled in, and every selector names a widget: one that names
+    // none styles nothing, silently. Colours never follow a letter directly.
+    void namesResolve()
+    {
+        // The dialogs are children of the window, as in the application.
+        new ProgressBar(&window);
+        new MessageDlg(&window);
+        new SaisieDlg(&window);
+        const QString sheet = designStyleSheet();
+        const QStringList urls = captures(sheet, QStringLiteral("url\\(\\s*([^)\\s]+)\\s*\\)"));
+        QVERIFY(urls.size() > 30);
+        for (const QString& url : urls) {
+            QVERIFY2(url.startsWith(QLatin1String(kDesignPath)) && !QImage(url).isNull(), qPrintable(url));
+        }
+        const QStringList names = captures(sheet, QStringLiteral("\\b[A-Z]\\w*#(\\w+)"));
+        QVERIFY(names.size() > 100);
+        for (const QString& name : names) {
+            QVERIFY2(window.findChild<QWidget*>(name), qPrintable(name));
+        }
+    }
+
+    void appliesWithoutParseWarning()
+    {
+        const QString sheet = designStyleSheet();
+        QVERIFY2(!sheet.contains(QLatin1Char('@')), "a colour of the template left unreplaced");
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        window.setStyleSheet(sheet);
+        window.show();
+        for (QWidget* widget : window.findChildren<QWidget*>()) {
+            widget->ensurePolished();
+        }
+        QCoreApplication::processEvents();
+    }
+
+    // Every key in the order of the rows, each naming the signal it sends. Enter's left
+    // strip lies under M, which was created after it.
+    void eachKeySendsItsSignal()
+    {
+        QWidget placeholder;
+        placeholder.resize(639, 260);
+        CKeyboardWidget keyboard(&placeholder);
+        QString sent;
+        connect(&keyboard, &CKeyboardWidget::btnKeyClicked, this, [&sent](const QString& text) {
+            sent += text;
+        });
+        for (const auto& [signal, name] : {std::pair(&CKeyboardWidget::btnExitClicked, "<exit>"),
+                                           std::pair(&CKeyboardWidget::btnBackClicked, "<back>"),
+                                           std::pair(&CKeyboardWidget::btnEnterClicked, "<enter>")}) {
+            connect(&keyboard, signal, this, [&sent, name] {
+                sent += QLatin1String(name);
+            });
+        }
+        for (QPushButton* key : keyboard.findChildren<QPushButton*>()) {
+            QCOMPARE(key->cursor().shape(), Qt::OpenHandCursor);
+            key->click();
+        }
+        QCOMPARE(sent, "1234567890,<exit>AZERTYUIOP<back>QSDFGHJKL<enter>MWXCVBN?./_\t ");
+        QCOMPARE(keyboard.geometry(), QRect(0, 0, 639, 260));
+        QCOMPARE(keyboard.childAt(530, 130)->metaObject()->className(), "CKeyboardSmallButton");
+        QCOMPARE(keyboard.childAt(530, 180)->metaObject()->className(), "CKeyboardEnterButton");
     }
 };
 
