@@ -185,47 +185,48 @@ private slots:
                  QStringList({u"ONE|7|1"_s, u"TWICE|99999999|0"_s}));
     }
 
-    // A ticket that cannot be read is never punched, nor is the one shown before it.
-    void failedLoadNeverPunches()
+    // A ticket that cannot be read is never punched, nor is the one shown before it; a
+    // punch fails with its journal row. The agent is told when nothing can be written.
+    void failures_data()
     {
+        QTest::addColumn<QString>("broken");
+        QTest::newRow("list unreadable") << u"alter table BILLET rename to BILLET_OLD"_s;
+        QTest::newRow("issuer answer without data") << QString();
+        QTest::newRow("list read-only") << u"QSQLITE_OPEN_READONLY"_s;
+        QTest::newRow("connection off the list") << u"main"_s;
+    }
+
+    void failures()
+    {
+        QFETCH(QString, broken);
         auto window = startScanning(kTickets);
         gParam->isDirectPunch = false;
         scan(*window, u"MULTI"_s);
-        QCOMPARE(status(*window), label(45));
         gParam->isDirectPunch = true;
-        QVERIFY(run(*window, u"alter table BILLET rename to BILLET_OLD"_s));
-        scan(*window, u"MULTI"_s);
-        QCOMPARE(status(*window), label(100));
-        QVERIFY(window->ui->lblResultName->text().isEmpty());
-        QVERIFY(window->ui->btnPunch->isHidden());
-        window->ui->btnPunch->click();
-        QVERIFY(run(*window, u"alter table BILLET_OLD rename to BILLET"_s));
-        QCOMPARE(nbOf(*window, u"MULTI"_s), u"3"_s);
-
-        // An issuer answer without data loads nothing.
-        scan(*window, u"TWICE"_s);
-        window->valideSaisieCombo(QVariant());
-        QCOMPARE(status(*window), label(100));
-        QVERIFY(rows(*window, kJournal).isEmpty());
-    }
-
-    // The punch and its journal row fail together: the screen shows no punch.
-    void failedPunchShowsNoPunch()
-    {
-        auto window = startScanning(kTickets);
         const int punched = window->nbPunched;
-        window->db.close();
-        window->db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
-        QVERIFY(window->db.open());
-        scan(*window, u"MULTI"_s);
+        const auto reopen = [&window](const QString& options) {
+            window->db.close();
+            window->db.setConnectOptions(options);
+            return window->db.open();
+        };
+        QVERIFY(broken.startsWith(u"alter"_s) ? run(*window, broken)
+                : broken == u"main"_s         ? openBDD(window->db, window->dbMutex)
+                                              : broken.isEmpty() || reopen(broken));
+        scan(*window, broken.isEmpty() ? u"TWICE"_s : u"MULTI"_s);
+        if (broken.isEmpty()) {
+            window->valideSaisieCombo(QVariant());
+        }
         QCOMPARE(status(*window), label(100));
         QCOMPARE(panelColour(*window), u"red"_s);
         QCOMPARE(window->lastSound, Son::Ko);
+        QVERIFY(window->ui->lblResultName->text().isEmpty() && window->ui->btnPunch->isHidden());
+        window->punchClicked();
+        QCOMPARE(window->messageDlg->isVisible(), !broken.isEmpty() && !broken.startsWith(u"alter"_s));
         QCOMPARE(window->nbPunched, punched);
-        window->db.close();
-        window->db.setConnectOptions();
-        QVERIFY(window->db.open());
-        QCOMPARE(nbOf(*window, u"MULTI"_s), u"3"_s);
+        QVERIFY(broken.startsWith(u"alter"_s) ? run(*window, u"alter table BILLET_OLD rename to BILLET"_s)
+                : broken == u"main"_s         ? openRepBDD(window->db, window->dbMutex, listPath())
+                                              : reopen(QString()));
+        QCOMPARE(nbOf(*window, u"MULTI"_s) + nbOf(*window, u"TWICE"_s), u"32"_s);
         QVERIFY(rows(*window, kJournal).isEmpty());
     }
 
@@ -409,18 +410,6 @@ private slots:
         }
         QApplication::setCursorFlashTime(flashTime);
         gParam->initParametre(LANGUE, u"0"_s);
-    }
-
-    // The connection moved off the list database: the agent is told, nothing is written.
-    void connectionOffTheList()
-    {
-        auto window = startScanning(kTickets);
-        QVERIFY(openBDD(window->db, window->dbMutex));
-        scan(*window, u"ONE"_s);
-        QCOMPARE(status(*window), label(100));
-        QVERIFY(window->messageDlg->isVisible());
-        QVERIFY(openRepBDD(window->db, window->dbMutex, listPath()));
-        QCOMPARE(nbOf(*window, u"ONE"_s), u"1"_s);
     }
 
     // Local tickets all have ID 0: no hit is lost, names outside Latin-1 are found, and
