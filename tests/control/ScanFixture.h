@@ -24,8 +24,7 @@ struct TicketRow
     QString nom = QStringLiteral("Lovelace");
 };
 
-// Base of the window tests of ticket control: quiet core services, and the message
-// boxes recorded instead of shown.
+// Quiet core services, and the message boxes recorded instead of shown.
 class ScanTestBase : public QObject
 {
     Q_OBJECT
@@ -40,13 +39,11 @@ private slots:
 namespace scanfixture
 {
 
-// The list database the window scans: performance 12 of event 5 "Concert", issuer 7
-// "Billetterie", and `tickets`.
+// The list database: performance 12 of event 5 "Concert", issuer 7 "Billetterie".
 QString listPath();
 
-// A shown and active window scanning a fresh list database with `tickets`, with the
-// webcam off, direct punch on and the settings at their defaults; its requests go to
-// `serviceUrl` when one is given.
+// A window scanning a fresh list database of `tickets`, webcam off, direct punch on, the
+// settings at their defaults; its requests go to `serviceUrl` when given.
 std::unique_ptr<MainWindow> startScanning(const QList<TicketRow>& tickets, const QString& serviceUrl = {});
 
 // Types `code` into the barcode field and presses Return, as a barcode reader does.

@@ -35,8 +35,7 @@ QRgb middle(const QImage& image)
 
 }  // namespace
 
-// The ticket's picture: the cache, the "getImage" request to the stand-in of the
-// service, and what is shown meanwhile. Tickets P1 to P4 show p1.png to p4.png.
+// The ticket's picture, its cache and its "getImage" request. Tickets P1 to P4 show p1 to p4.png.
 class TestPicture : public ScanTestBase
 {
     Q_OBJECT
@@ -88,8 +87,7 @@ private slots:
         m_server.reset();
     }
 
-    // Fetched once, cached under its name and shown; a fresh cached file is shown
-    // without a request, offline nothing is asked, nor for a name that is no file.
+    // Fetched once, cached and shown; no request for a fresh cached file, offline, or a bad name.
     void fetchedThenCached()
     {
         scan(*m_window, u"P1"_s);
@@ -111,8 +109,7 @@ private slots:
         QCOMPARE(m_server->requests(u"image"_s).last().path, QByteArray("/img/p4.png"));
     }
 
-    // A reply that comes after another ticket was shown fills the cache under the name
-    // asked for, and leaves the picture on screen alone.
+    // A reply for a ticket no longer shown fills the cache and leaves the screen alone.
     void lateReplyForAnotherTicket()
     {
         m_server->enqueue(u"image"_s, standin::ScriptedReply::normal().delayed(300));

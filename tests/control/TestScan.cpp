@@ -125,8 +125,7 @@ private slots:
         QTest::newRow("wildcards") << u"O%_"_s << true << u"48|red|2||"_s;
     }
 
-    // Typed and sent with Return as a reader does: the verdict, its colour and sound,
-    // and at most one entry used with its journal row.
+    // Typed and sent with Return as a reader does; at most one entry used, with its journal row.
     void verdicts()
     {
         QFETCH(QString, typed);
@@ -148,9 +147,8 @@ private slots:
         QVERIFY(m_boxes->entries().isEmpty());
     }
 
-    // Two issuers sold the barcode: the agent picks one, and a new barcode read while
-    // the question is open drops it rather than punching under the wrong issuer. Under
-    // the question the ticket shown before can no longer be acted on.
+    // Two issuers sold the barcode: the agent picks one; a new barcode drops the question, and
+    // under it the ticket shown before can no longer be acted on.
     void issuerChoice()
     {
         auto window = startScanning(kTickets);
@@ -185,8 +183,7 @@ private slots:
                  QStringList({u"ONE|7|1"_s, u"TWICE|99999999|0"_s}));
     }
 
-    // A ticket that cannot be read is never punched, nor is the one shown before it; a
-    // punch fails with its journal row. The agent is told when nothing can be written.
+    // Nothing read is punched, nor the ticket shown before; told when nothing can be written.
     void failures_data()
     {
         QTest::addColumn<QString>("broken");
@@ -230,8 +227,7 @@ private slots:
         QVERIFY(rows(*window, kJournal).isEmpty());
     }
 
-    // Manual actions on the ticket shown, each journalled; un-punching is offered only
-    // with the setting and for a ticket shown as punched; a stale reading never punches.
+    // Manual actions, each journalled; un-punching only with the setting and for a punched ticket.
     void manualActions()
     {
         auto window = startScanning(kTickets);
@@ -297,8 +293,7 @@ private slots:
         QCOMPARE(empty->ui->pbJauge->value(), 0);
     }
 
-    // The journal as the panel tells it: the newest entry's line, and with DIFF_PUNCH the
-    // time since the punch before, not the one just made. Dates are SQLite modifiers of now.
+    // The newest entry's line; with DIFF_PUNCH the time since the punch before the one just made.
     void ticketTexts_data()
     {
         QTest::addColumn<QStringList>("history");
@@ -345,8 +340,7 @@ private slots:
         gParam->initParametre(DIFF_PUNCH, u"0"_s);
     }
 
-    // Without the chosen performance's database nothing starts; with it, the page is
-    // ready for the first ticket, without the form's samples.
+    // Nothing starts without the performance's database; with it, the page waits for a ticket.
     void startOfScanning()
     {
         gParam->isWebcam = false;
@@ -364,9 +358,7 @@ private slots:
         QVERIFY(scanning->ui->btnPunch->isHidden() && scanning->ui->btnSignalFraude->isHidden());
     }
 
-    // Verdicts of each look, languages and a new style sheet in turn: after each step
-    // the page shows what a window painting it for the first time shows, nothing kept
-    // from before.
+    // After each verdict, language or style sheet the page shows what a fresh window shows.
     void lookAfterChanges()
     {
         const QList<TicketRow> tickets{{u"ONE"_s, 7, 1, 1, 0, 1, u"Ada"_s, u"Lovelace"_s},
@@ -376,7 +368,6 @@ private slots:
             designStyleSheet()
             + u"QLabel#lblResultName { color: yellow; } QWidget#widgetScanBar { background: #fed; }"_s;
 
-        // Language, new style sheet or not, barcode.
         const QList<std::tuple<int, bool, QString>> steps{{0, false, u"ONE"_s},
                                                           {1, false, u"NOPE"_s},
                                                           {2, false, u"DEL"_s},
@@ -396,8 +387,7 @@ private slots:
             QCoreApplication::processEvents();
             return window.ui->pageScanWebcam->grab().toImage();
         };
-        // Each window starts on a new list database: the fresh ones first. Their page
-        // keeps no picture from before the step: the next verdict makes the pictures anew.
+        // Each window starts on a new list database: the fresh ones first, without pictures.
         QList<QImage> expected;
         for (const auto& step : steps) {
             auto fresh = startScanning(tickets);
@@ -412,8 +402,7 @@ private slots:
         gParam->initParametre(LANGUE, u"0"_s);
     }
 
-    // Local tickets all have ID 0: no hit is lost, names outside Latin-1 are found, and
-    // a hit opens as read, never punched.
+    // Local tickets all have ID 0, none lost; any script found; a hit opens read, never punched.
     void search()
     {
         auto window = startScanning({
@@ -467,9 +456,8 @@ private slots:
         QCOMPARE(window->ui->tableSearchResult->rowCount(), 500);
     }
 
-    // Add (the barcode as the door reads it, without blanks around), replace (whatever
-    // the case typed) and delete the ticket asked for, even when the table changed
-    // before the answer; the same barcode of another issuer stays.
+    // Add (trimmed), replace (whatever the case) and delete the ticket asked for, even when the
+    // table changed meanwhile; the same barcode of another issuer stays.
     void localTickets()
     {
         auto window = startScanning({{u"K 1"_s, 7, 1}});
@@ -479,8 +467,7 @@ private slots:
             window->ackMessage();
             return window->messageDlg->findChild<QLabel*>(u"lblMessageDlgInfo"_s)->text();
         };
-        // No performance chosen: no page, no form, and a barcode and a performance are
-        // asked for before anything is stored.
+        // No performance: no page; a barcode and a performance are asked for before storing.
         const QString list = std::exchange(window->currentRepDbName, QString());
         window->localTicketPageClicked();
         QCOMPARE(message(), gAffichage->getMessage(0, 32));

@@ -44,9 +44,7 @@ class TestWebCam : public ScanTestBase
 
 private slots:
 
-    // A ticket held in front is reported once; taken away for longer than the repeat
-    // time and shown again, it is reported again. Two tickets in one frame give one
-    // report, and nothing is reported while paused.
+    // Held: one report; away longer than the repeat time: another; two in a frame: one; paused: none.
     void reports_data()
     {
         QTest::addColumn<QStringList>("frames");
@@ -88,20 +86,7 @@ private slots:
         QVERIFY(!camera.isCapturing() && camera.pixmap().isNull());
     }
 
-    // No camera: logged once, and nothing captured.
-    void noSource()
-    {
-        QWidget parent;
-        parent.resize(335, 260);
-        CWebCam camera(&parent);
-        camera.setVideoSource(m_dir.filePath(u"missing.avi"_s));
-        fixture::clearLog();
-        QVERIFY(!camera.startWebcam() && !camera.startWebcam());
-        QCOMPARE(fixture::logLines().size(), 1);
-    }
-
-    // Through the window: the ticket held in front is punched once; off the scan page
-    // the webcam acts on nothing.
+    // The ticket held in front is punched once; off the scan page nothing is acted on.
     void scanningByWebcam()
     {
         auto window = scanningWith(u"MULTI-3"_s, {{u"MULTI-3"_s, 7, 3}});
@@ -140,9 +125,7 @@ private slots:
         QCOMPARE(window->ui->lblWebcamStatus->styleSheet(), u"background-position: bottom;"_s);
     }
 
-    // Whatever input brought a ticket in, the camera holds the same one back for the
-    // repeat time, blanks around it or not; another ticket judged in between lets it
-    // through.
+    // Whatever the input, the same ticket is held back for the repeat time; another in between frees it.
     void heldBackAfterAnyInput_data()
     {
         QTest::addColumn<QString>("shown");

@@ -21,8 +21,7 @@ static void initResources()
 namespace
 {
 
-// A widget as the agent meets it: class, place, state and text; the stacks' pages in
-// index order. The lines follow the children's order, which is also the stacking order.
+// Class, place, state and text; a stack's pages. Children's order is the stacking order.
 QString describe(const QWidget* w)
 {
     QString line = QStringLiteral("%1 %2 %3,%4,%5,%6")
@@ -71,8 +70,7 @@ QStringList captures(const QString& text, const QString& pattern)
 
 }  // namespace
 
-// The window's form against form.txt (a line per named widget, then the tab chain of
-// the widgets that take the keyboard), its style sheet and its keyboards.
+// The form against form.txt (a line per named widget, then the tab chain), its style sheet and keyboard.
 class TestMainForm : public QObject
 {
     Q_OBJECT
@@ -126,8 +124,7 @@ private slots:
         QCOMPARE(line, table);
     }
 
-    // Every picture is compiled in, and every selector names a widget: one that names
-    // none styles nothing, silently. Colours never follow a letter directly.
+    // Every picture is compiled in and every selector names a widget (colours follow no letter).
     void namesResolve()
     {
         // The dialogs are children of the window, as in the application.
@@ -160,8 +157,7 @@ private slots:
         QCoreApplication::processEvents();
     }
 
-    // Every key in the order of the rows, each naming the signal it sends. Enter's left
-    // strip lies under M, which was created after it.
+    // Every key row by row, each naming its signal; Enter's left strip lies under M.
     void eachKeySendsItsSignal()
     {
         QWidget placeholder;

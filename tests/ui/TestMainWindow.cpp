@@ -19,7 +19,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
-#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -34,16 +33,6 @@ using Action = MainWindow::ReturnAction;
 
 namespace
 {
-
-// Moves are sent with the left button held: a widget gets no button-less move.
-void sendMouse(MainWindow& window, QEvent::Type type, Qt::MouseButton button, QPoint global)
-{
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
-                                  : type == QEvent::MouseMove        ? Qt::LeftButton
-                                                                     : Qt::MouseButtons(button);
-    QMouseEvent event(type, QPointF(global - window.pos()), QPointF(global), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(&window, &event);
-}
 
 // The waiting dialog: "text|value|maximum".
 QString progress(MainWindow& window)
@@ -73,7 +62,6 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
     std::unique_ptr<BoxRecorder> m_boxes;
-    // One window for all the rows of the wiring table.
     std::unique_ptr<MainWindow> m_wired;
 
 private slots:
@@ -120,7 +108,6 @@ private slots:
         QVERIFY(ui->btnUpdateSoftware->isHidden() && ui->btnDrainGlobal->isHidden());
         QVERIFY(!ui->btnLoginValidation->isEnabled());
         QVERIFY(window.progressBar->isHidden() && window.messageDlg->isHidden() && window.saisieDlg->isHidden());
-        // The id columns stay hidden.
         QVERIFY(ui->tableSearchResult->isColumnHidden(0) && ui->tableLocalTicketResult->isColumnHidden(0));
 
         QVERIFY(window.pingTimer.isActive() && !window.focusTimer.isActive() && !window.deltaTimer.isActive());
@@ -144,15 +131,14 @@ private slots:
                                   filled ? QStringLiteral("Sauvegarder Mot De Passe")
                                          : QStringLiteral("sauvegarder mot de passe"));
             MainWindow window;
-            QCOMPARE(window.ui->editLogin->text(), QStringLiteral("orga"));
-            QCOMPARE(window.ui->editPassword->text(), filled ? QStringLiteral("secret") : QString());
-            QCOMPARE(window.ui->editAgent->text(), filled ? QStringLiteral("42") : QString());
-            QCOMPARE(window.ui->chkBoxRememberPassword->isChecked(), filled);
+            const Ui_MainWindow* ui = window.ui;
+            QCOMPARE(QStringList({ui->editLogin->text(), ui->editPassword->text(), ui->editAgent->text()}).join(u'|')
+                         + QString::number(ui->chkBoxRememberPassword->isChecked()),
+                     filled ? QStringLiteral("orga|secret|421") : QStringLiteral("orga||0"));
         }
     }
 
-    // A folder where the database should be: one box, no timers, no shortcuts, and
-    // none of their connections.
+    // A folder where the database should be: one box, no timers, shortcuts nor their connections.
     void startFailure()
     {
         QFile::remove(mainDatabasePath());
@@ -170,8 +156,7 @@ private slots:
         QCOMPARE(m_boxes->entries().size(), 1);
     }
 
-    // "ready": the login button is enabled, or a performance is chosen so that the start
-    // button shows; "saisie", "message": that dialog is open.
+    // "ready": login enabled or a performance chosen; "saisie", "message": that dialog is open.
     void returnDispatch_data()
     {
         QTest::addColumn<int>("page");
@@ -252,38 +237,6 @@ private slots:
         QVERIFY(reshown || (window.focusWidget() == window.ui->editBarcode) == (outcome == "barcode focus"));
     }
 
-    void pressAndRelease_data()
-    {
-        QTest::addColumn<int>("button");
-        QTest::addColumn<int>("page");
-        QTest::newRow("left on scan page") << int(Qt::LeftButton) << 2;
-        QTest::newRow("right on scan page") << int(Qt::RightButton) << 2;
-        QTest::newRow("left on login page") << int(Qt::LeftButton) << 0;
-    }
-
-    // A left press drags the window by its offset; any press stops the focus timer,
-    // any release restarts it on the scan page.
-    void pressAndRelease()
-    {
-        QFETCH(int, button);
-        QFETCH(int, page);
-        MainWindow window;
-        window.ui->stackedWidget->setCurrentIndex(page);
-        window.move(100, 50);
-        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(400, 300));
-        window.focusTimer.start(3);
-        sendMouse(window, QEvent::MouseButtonPress, Qt::MouseButton(button), QPoint(150, 60));
-        QVERIFY(!window.focusTimer.isActive());
-        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(400, 300));
-        const QPoint dragged = button == Qt::LeftButton ? QPoint(350, 290) : QPoint(100, 50);
-        QCOMPARE(window.pos(), dragged);
-        sendMouse(window, QEvent::MouseButtonRelease, Qt::MouseButton(button), QPoint(400, 300));
-        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(10, 10));
-        QCOMPARE(window.pos(), dragged);
-        QCOMPARE(window.focusTimer.isActive(), page == 2);
-        QCOMPARE(window.focusTimer.interval(), page == 2 ? 10000 : 3);
-    }
-
     void lockFocus()
     {
         for (const int page : {2, 0}) {
@@ -311,8 +264,7 @@ private slots:
             auto window = std::make_unique<MainWindow>();
             std::atomic<bool> started{false};
             std::atomic<bool> finished{false};
-            // Runs until the window asks its workers to stop, then lingers a little, so
-            // that a window that did not wait would destroy it while it runs.
+            // Runs until asked to stop, then lingers: a window that did not wait would destroy it running.
             auto work = [&] {
                 started = true;
                 while (!QThread::currentThread()->isInterruptionRequested()) {
@@ -368,8 +320,7 @@ private slots:
                                                                 : "other";
             recorded =
                 QStringList{c.sender, QString::fromLatin1(c.signal), QString::fromLatin1(c.slot), type}.join(u' ');
-            // Qt 6 spells clicked() with its default argument, mapped(QString) as
-            // mappedString(QString), and qint64 as qlonglong.
+            // Qt 6 spells clicked(bool), mappedString(QString) and qlonglong.
             recorded.replace(QStringLiteral("clicked(bool)"), QStringLiteral("clicked()"))
                 .replace(QStringLiteral("mappedString("), QStringLiteral("mapped("))
                 .replace(QStringLiteral("qlonglong"), QStringLiteral("qint64"));
@@ -412,8 +363,7 @@ private slots:
         QVERIFY(window.messageDlg->isVisible() && !window.isEnabled());
     }
 
-    // The message's caption follows the language setting; a tile's download shows its
-    // progress only when its size is known.
+    // The message's caption follows the language; a download shows progress once its size is known.
     void captionAndDownload()
     {
         MainWindow window;
@@ -432,9 +382,8 @@ private slots:
         }
     }
 
-    // Child panels, not windows, so that the main window's shortcuts stay active;
-    // centred once, and hidden by the window's relays only, never by Escape nor by
-    // their own buttons.
+    // Child panels, so that the window's shortcuts stay active; centred once; hidden by the
+    // window's relays only, never by Escape nor by their own buttons.
     void framedInsideParent()
     {
         QWidget parent;
@@ -470,8 +419,7 @@ private slots:
         QVERIFY(message->isVisible());
     }
 
-    // 0 asks for a text, 1 for a choice, anything else is a yes/no question; goal 2,
-    // the settings access code, masks the text. A choice past the end picks the first.
+    // Type 0 asks for a text, 1 for a choice, else yes/no; goal 2 (access code) masks the text.
     void saisieShape()
     {
         QWidget parent;
@@ -509,8 +457,7 @@ private slots:
         QCOMPARE(texts, QStringLiteral("TVCQ"));
     }
 
-    // The answer is a uint for signalValideCombo, a QString for signalValideEdit, or
-    // nothing for Cancel, which sends signalCancel only.
+    // A uint for signalValideCombo, a QString for signalValideEdit, or signalCancel alone.
     void saisieAnswer_data()
     {
         QTest::addColumn<int>("type");
