@@ -71,16 +71,6 @@ QStringList column(QTableWidget* table, int index)
     return texts;
 }
 
-int rowOf(QTableWidget* table, int index, const QString& text)
-{
-    for (int row = 0; row < table->rowCount(); ++row) {
-        if (table->item(row, index)->text() == text) {
-            return row;
-        }
-    }
-    return -1;
-}
-
 void fillForm(MainWindow& window, const QString& barcode, const QString& name, const QString& nb)
 {
     window.ui->editBarcodeLocal->setText(barcode);
@@ -145,13 +135,11 @@ class TestScan : public ScanTestBase
         netfixture::setSession(m_server->serviceUrl());
         gParam->isDirectPunch = false;
         gParam->isOnline = true;
-        for (int i = 1; i <= 4; ++i) {
-            QFile::remove(cachePath(u"p%1.png"_s.arg(i)));
-            QVERIFY(run(
-                *m_window,
-                u"update BILLET set IMAGE='%1' where CODE_BARRE='P%2'"_s.arg(m_server->imageUrl(u"p%1.png"_s.arg(i)),
-                                                                             QString::number(i))));
+        for (const QString& name : {u"p1.png"_s, u"p2.png"_s, u"p3.png"_s, u"p4.png"_s}) {
+            QFile::remove(cachePath(name));
         }
+        QVERIFY(run(*m_window,
+                    u"update BILLET set IMAGE='%1p'||substr(CODE_BARRE, 2)||'.png'"_s.arg(m_server->imageUrl({}))));
     }
 
 private slots:
@@ -572,7 +560,9 @@ private slots:
         // Used up, then edited: the entries field cannot show 0, the stored count stays.
         QVERIFY(run(*window, u"update BILLET set NB_COMPOSTAGE=0 where CODE_BARRE='ABC'"_s));
         window->localTicketPageClicked();
-        window->localTicketClicked(rowOf(window->ui->tableLocalTicketResult, 5, u"ABC"_s), 11);
+        window->localTicketClicked(
+            window->ui->tableLocalTicketResult->findItems(u"ABC"_s, Qt::MatchExactly).value(0)->row(),
+            11);
         window->ui->editNameLocal->setText(u"Petitjean"_s);
         window->addTicketClicked();
         window->valideSaisieEdit(QString());
@@ -580,7 +570,7 @@ private slots:
 
         QVERIFY(run(*window,
                     u"insert into MODIF (TYPE, CODE_BARRE, EDITEUR_ID) values (3, 'K 1', 7), (3, 'K 1', 99999999)"_s));
-        const int row = rowOf(window->ui->tableLocalTicketResult, 5, u"K 1"_s);
+        const int row = window->ui->tableLocalTicketResult->findItems(u"K 1"_s, Qt::MatchExactly).value(0)->row();
         window->localTicketClicked(row, 12);
         QCOMPARE(window->saisieDlg->goal(), 4);
         // The table changes under the question: the answer still deletes the ticket asked about.
