@@ -8,7 +8,6 @@
 #include "TestMain.h"
 
 #include <QFile>
-#include <QImage>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -52,20 +51,6 @@ QString describe(const QWidget* w)
         line += QStringLiteral(" \"%1\"").arg(text.toString().replace(u'\n', u'|'));
     }
     return line;
-}
-
-// The distinct first captures of `pattern` in `text`.
-QStringList captures(const QString& text, const QString& pattern)
-{
-    QStringList found;
-    QRegularExpressionMatchIterator it = QRegularExpression(pattern).globalMatch(text);
-    while (it.hasNext()) {
-        const QString value = it.next().captured(1);
-        if (!found.contains(value)) {
-            found.append(value);
-        }
-    }
-    return found;
 }
 
 }  // namespace
@@ -124,28 +109,12 @@ private slots:
         QCOMPARE(line, table);
     }
 
-    // Every picture is compiled in and every selector names a widget (colours follow no letter).
-    void namesResolve()
+    // The dialogs are children of the window, as in the application.
+    void appliesWithoutParseWarning()
     {
-        // The dialogs are children of the window, as in the application.
         new ProgressBar(&window);
         new MessageDlg(&window);
         new SaisieDlg(&window);
-        const QString sheet = designStyleSheet();
-        const QStringList urls = captures(sheet, QStringLiteral("url\\(\\s*([^)\\s]+)\\s*\\)"));
-        QVERIFY(urls.size() > 30);
-        for (const QString& url : urls) {
-            QVERIFY2(url.startsWith(QLatin1String(kDesignPath)) && !QImage(url).isNull(), qPrintable(url));
-        }
-        const QStringList names = captures(sheet, QStringLiteral("\\b[A-Z]\\w*#(\\w+)"));
-        QVERIFY(names.size() > 100);
-        for (const QString& name : names) {
-            QVERIFY2(window.findChild<QWidget*>(name), qPrintable(name));
-        }
-    }
-
-    void appliesWithoutParseWarning()
-    {
         const QString sheet = designStyleSheet();
         QVERIFY2(!sheet.contains(QLatin1Char('@')), "a colour of the template left unreplaced");
         QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
