@@ -4,11 +4,6 @@
 
 #include "BoxRecorder.h"
 
-#include <QList>
-#include <QObject>
-#include <QString>
-#include <QStringList>
-
 #include <memory>
 
 // One ticket of the list database the scan tests work on.
@@ -49,9 +44,8 @@ std::unique_ptr<MainWindow> startScanning(const QList<TicketRow>& tickets, const
 // Types `code` into the barcode field and presses Return, as a barcode reader does.
 void scan(MainWindow& window, const QString& code);
 
-// The verdict's text on the panel.
+// The verdict's text on the panel; the translation line `index` in French.
 QString status(MainWindow& window);
-// The translation line `index` in French.
 QString label(int index);
 
 // Rows of the window's database, columns joined by "|".

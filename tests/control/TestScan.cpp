@@ -23,8 +23,6 @@
 #include <QPixmap>
 #include <QPushButton>
 
-#include <memory>
-
 using namespace Qt::StringLiterals;
 using namespace scanfixture;
 

@@ -11,8 +11,6 @@
 #include <QSignalSpy>
 #include <QTemporaryDir>
 
-#include <memory>
-
 using namespace Qt::StringLiterals;
 using namespace scanfixture;
 using ticketvideo::writeVideo;

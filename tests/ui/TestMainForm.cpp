@@ -11,7 +11,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 
-// Q_INIT_RESOURCE may not be used inside a class or namespace.
 static void initResources()
 {
     Q_INIT_RESOURCE(resources);
@@ -23,13 +22,9 @@ namespace
 // Class, place, state and text; a stack's pages. Children's order is the stacking order.
 QString describe(const QWidget* w)
 {
-    QString line = QStringLiteral("%1 %2 %3,%4,%5,%6")
-                       .arg(w->objectName(), QString::fromLatin1(w->metaObject()->className()))
-                       .arg(w->x())
-                       .arg(w->y())
-                       .arg(w->width())
-                       .arg(w->height());
-    line += QString::fromLatin1(w->isHidden() ? " hidden" : "") + (w->isEnabled() ? "" : " disabled");
+    QString line = w->objectName() + u' ' + QString::fromLatin1(w->metaObject()->className())
+                   + QString::asprintf(" %d,%d,%d,%d", w->x(), w->y(), w->width(), w->height())
+                   + (w->isHidden() ? " hidden" : "") + (w->isEnabled() ? "" : " disabled");
     if (const auto* stack = qobject_cast<const QStackedWidget*>(w)) {
         for (int i = 0; i < stack->count(); ++i) {
             line += QLatin1Char(' ') + stack->widget(i)->objectName() + (i == stack->currentIndex() ? "*" : "");

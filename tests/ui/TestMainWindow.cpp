@@ -14,7 +14,6 @@
 
 #include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLabel>
 #include <QLineEdit>
@@ -46,13 +45,6 @@ template <typename T>
 T* child(QWidget* parent, const char* name)
 {
     return parent->findChild<T*>(QString::fromLatin1(name));
-}
-
-void showActive(MainWindow& window)
-{
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
 }
 
 }  // namespace
@@ -196,8 +188,7 @@ private slots:
                  (message && action != Action::AckMessage) || action == Action::VerifLogin);
     }
 
-    // On the scan page unless "login"; "away": another application is active; the lock is on
-    // unless "unlocked".
+    // The scan page unless "login"; "away": another application is active; locked unless "unlocked".
     void focusTimer_data()
     {
         QTest::addColumn<QString>("state");
@@ -215,7 +206,9 @@ private slots:
         QFETCH(QString, state);
         QFETCH(QString, outcome);
         MainWindow window;
-        showActive(window);
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
         window.ui->stackedWidget->setCurrentIndex(state.contains("login") ? 0 : 2);
         (state.contains("login") ? window.ui->editLogin : static_cast<QWidget*>(window.ui->btnPadNum1))->setFocus();
         if (state.contains("minimised")) {
@@ -266,11 +259,7 @@ private slots:
                 while (!QThread::currentThread()->isInterruptionRequested()) {
                     QThread::yieldCurrentThread();
                 }
-                QElapsedTimer lingering;
-                lingering.start();
-                while (!lingering.hasExpired(50)) {
-                    QThread::yieldCurrentThread();
-                }
+                QThread::msleep(50);
                 finished = true;
             };
             QThread* worker = tileWorker ? new CThreadGet(window->repWidgets[2]) : &window->threadGetDelta;
@@ -378,8 +367,7 @@ private slots:
         }
     }
 
-    // Child panels, so that the window's shortcuts stay active; centred once; hidden by the
-    // window's relays only, never by Escape nor by their own buttons.
+    // Child panels (the window's shortcuts stay active), centred once, hidden by the window only.
     void framedInsideParent()
     {
         QWidget parent;
@@ -415,60 +403,32 @@ private slots:
         QVERIFY(message->isVisible());
     }
 
-    // Type 0 asks for a text, 1 for a choice, else yes/no; goal 2 (access code) masks the text.
-    void saisieShape()
-    {
-        QWidget parent;
-        parent.resize(1024, 768);
-        parent.show();
-        SaisieDlg dialog(&parent);
-        dialog.show();
-        for (const int type : {1, 0, 2, -1, 1}) {
-            dialog.setType(type);
-            dialog.setGoal(type + 1);
-            QString shown;
-            for (const char* name : {"editSaisieDlg", "comboSaisieDlg", "lblSaisieDlgInfo"}) {
-                shown += child<QWidget>(&dialog, name)->isVisible() ? QLatin1String(name) : QString();
-            }
-            QCOMPARE(shown, type == 0 ? "editSaisieDlg" : type == 1 ? "comboSaisieDlg" : "lblSaisieDlgInfo");
-            QCOMPARE(dialog.type(), type);
-            QCOMPARE(dialog.goal(), type + 1);
-            QCOMPARE(child<QLineEdit>(&dialog, "editSaisieDlg")->echoMode(),
-                     type == 1 ? QLineEdit::PasswordEchoOnEdit : QLineEdit::Normal);
-        }
-        for (uint data : {10u, 20u, 30u}) {
-            dialog.addToCombo(data, QString::number(data));
-        }
-        auto* combo = child<QComboBox>(&dialog, "comboSaisieDlg");
-        dialog.setEditFocus(2);
-        QCOMPARE(combo->currentIndex(), 2);
-        dialog.setEditFocus(3);
-        QCOMPARE(combo->currentIndex(), 0);
-    }
-
-    // A uint for signalValideCombo, a QString for signalValideEdit, or signalCancel alone.
+    // Type 0 asks for a text (masked for goal 2), 1 for a choice (past the end: the first), else
+    // yes/no; a uint for signalValideCombo, a QString for signalValideEdit, or signalCancel alone.
     void saisieAnswer_data()
     {
         QTest::addColumn<int>("type");
         QTest::addColumn<QVariantList>("items");
+        QTest::addColumn<int>("focus");
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QVariant>("answer");
-
-        QTest::newRow("choice, empty list") << 1 << QVariantList{} << QString() << QVariant(0u);
-        QTest::newRow("choice, first item") << 1 << QVariantList{4u, 9u} << QString() << QVariant(4u);
-        QTest::newRow("choice, data no number") << 1 << QVariantList{QStringLiteral("x")} << QString() << QVariant(0u);
-        QTest::newRow("text") << 0 << QVariantList{} << QStringLiteral("1234") << QVariant(QStringLiteral("1234"));
-        QTest::newRow("question after clear") << 2 << QVariantList{} << QString() << QVariant(QString());
-        QTest::newRow("cancel") << 0 << QVariantList{} << QStringLiteral("1234") << QVariant();
+        QTest::newRow("choice, empty list") << 1 << QVariantList{} << 0 << QString() << QVariant(0u);
+        QTest::newRow("choice, second item") << 1 << QVariantList{4u, 9u} << 1 << QString() << QVariant(9u);
+        QTest::newRow("choice, past the end") << 1 << QVariantList{4u, 9u} << 2 << QString() << QVariant(4u);
+        QTest::newRow("choice, data no number")
+            << 1 << QVariantList{QStringLiteral("x")} << 0 << QString() << QVariant(0u);
+        QTest::newRow("text") << 0 << QVariantList{} << 0 << QStringLiteral("1234") << QVariant(QStringLiteral("1234"));
+        QTest::newRow("question after clear") << 2 << QVariantList{} << 0 << QString() << QVariant(QString());
+        QTest::newRow("cancel") << 0 << QVariantList{} << 0 << QStringLiteral("1234") << QVariant();
     }
 
     void saisieAnswer()
     {
         QFETCH(int, type);
         QFETCH(QVariantList, items);
+        QFETCH(int, focus);
         QFETCH(QString, typed);
         QFETCH(QVariant, answer);
-
         QWidget parent;
         parent.resize(1024, 768);
         parent.show();
@@ -477,21 +437,31 @@ private slots:
         dialog.setEdit(QStringLiteral("reste"));
         dialog.addToCombo(77u, QStringLiteral("Ancien"));
         dialog.setType(type);
+        dialog.setGoal(type == 0 ? 2 : 3);
         dialog.clear();
         for (const QVariant& data : items) {
             dialog.addToCombo(data, data.toString());
         }
+        dialog.setEditFocus(focus);
         dialog.show();
-        QTest::keyClicks(child<QLineEdit>(&dialog, "editSaisieDlg"), typed);
+        QString shown;
+        for (const char* name : {"editSaisieDlg", "comboSaisieDlg", "lblSaisieDlgInfo"}) {
+            shown += child<QWidget>(&dialog, name)->isVisible() ? QLatin1String(name) : QString();
+        }
+        QCOMPARE(shown, type == 0 ? "editSaisieDlg" : type == 1 ? "comboSaisieDlg" : "lblSaisieDlgInfo");
+        QCOMPARE(QList<int>({dialog.type(), dialog.goal()}), QList<int>({type, type == 0 ? 2 : 3}));
+        auto* edit = child<QLineEdit>(&dialog, "editSaisieDlg");
+        QCOMPARE(edit->echoMode(), type == 0 ? QLineEdit::PasswordEchoOnEdit : QLineEdit::Normal);
+        QTest::keyClicks(edit, typed);
         QCOMPARE(dialog.getEditText(), typed);
 
         QSignalSpy combo(&dialog, &SaisieDlg::signalValideCombo);
-        QSignalSpy edit(&dialog, &SaisieDlg::signalValideEdit);
+        QSignalSpy text(&dialog, &SaisieDlg::signalValideEdit);
         QSignalSpy cancel(&dialog, &SaisieDlg::signalCancel);
         const char* button = answer.isValid() ? "btnSaisieDlgValide" : "btnSaisieDlgCancel";
         QTest::mouseClick(child<QPushButton>(&dialog, button), Qt::LeftButton);
-        QCOMPARE(combo.count() + edit.count() + cancel.count(), 1);
-        QSignalSpy& expected = !answer.isValid() ? cancel : answer.typeId() == QMetaType::UInt ? combo : edit;
+        QCOMPARE(combo.count() + text.count() + cancel.count(), 1);
+        QSignalSpy& expected = !answer.isValid() ? cancel : answer.typeId() == QMetaType::UInt ? combo : text;
         QCOMPARE(expected.count(), 1);
         QCOMPARE(expected.value(0).value(0), answer);
         QVERIFY(dialog.isVisible());
