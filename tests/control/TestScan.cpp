@@ -153,25 +153,25 @@ private slots:
         m_server.reset();
     }
 
-    // "verdict|colour|sound|entries stored|journal row": no NB for no such ticket.
+    // "verdict|buttons offered|colour|sound|entries stored|journal row": no NB for no such ticket.
     void verdicts_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("directPunch");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("deleted") << u"DEL"_s << true << u"47|red|2|2|"_s;
-        QTest::newRow("not usable") << u"USED"_s << true << u"46|red|2|1|"_s;
-        QTest::newRow("no entry left") << u"ZERO"_s << true << u"46|red|2|0|"_s;
-        QTest::newRow("valid, read mode") << u"ONE"_s << false << u"45|green|0|1|"_s;
-        QTest::newRow("valid, last entry") << u"ONE"_s << true << u"64|green|1|0|3|1|A7|19"_s;
-        QTest::newRow("valid, entries left") << u"MULTI"_s << true << u"64|green|1|2|8|1|A7|19"_s;
-        QTest::newRow("local ticket") << u"LOC"_s << true << u"64|green|1|0|3|0|A7|19"_s;
-        QTest::newRow("quote read as a blank") << u"A'1"_s << true << u"64|green|1|0|3|1|A7|19"_s;
-        QTest::newRow("blanks around") << u"  ONE "_s << true << u"64|green|1|0|3|1|A7|19"_s;
-        QTest::newRow("unknown") << u"NOPE"_s << true << u"48|red|2||"_s;
-        QTest::newRow("another differs in case") << u"Mixed"_s << true << u"64|green|1|1|8|1|A7|19"_s;
-        QTest::newRow("other case") << u"one"_s << true << u"48|red|2||"_s;
-        QTest::newRow("wildcards") << u"O%_"_s << true << u"48|red|2||"_s;
+        QTest::newRow("deleted") << u"DEL"_s << true << u"47|f|red|2|2|"_s;
+        QTest::newRow("not usable") << u"USED"_s << true << u"46|f|red|2|1|"_s;
+        QTest::newRow("no entry left") << u"ZERO"_s << true << u"46|f|red|2|0|"_s;
+        QTest::newRow("valid, read mode") << u"ONE"_s << false << u"45|pf|green|0|1|"_s;
+        QTest::newRow("valid, last entry") << u"ONE"_s << true << u"64|f|green|1|0|3|1|A7|19"_s;
+        QTest::newRow("valid, entries left") << u"MULTI"_s << true << u"64|f|green|1|2|8|1|A7|19"_s;
+        QTest::newRow("local ticket") << u"LOC"_s << true << u"64|f|green|1|0|3|0|A7|19"_s;
+        QTest::newRow("quote read as a blank") << u"A'1"_s << true << u"64|f|green|1|0|3|1|A7|19"_s;
+        QTest::newRow("blanks around") << u"  ONE "_s << true << u"64|f|green|1|0|3|1|A7|19"_s;
+        QTest::newRow("unknown") << u"NOPE"_s << true << u"48||red|2||"_s;
+        QTest::newRow("another differs in case") << u"Mixed"_s << true << u"64|f|green|1|1|8|1|A7|19"_s;
+        QTest::newRow("other case") << u"one"_s << true << u"48||red|2||"_s;
+        QTest::newRow("wildcards") << u"O%_"_s << true << u"48||red|2||"_s;
     }
 
     // Typed and sent with Return as a reader does; at most one entry used, with its journal row.
@@ -186,7 +186,10 @@ private slots:
         scan(*window, typed);
         QCOMPARE(status(*window), label(outcome.section(u'|', 0, 0).toInt()));
         const QString code = typed.trimmed() == u"A'1"_s ? u"A 1"_s : typed.trimmed();
-        QCOMPARE(QStringList({panelColour(*window),
+        const QString buttons = QString::fromLatin1(window->ui->btnPunch->isHidden() ? "" : "p")
+                                + (window->ui->btnSignalFraude->isHidden() ? "" : "f");
+        QCOMPARE(QStringList({buttons,
+                              panelColour(*window),
                               QString::number(int(window->lastSound)),
                               nbOf(*window, code, typed == u"LOC"_s ? EDITEUR_LOCAL_ID : 7),
                               rows(*window, kJournal).join(u',')})
@@ -294,6 +297,7 @@ private slots:
         QCOMPARE(window->ui->btnPunch->text(), label(51));
         window->ui->btnSignalFraude->click();
         QCOMPARE(status(*window), label(103));
+        QCOMPARE(panelColour(*window), u"red"_s);
         QVERIFY(window->ui->btnSignalFraude->isHidden());
         QCOMPARE(rows(*window, kJournal), QStringList({u"3|1||19"_s, u"4|1||19"_s, u"99|1||19"_s}));
 
@@ -352,10 +356,13 @@ private slots:
         QTest::addColumn<QString>("previous");
         const QString ago = u"-2 days', '-3 hours', '-5 minutes', '-30 seconds"_s;
         const QString since = u"2 jours 3 heures 5 min"_s;
-        QTest::newRow("read, newest first") << QStringList{u"3|2024-05-01 20:15:00"_s, u"4|2024-05-01 21:30:00"_s}
-                                            << false << u"0"_s << label(66) + u"01/05/2024 21:30"_s << QString();
+        QTest::newRow("read, newest first")
+            << QStringList{u"3|2024-05-01 20:15:00"_s, u"4|2024-05-01 21:30:00"_s} << false << u"0"_s
+            << label(66) + u"01/05/2024 21:30\n"_s + label(58).trimmed() + u" 01/05/2024 21:30 "_s + label(145)
+            << QString();
         QTest::newRow("read, time since the newest punch")
-            << QStringList{u"3|"_s + ago, u"99|-1 minutes"_s} << false << u"1"_s << QString() << since;
+            << QStringList{u"3|-1 days', '-1 hours', '-5 minutes', '-30 seconds"_s, u"99|-1 minutes"_s} << false
+            << u"1"_s << QString() << u"1 jour 1 heure 5 min"_s;
         QTest::newRow("punched, time since the one before")
             << QStringList{u"3|"_s + ago} << true << u"1"_s << QString() << since;
         QTest::newRow("punched, none before") << QStringList{u"4|"_s + ago} << true << u"1"_s << QString() << QString();
@@ -382,17 +389,15 @@ private slots:
         gParam->initParametre(DIFF_PUNCH, diff);
         scan(*window, u"MULTI"_s);
         if (!last.isEmpty()) {
-            QCOMPARE(window->ui->lblResultLastPunch->text(), last);
+            QCOMPARE(window->ui->lblResultLastPunch->text() + u'\n' + window->ui->lstInfoHist->item(0)->text(), last);
         }
         QCOMPARE(window->ui->lblResultDiffPrevPunch->text(), previous.isEmpty() ? previous : label(73) + previous);
         QCOMPARE(window->ui->lblResultDiffPrevPunch->isHidden(), previous.isEmpty());
-        gParam->initParametre(DIFF_PUNCH, u"0"_s);
     }
 
     // Nothing starts without the performance's database; with it, the page waits for a ticket.
     void startOfScanning()
     {
-        gParam->isWebcam = false;
         MainWindow window;
         window.ui->stackedWidget->setCurrentIndex(1);
         window.startScanClicked();
@@ -448,7 +453,6 @@ private slots:
             QVERIFY2(bringTo(*window, steps[i]) == expected[i], qPrintable(std::get<2>(steps[i])));
         }
         QApplication::setCursorFlashTime(flashTime);
-        gParam->initParametre(LANGUE, u"0"_s);
     }
 
     // Local tickets all have ID 0, none lost; any script found; a hit opens read, never punched.
