@@ -4,11 +4,6 @@
 
 #include "BoxRecorder.h"
 
-#include <QList>
-#include <QObject>
-#include <QString>
-#include <QStringList>
-
 #include <memory>
 
 // One ticket of the list database the scan tests work on.
@@ -24,8 +19,7 @@ struct TicketRow
     QString nom = QStringLiteral("Lovelace");
 };
 
-// Base of the window tests of ticket control: quiet core services, and the message
-// boxes recorded instead of shown.
+// Quiet core services, and the message boxes recorded instead of shown.
 class ScanTestBase : public QObject
 {
     Q_OBJECT
@@ -40,21 +34,18 @@ private slots:
 namespace scanfixture
 {
 
-// The list database the window scans: performance 12 of event 5 "Concert", issuer 7
-// "Billetterie", and `tickets`.
+// The list database: performance 12 of event 5 "Concert", issuer 7 "Billetterie".
 QString listPath();
 
-// A shown and active window scanning a fresh list database with `tickets`, with the
-// webcam off, direct punch on and the settings at their defaults; its requests go to
-// `serviceUrl` when one is given.
+// A window scanning a fresh list database of `tickets`, webcam off, direct punch on, the
+// settings at their defaults; its requests go to `serviceUrl` when given.
 std::unique_ptr<MainWindow> startScanning(const QList<TicketRow>& tickets, const QString& serviceUrl = {});
 
 // Types `code` into the barcode field and presses Return, as a barcode reader does.
 void scan(MainWindow& window, const QString& code);
 
-// The verdict's text on the panel.
+// The verdict's text on the panel; the translation line `index` in French.
 QString status(MainWindow& window);
-// The translation line `index` in French.
 QString label(int index);
 
 // Rows of the window's database, columns joined by "|".

@@ -1,3 +1,5 @@
+#include "core/AppFolder.h"
+#include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "ui/DesignStyleSheet.h"
@@ -8,19 +10,21 @@
 #include "ui/Ui_MainWindow.h"
 
 #include "CoreFixture.h"
+#include "NetFixture.h"
 #include "ScanFixture.h"
 #include "TestMain.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
+#include <QFile>
 #include <QImage>
-
-#include <memory>
+#include <QLabel>
+#include <QPixmap>
+#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 using namespace scanfixture;
-
-Q_DECLARE_METATYPE(Son)
 
 namespace
 {
@@ -55,18 +59,41 @@ QString panelColour(MainWindow& window)
     return colour.green() > colour.red() + 40 ? u"green"_s : colour.red() > colour.green() + 40 ? u"red"_s : u"slate"_s;
 }
 
-void setLanguage(MainWindow& window, int language)
+QStringList column(QTableWidget* table, int index)
 {
-    gParam->initParametre(LANGUE, QString::number(language));
-    window.changeLangue(language);
+    QStringList texts;
+    for (int row = 0; row < table->rowCount(); ++row) {
+        texts.append(table->item(row, index)->text());
+    }
+    texts.sort();
+    return texts;
 }
 
-// The scan page as the window paints it, the field's cursor steady.
-QImage scanPage(MainWindow& window)
+void fillForm(MainWindow& window, const QString& barcode, const QString& name, const QString& nb)
 {
-    QApplication::setCursorFlashTime(0);
-    QCoreApplication::processEvents();
-    return window.ui->pageScanWebcam->grab().toImage();
+    window.ui->editBarcodeLocal->setText(barcode);
+    window.ui->editNameLocal->setText(name);
+    window.ui->editFirstnameLocal->setText(u"Léa"_s);
+    window.ui->editPlaceLocal->setText(u"B12"_s);
+    window.ui->editNbPunchLocal->clear();
+    QTest::keyClicks(window.ui->editNbPunchLocal, nb);
+    window.ui->comboRepLocal->setCurrentIndex(window.ui->comboRepLocal->findData(12u));
+}
+
+const QString kLocalRows =
+    u"select CODE_BARRE||'|'||NOM_PORTEUR||'|'||NOM_ACHETEUR||'|'||NB_COMPOSTAGE||'|'||REP_ID from BILLET "
+    "where EDITEUR_ID=99999999 order by CODE_BARRE"_s;
+
+QString cachePath(const QString& name)
+{
+    return appFolder() + u"/img/"_s + name;
+}
+
+// The pictures are plain colours: the middle pixel tells them apart.
+QRgb middle(const QImage& image)
+{
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    return rgb.pixel(rgb.width() / 2, rgb.height() / 2);
 }
 
 }  // namespace
@@ -75,6 +102,44 @@ class TestScan : public ScanTestBase
 {
     Q_OBJECT
 
+    std::unique_ptr<standin::StandinServer> m_server;
+    std::unique_ptr<MainWindow> m_window;
+
+    QRgb shown() const
+    {
+        return middle(m_window->ui->lblResultImg->pixmap().toImage());
+    }
+
+    QRgb noPicture() const
+    {
+        return middle(QPixmap(u":/design/kestrova/noPicture.png"_s)
+                          .scaled(m_window->ui->lblResultImg->size(), Qt::KeepAspectRatio)
+                          .toImage());
+    }
+
+    qsizetype requests() const
+    {
+        return m_server->requests(u"image"_s).size();
+    }
+
+    // Tickets P1 to P4 show p1.png to p4.png, served by the stand-in of the service.
+    void startPictures()
+    {
+        m_server = netfixture::startStandin();
+        QVERIFY(m_server);
+        // The window's first ping goes to the stand-in: a failed one would turn the session offline.
+        m_window =
+            startScanning({{u"P1"_s, 7, 5}, {u"P2"_s, 7, 5}, {u"P3"_s, 7, 5}, {u"P4"_s, 7, 5}}, m_server->serviceUrl());
+        netfixture::setSession(m_server->serviceUrl());
+        gParam->isDirectPunch = false;
+        gParam->isOnline = true;
+        for (const QString& name : {u"p1.png"_s, u"p2.png"_s, u"p3.png"_s, u"p4.png"_s}) {
+            QFile::remove(cachePath(name));
+        }
+        QVERIFY(run(*m_window,
+                    u"update BILLET set IMAGE='%1p'||substr(CODE_BARRE, 2)||'.png'"_s.arg(m_server->imageUrl({}))));
+    }
+
 private slots:
 
     void init()
@@ -82,62 +147,60 @@ private slots:
         m_boxes->clear();
     }
 
-    // Journal rows are "TYPE|STATUS"; an empty NB means no such ticket.
+    void cleanup()
+    {
+        m_window.reset();
+        m_server.reset();
+    }
+
+    // "verdict|buttons offered|colour|sound|entries stored|journal row": no NB for no such ticket.
     void verdicts_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<bool>("directPunch");
-        QTest::addColumn<int>("verdict");
-        QTest::addColumn<QString>("colour");
-        QTest::addColumn<Son>("sound");
-        QTest::addColumn<QString>("stored");
-        QTest::addColumn<QString>("journal");
-
-        QTest::newRow("deleted") << u"DEL"_s << true << 47 << u"red"_s << Son::Ko << u"2"_s << QString();
-        QTest::newRow("not usable") << u"USED"_s << true << 46 << u"red"_s << Son::Ko << u"1"_s << QString();
-        QTest::newRow("no entry left") << u"ZERO"_s << true << 46 << u"red"_s << Son::Ko << u"0"_s << QString();
-        QTest::newRow("valid, read mode") << u"ONE"_s << false << 45 << u"green"_s << Son::Aucun << u"1"_s << QString();
-        QTest::newRow("valid, last entry") << u"ONE"_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|1"_s;
-        QTest::newRow("valid, entries left") << u"MULTI"_s << true << 64 << u"green"_s << Son::Ok << u"2"_s << u"8|1"_s;
-        QTest::newRow("local ticket") << u"LOC"_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|0"_s;
-        QTest::newRow("quote read as a blank") << u"A'1"_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|1"_s;
-        QTest::newRow("blanks around") << u"  ONE "_s << true << 64 << u"green"_s << Son::Ok << u"0"_s << u"3|1"_s;
-        QTest::newRow("unknown") << u"NOPE"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
-        QTest::newRow("another differs in case")
-            << u"Mixed"_s << true << 64 << u"green"_s << Son::Ok << u"1"_s << u"8|1"_s;
-        QTest::newRow("other case") << u"one"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
-        QTest::newRow("wildcards") << u"O%_"_s << true << 48 << u"red"_s << Son::Ko << QString() << QString();
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("deleted") << u"DEL"_s << true << u"47|f|red|2|2|"_s;
+        QTest::newRow("not usable") << u"USED"_s << true << u"46|f|red|2|1|"_s;
+        QTest::newRow("no entry left") << u"ZERO"_s << true << u"46|f|red|2|0|"_s;
+        QTest::newRow("valid, read mode") << u"ONE"_s << false << u"45|pf|green|0|1|"_s;
+        QTest::newRow("valid, last entry") << u"ONE"_s << true << u"64|f|green|1|0|3|1|A7|19"_s;
+        QTest::newRow("valid, entries left") << u"MULTI"_s << true << u"64|f|green|1|2|8|1|A7|19"_s;
+        QTest::newRow("local ticket") << u"LOC"_s << true << u"64|f|green|1|0|3|0|A7|19"_s;
+        QTest::newRow("quote read as a blank") << u"A'1"_s << true << u"64|f|green|1|0|3|1|A7|19"_s;
+        QTest::newRow("blanks around") << u"  ONE "_s << true << u"64|f|green|1|0|3|1|A7|19"_s;
+        QTest::newRow("unknown") << u"NOPE"_s << true << u"48||red|2||"_s;
+        QTest::newRow("another differs in case") << u"Mixed"_s << true << u"64|f|green|1|1|8|1|A7|19"_s;
+        QTest::newRow("other case") << u"one"_s << true << u"48||red|2||"_s;
+        QTest::newRow("wildcards") << u"O%_"_s << true << u"48||red|2||"_s;
     }
 
-    // Typed and sent with Return as a reader does: the verdict, its colour and sound,
-    // and at most one entry used with its journal row.
+    // Typed and sent with Return as a reader does; at most one entry used, with its journal row.
     void verdicts()
     {
         QFETCH(QString, typed);
         QFETCH(bool, directPunch);
-        QFETCH(int, verdict);
-        QFETCH(QString, colour);
-        QFETCH(Son, sound);
-        QFETCH(QString, stored);
-        QFETCH(QString, journal);
-
+        QFETCH(QString, outcome);
         auto window = startScanning(kTickets);
         gParam->isDirectPunch = directPunch;
         gParam->initParametre(MY_AGENT_ID, u"A7"_s);
         scan(*window, typed);
-        QCOMPARE(status(*window), label(verdict));
-        QCOMPARE(panelColour(*window), colour);
-        QCOMPARE(window->lastSound, sound);
-        QVERIFY(window->ui->editBarcode->text().isEmpty());
+        QCOMPARE(status(*window), label(outcome.section(u'|', 0, 0).toInt()));
         const QString code = typed.trimmed() == u"A'1"_s ? u"A 1"_s : typed.trimmed();
-        QCOMPARE(nbOf(*window, code, typed == u"LOC"_s ? EDITEUR_LOCAL_ID : 7), stored);
-        QCOMPARE(rows(*window, kJournal), journal.isEmpty() ? QStringList() : QStringList{journal + u"|A7|19"_s});
+        const QString buttons = QString::fromLatin1(window->ui->btnPunch->isHidden() ? "" : "p")
+                                + (window->ui->btnSignalFraude->isHidden() ? "" : "f");
+        QCOMPARE(QStringList({buttons,
+                              panelColour(*window),
+                              QString::number(int(window->lastSound)),
+                              nbOf(*window, code, typed == u"LOC"_s ? EDITEUR_LOCAL_ID : 7),
+                              rows(*window, kJournal).join(u',')})
+                     .join(u'|'),
+                 outcome.section(u'|', 1));
+        QVERIFY(window->ui->editBarcode->text().isEmpty());
         QVERIFY(m_boxes->entries().isEmpty());
     }
 
-    // Two issuers sold the barcode: the agent picks one, and a new barcode read while
-    // the question is open drops it rather than punching under the wrong issuer. Under
-    // the question the ticket shown before can no longer be acted on.
+    // Two issuers sold the barcode: the agent picks one; a new barcode drops the question, and
+    // under it the ticket shown before can no longer be acted on.
     void issuerChoice()
     {
         auto window = startScanning(kTickets);
@@ -172,52 +235,51 @@ private slots:
                  QStringList({u"ONE|7|1"_s, u"TWICE|99999999|0"_s}));
     }
 
-    // A ticket that cannot be read is never punched, nor is the one shown before it.
-    void failedLoadNeverPunches()
+    // Nothing read is punched, nor the ticket shown before; told when nothing can be written.
+    void failures_data()
     {
+        QTest::addColumn<QString>("broken");
+        QTest::newRow("list unreadable") << u"alter table BILLET rename to BILLET_OLD"_s;
+        QTest::newRow("issuer answer without data") << QString();
+        QTest::newRow("list read-only") << u"QSQLITE_OPEN_READONLY"_s;
+        QTest::newRow("connection off the list") << u"main"_s;
+    }
+
+    void failures()
+    {
+        QFETCH(QString, broken);
         auto window = startScanning(kTickets);
         gParam->isDirectPunch = false;
         scan(*window, u"MULTI"_s);
-        QCOMPARE(status(*window), label(45));
         gParam->isDirectPunch = true;
-        QVERIFY(run(*window, u"alter table BILLET rename to BILLET_OLD"_s));
-        scan(*window, u"MULTI"_s);
-        QCOMPARE(status(*window), label(100));
-        QVERIFY(window->ui->lblResultName->text().isEmpty());
-        QVERIFY(window->ui->btnPunch->isHidden());
-        window->ui->btnPunch->click();
-        QVERIFY(run(*window, u"alter table BILLET_OLD rename to BILLET"_s));
-        QCOMPARE(nbOf(*window, u"MULTI"_s), u"3"_s);
-
-        // An issuer answer without data loads nothing.
-        scan(*window, u"TWICE"_s);
-        window->valideSaisieCombo(QVariant());
-        QCOMPARE(status(*window), label(100));
-        QVERIFY(rows(*window, kJournal).isEmpty());
-    }
-
-    // The punch and its journal row fail together: the screen shows no punch.
-    void failedPunchShowsNoPunch()
-    {
-        auto window = startScanning(kTickets);
         const int punched = window->nbPunched;
-        window->db.close();
-        window->db.setConnectOptions(u"QSQLITE_OPEN_READONLY"_s);
-        QVERIFY(window->db.open());
-        scan(*window, u"MULTI"_s);
+        const auto reopen = [&window](const QString& options) {
+            window->db.close();
+            window->db.setConnectOptions(options);
+            return window->db.open();
+        };
+        QVERIFY(broken.startsWith(u"alter"_s) ? run(*window, broken)
+                : broken == u"main"_s         ? openBDD(window->db, window->dbMutex)
+                                              : broken.isEmpty() || reopen(broken));
+        scan(*window, broken.isEmpty() ? u"TWICE"_s : u"MULTI"_s);
+        if (broken.isEmpty()) {
+            window->valideSaisieCombo(QVariant());
+        }
         QCOMPARE(status(*window), label(100));
         QCOMPARE(panelColour(*window), u"red"_s);
         QCOMPARE(window->lastSound, Son::Ko);
+        QVERIFY(window->ui->lblResultName->text().isEmpty() && window->ui->btnPunch->isHidden());
+        window->punchClicked();
+        QCOMPARE(window->messageDlg->isVisible(), !broken.isEmpty() && !broken.startsWith(u"alter"_s));
         QCOMPARE(window->nbPunched, punched);
-        window->db.close();
-        window->db.setConnectOptions();
-        QVERIFY(window->db.open());
-        QCOMPARE(nbOf(*window, u"MULTI"_s), u"3"_s);
+        QVERIFY(broken.startsWith(u"alter"_s) ? run(*window, u"alter table BILLET_OLD rename to BILLET"_s)
+                : broken == u"main"_s         ? openRepBDD(window->db, window->dbMutex, listPath())
+                                              : reopen(QString()));
+        QCOMPARE(nbOf(*window, u"MULTI"_s) + nbOf(*window, u"TWICE"_s), u"32"_s);
         QVERIFY(rows(*window, kJournal).isEmpty());
     }
 
-    // Manual actions on the ticket shown, each journalled; un-punching is offered only
-    // with the setting and for a ticket shown as punched; a stale reading never punches.
+    // Manual actions, each journalled; un-punching only with the setting and for a punched ticket.
     void manualActions()
     {
         auto window = startScanning(kTickets);
@@ -231,8 +293,11 @@ private slots:
         scan(*window, u"ONE"_s);
         window->ui->btnPunch->click();
         QCOMPARE(status(*window), label(65));
+        // Un-punched, it has its entry back: it may be punched again, not un-punched twice.
+        QCOMPARE(window->ui->btnPunch->text(), label(51));
         window->ui->btnSignalFraude->click();
         QCOMPARE(status(*window), label(103));
+        QCOMPARE(panelColour(*window), u"red"_s);
         QVERIFY(window->ui->btnSignalFraude->isHidden());
         QCOMPARE(rows(*window, kJournal), QStringList({u"3|1||19"_s, u"4|1||19"_s, u"99|1||19"_s}));
 
@@ -257,31 +322,82 @@ private slots:
     {
         QList<TicketRow> tickets;
         for (int i = 0; i < 10; ++i) {
-            tickets.append({u"G%1"_s.arg(i), 7, i < 3 ? 0u : 1u});
+            tickets.append({u"G%1"_s.arg(i), 7, i < 3 ? 0u : i == 9 ? 2u : 1u});
         }
         tickets.append({u"GONE"_s, 7, 0, 1, 1});
         auto window = startScanning(tickets);
-        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"3 / 10"_s);
-        QCOMPARE(window->ui->pbJauge->value(), 30);
+        const auto gauge = [&window] {
+            return window->ui->lblScanJauge->text() + u'|' + QString::number(window->ui->pbJauge->value());
+        };
+        QCOMPARE(gauge(), label(43) + u"3 / 10|30"_s);
         gParam->initParametre(UNPUNCH, u"1"_s);
         scan(*window, u"G5"_s);
-        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"4 / 10"_s);
+        QCOMPARE(gauge(), label(43) + u"4 / 10|40"_s);
         window->ui->btnPunch->click();
-        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"3 / 10"_s);
-        window->updateNbTicket(2, 1);
-        window->updateScanJauge(false);
-        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"4 / 12"_s);
+        QCOMPARE(gauge(), label(43) + u"3 / 10|30"_s);
+        // An entry left after the punch: not used up, nor after its un-punch.
+        scan(*window, u"G9"_s);
+        window->ui->btnPunch->click();
+        QCOMPARE(status(*window), label(65));
+        QCOMPARE(gauge(), label(43) + u"3 / 10|30"_s);
 
         auto empty = startScanning({});
         QCOMPARE(empty->ui->lblScanJauge->text(), label(43) + u"0 / 0"_s);
         QCOMPARE(empty->ui->pbJauge->value(), 0);
     }
 
-    // Without the chosen performance's database nothing starts; with it, the page is
-    // ready for the first ticket, without the form's samples.
+    // The newest entry's line; with DIFF_PUNCH the time since the punch before the one just made.
+    void ticketTexts_data()
+    {
+        QTest::addColumn<QStringList>("history");
+        QTest::addColumn<bool>("directPunch");
+        QTest::addColumn<QString>("diff");
+        QTest::addColumn<QString>("last");
+        QTest::addColumn<QString>("previous");
+        const QString ago = u"-2 days', '-3 hours', '-5 minutes', '-30 seconds"_s;
+        const QString since = u"2 jours 3 heures 5 min"_s;
+        QTest::newRow("read, newest first")
+            << QStringList{u"3|2024-05-01 20:15:00"_s, u"4|2024-05-01 21:30:00"_s} << false << u"0"_s
+            << label(66) + u"01/05/2024 21:30\n"_s + label(58).trimmed() + u" 01/05/2024 21:30 "_s + label(145)
+            << QString();
+        QTest::newRow("read, time since the newest punch")
+            << QStringList{u"3|-1 days', '-1 hours', '-5 minutes', '-30 seconds"_s, u"99|-1 minutes"_s} << false
+            << u"1"_s << QString() << u"1 jour 1 heure 5 min"_s;
+        QTest::newRow("punched, time since the one before")
+            << QStringList{u"3|"_s + ago} << true << u"1"_s << QString() << since;
+        QTest::newRow("punched, none before") << QStringList{u"4|"_s + ago} << true << u"1"_s << QString() << QString();
+        QTest::newRow("punched, setting off") << QStringList{u"3|"_s + ago} << true << u"0"_s << QString() << QString();
+    }
+
+    void ticketTexts()
+    {
+        QFETCH(QStringList, history);
+        QFETCH(bool, directPunch);
+        QFETCH(QString, diff);
+        QFETCH(QString, last);
+        QFETCH(QString, previous);
+        auto window = startScanning(kTickets);
+        for (const QString& entry : history) {
+            const QString date = entry.section(u'|', 1);
+            QVERIFY(run(
+                *window,
+                u"insert into MODIF (TYPE, CODE_BARRE, EDITEUR_ID, DATE) values (%1, 'MULTI', 7, %2)"_s.arg(
+                    entry.section(u'|', 0, 0),
+                    date.startsWith(u'-') ? u"datetime('now', 'localtime', '%1')"_s.arg(date) : u"'%1'"_s.arg(date))));
+        }
+        gParam->isDirectPunch = directPunch;
+        gParam->initParametre(DIFF_PUNCH, diff);
+        scan(*window, u"MULTI"_s);
+        if (!last.isEmpty()) {
+            QCOMPARE(window->ui->lblResultLastPunch->text() + u'\n' + window->ui->lstInfoHist->item(0)->text(), last);
+        }
+        QCOMPARE(window->ui->lblResultDiffPrevPunch->text(), previous.isEmpty() ? previous : label(73) + previous);
+        QCOMPARE(window->ui->lblResultDiffPrevPunch->isHidden(), previous.isEmpty());
+    }
+
+    // Nothing starts without the performance's database; with it, the page waits for a ticket.
     void startOfScanning()
     {
-        gParam->isWebcam = false;
         MainWindow window;
         window.ui->stackedWidget->setCurrentIndex(1);
         window.startScanClicked();
@@ -296,9 +412,7 @@ private slots:
         QVERIFY(scanning->ui->btnPunch->isHidden() && scanning->ui->btnSignalFraude->isHidden());
     }
 
-    // Verdicts of each look, languages and a new style sheet in turn: after each step
-    // the page shows what a window painting it for the first time shows, nothing kept
-    // from before.
+    // After each verdict, language or style sheet the page shows what a fresh window shows.
     void lookAfterChanges()
     {
         const QList<TicketRow> tickets{{u"ONE"_s, 7, 1, 1, 0, 1, u"Ada"_s, u"Lovelace"_s},
@@ -308,54 +422,232 @@ private slots:
             designStyleSheet()
             + u"QLabel#lblResultName { color: yellow; } QWidget#widgetScanBar { background: #fed; }"_s;
 
-        struct Step
-        {
-            int language;
-            bool newSheet;
-            QString code;
-        };
-
-        const Step steps[] = {{0, false, u"ONE"_s},
-                              {1, false, u"NOPE"_s},
-                              {2, false, u"DEL"_s},
-                              {2, true, u"ONE"_s},
-                              {1, true, u"MULTI"_s}};
+        const QList<std::tuple<int, bool, QString>> steps{{0, false, u"ONE"_s},
+                                                          {1, false, u"NOPE"_s},
+                                                          {2, false, u"DEL"_s},
+                                                          {2, true, u"ONE"_s},
+                                                          {1, true, u"MULTI"_s}};
         const int flashTime = QApplication::cursorFlashTime();
-        const auto bringTo = [&sheet](MainWindow& window, const Step& step) {
+        QApplication::setCursorFlashTime(0);
+        const auto bringTo = [&sheet](MainWindow& window, const std::tuple<int, bool, QString>& step) {
+            const auto& [language, newSheet, code] = step;
             gParam->isDirectPunch = false;
-            if (step.newSheet && window.styleSheet() != sheet) {
+            if (newSheet && window.styleSheet() != sheet) {
                 window.setStyleSheet(sheet);
             }
-            setLanguage(window, step.language);
-            scan(window, step.code);
-            return scanPage(window);
+            gParam->initParametre(LANGUE, QString::number(language));
+            window.changeLangue(language);
+            scan(window, code);
+            QCoreApplication::processEvents();
+            return window.ui->pageScanWebcam->grab().toImage();
         };
-        // Each window starts on a new list database: the fresh ones first. Their page
-        // keeps no picture from before the step: the next verdict makes the pictures anew.
+        // Each window starts on a new list database: the fresh ones first, without pictures.
         QList<QImage> expected;
-        for (const Step& step : steps) {
+        for (const auto& step : steps) {
             auto fresh = startScanning(tickets);
             qDeleteAll(fresh->findChildren<OpaqueBackdrop*>());
             expected.append(bringTo(*fresh, step));
         }
         auto window = startScanning(tickets);
-        for (int i = 0; i < int(std::size(steps)); ++i) {
-            QVERIFY2(bringTo(*window, steps[i]) == expected[i], qPrintable(steps[i].code));
+        for (int i = 0; i < steps.size(); ++i) {
+            QVERIFY2(bringTo(*window, steps[i]) == expected[i], qPrintable(std::get<2>(steps[i])));
         }
         QApplication::setCursorFlashTime(flashTime);
-        gParam->initParametre(LANGUE, u"0"_s);
     }
 
-    // The connection moved off the list database: the agent is told, nothing is written.
-    void connectionOffTheList()
+    // Local tickets all have ID 0, none lost; any script found; a hit opens read, never punched.
+    void search()
     {
-        auto window = startScanning(kTickets);
-        QVERIFY(openBDD(window->db, window->dbMutex));
-        scan(*window, u"ONE"_s);
-        QCOMPARE(status(*window), label(100));
-        QVERIFY(window->messageDlg->isVisible());
-        QVERIFY(openRepBDD(window->db, window->dbMutex, listPath()));
-        QCOMPARE(nbOf(*window, u"ONE"_s), u"1"_s);
+        auto window = startScanning({
+            {u"S1"_s, 7, 1, 1, 0, 1, u"Zoë"_s, u"Дмитриев"_s},
+            {u"S2"_s, EDITEUR_LOCAL_ID, 1, 1, 0, 0, u"Ana"_s, u"Дмитрий"_s},
+            {u"S3"_s, EDITEUR_LOCAL_ID, 0, 1, 0, 0, u"Bo"_s, u"Smith"_s},
+        });
+        QVERIFY(run(*window, u"insert into EDITEUR (ID, NOM) values (99999999, 'En local')"_s));
+        QTest::mouseClick(window->ui->btnPadNumSearch, Qt::LeftButton);
+        QCOMPARE(window->ui->stackedWidget->currentIndex(), 3);
+        QVERIFY(window->ui->tableSearchResult->isHidden() && window->ui->lblEmptyResult->isHidden());
+        QCOMPARE(window->ui->widgetSearchResult->geometry().bottom() + 1, 690);
+
+        QTest::keyClick(window->ui->editSearch, Qt::Key_Return);
+        QCOMPARE(column(window->ui->tableSearchResult, 3), QStringList({u"S1"_s, u"S2"_s, u"S3"_s}));
+        QCOMPARE(column(window->ui->tableSearchResult, 1), QStringList({label(46), label(45), label(45)}));
+
+        window->ui->editSearch->setText(u"Дми"_s);
+        QTest::keyClick(window->ui->editSearch, Qt::Key_Return);
+        QCOMPARE(column(window->ui->tableSearchResult, 2), QStringList({u"Ana Дмитрий"_s, u"Zoë Дмитриев"_s}));
+
+        window->ui->editSearch->setText(u"nobody"_s);
+        window->searchClicked();
+        QVERIFY(window->ui->tableSearchResult->isHidden());
+        QCOMPARE(window->ui->lblEmptyResult->text(), label(71));
+
+        window->ui->editSearch->setText(u"S2"_s);
+        window->searchClicked();
+        window->resultDoubleClicked(0, 3);
+        QCOMPARE(window->ui->stackedWidget->currentIndex(), 2);
+        QCOMPARE(status(*window), label(45));
+        QVERIFY(rows(*window, u"select * from MODIF"_s).isEmpty());
+    }
+
+    // More than 500 hits ask for more letters rather than fill the table.
+    void searchCap()
+    {
+        QList<TicketRow> tickets;
+        for (int i = 0; i <= 500; ++i) {
+            tickets.append({u"C%1"_s.arg(i)});
+        }
+        auto window = startScanning(tickets);
+        window->padNumSearchClicked();
+        window->ui->editSearch->setText(u"C"_s);
+        window->searchClicked();
+        QVERIFY(window->ui->tableSearchResult->isHidden());
+        QCOMPARE(window->ui->lblEmptyResult->text(), label(72));
+        QVERIFY(run(*window, u"delete from BILLET where CODE_BARRE='C0'"_s));
+        window->searchClicked();
+        QVERIFY(window->ui->lblEmptyResult->isHidden());
+        QCOMPARE(window->ui->tableSearchResult->rowCount(), 500);
+    }
+
+    // Add (trimmed), replace (whatever the case) and delete the ticket asked for, even when the
+    // table changed meanwhile; the same barcode of another issuer stays.
+    void localTickets()
+    {
+        auto window = startScanning({{u"K 1"_s, 7, 1}});
+        gParam->initParametre(USE_LOCAL_TICKET, u"1"_s);
+        window->ui->stackedWidget->setCurrentIndex(1);
+        const auto message = [&window] {
+            window->ackMessage();
+            return window->messageDlg->findChild<QLabel*>(u"lblMessageDlgInfo"_s)->text();
+        };
+        // No performance: no page; a barcode and a performance are asked for before storing.
+        const QString list = std::exchange(window->currentRepDbName, QString());
+        window->localTicketPageClicked();
+        QCOMPARE(message(), gAffichage->getMessage(0, 32));
+        QCOMPARE(window->ui->stackedWidget->currentIndex(), 1);
+        window->currentRepDbName = list;
+        window->localTicketPageClicked();
+        QCOMPARE(window->ui->stackedWidget->currentIndex(), 6);
+        for (const auto& [barcode, rep, shown] : {std::tuple(u" "_s, 1, 31), std::tuple(u"K 2"_s, 0, 32)}) {
+            fillForm(*window, barcode, u"Durand"_s, u"1"_s);
+            window->ui->comboRepLocal->setCurrentIndex(rep);
+            window->messageDlg->findChild<QLabel*>(u"lblMessageDlgInfo"_s)->clear();
+            window->addTicketClicked();
+            QCOMPARE(message(), gAffichage->getMessage(0, shown));
+        }
+        QVERIFY(rows(*window, kLocalRows).isEmpty());
+        QCOMPARE(window->ui->comboRepLocal->count(), 2);
+        QCOMPARE(window->ui->lblLocalTicketResult->text(), label(71));
+
+        fillForm(*window, u"  K 1 "_s, u"Durand"_s, u"1000"_s);
+        window->addTicketClicked();
+        fillForm(*window, u"ABC"_s, u"Martin"_s, u"2"_s);
+        window->addTicketClicked();
+        QCOMPARE(rows(*window, kLocalRows), QStringList({u"ABC|Martin|Martin|2|12"_s, u"K 1|Durand|Durand|100|12"_s}));
+        QCOMPARE(rows(*window, u"select count(*) from PLACE"_s), QStringList{u"2"_s});
+        QVERIFY(window->ui->editBarcodeLocal->text().isEmpty());
+        QCOMPARE(column(window->ui->tableLocalTicketResult, 5), QStringList({u"ABC"_s, u"K 1"_s}));
+        QCOMPARE(window->nbTicket, 3);
+
+        fillForm(*window, u"abc"_s, u"Petit"_s, u"3"_s);
+        window->addTicketClicked();
+        QVERIFY(window->saisieDlg->isVisible());
+        QCOMPARE(window->saisieDlg->goal(), 3);
+        QTest::mouseClick(window->saisieDlg->findChild<QPushButton*>(u"btnSaisieDlgValide"_s), Qt::LeftButton);
+        QVERIFY(!window->saisieDlg->isVisible());
+        QCOMPARE(rows(*window, kLocalRows), QStringList({u"ABC|Petit|Petit|3|12"_s, u"K 1|Durand|Durand|100|12"_s}));
+        QCOMPARE(rows(*window, u"select count(*) from PLACE"_s), QStringList{u"2"_s});
+        QCOMPARE(window->nbTicket, 3);
+
+        // Used up, then edited: the entries field cannot show 0, the stored count stays.
+        QVERIFY(run(*window, u"update BILLET set NB_COMPOSTAGE=0 where CODE_BARRE='ABC'"_s));
+        window->localTicketPageClicked();
+        window->localTicketClicked(
+            window->ui->tableLocalTicketResult->findItems(u"ABC"_s, Qt::MatchExactly).value(0)->row(),
+            11);
+        window->ui->editNameLocal->setText(u"Petitjean"_s);
+        window->addTicketClicked();
+        window->valideSaisieEdit(QString());
+        QCOMPARE(rows(*window, kLocalRows).value(0), u"ABC|Petitjean|Petitjean|0|12"_s);
+
+        QVERIFY(run(*window,
+                    u"insert into MODIF (TYPE, CODE_BARRE, EDITEUR_ID) values (3, 'K 1', 7), (3, 'K 1', 99999999)"_s));
+        const int row = window->ui->tableLocalTicketResult->findItems(u"K 1"_s, Qt::MatchExactly).value(0)->row();
+        window->localTicketClicked(row, 12);
+        QCOMPARE(window->saisieDlg->goal(), 4);
+        // The table changes under the question: the answer still deletes the ticket asked about.
+        window->actionShowSaisieDlg(false);
+        fillForm(*window, u"ZZZ"_s, u"Zed"_s, u"1"_s);
+        window->addTicketClicked();
+        window->actionShowSaisieDlg(true);
+        QTest::mouseClick(window->saisieDlg->findChild<QPushButton*>(u"btnSaisieDlgValide"_s), Qt::LeftButton);
+        QCOMPARE(column(window->ui->tableLocalTicketResult, 5), QStringList({u"ABC"_s, u"ZZZ"_s}));
+        for (const QString& table : {u"BILLET"_s, u"MODIF"_s}) {
+            QCOMPARE(rows(*window, u"select EDITEUR_ID from %1 where CODE_BARRE='K 1'"_s.arg(table)),
+                     QStringList{u"7"_s});
+        }
+        QCOMPARE(window->nbTicket, 3);
+    }
+
+    // Fetched once, cached and shown; no request for a fresh cached file, offline, or a bad name.
+    void fetchedThenCached()
+    {
+        startPictures();
+        scan(*m_window, u"P1"_s);
+        QCOMPARE(shown(), noPicture());
+        QTRY_VERIFY(QFile::exists(cachePath(u"p1.png"_s)));
+        QTRY_COMPARE(shown(), middle(QImage(cachePath(u"p1.png"_s))));
+        scan(*m_window, u"P1"_s);
+        gParam->isOnline = false;
+        scan(*m_window, u"P2"_s);
+        gParam->isOnline = true;
+        // A name that would leave the cache folder is neither asked for nor read.
+        QVERIFY(
+            run(*m_window, u"update BILLET set IMAGE='%1' where CODE_BARRE='P3'"_s.arg(m_server->imageUrl(u".."_s))));
+        scan(*m_window, u"P3"_s);
+        QCOMPARE(shown(), noPicture());
+        // A request that a scan above wrongly sent would come before this one.
+        scan(*m_window, u"P4"_s);
+        QTRY_COMPARE(requests(), 2);
+        QCOMPARE(m_server->requests(u"image"_s).last().path, QByteArray("/img/p4.png"));
+    }
+
+    // A reply for a ticket no longer shown fills the cache and leaves the screen alone.
+    void lateReplyForAnotherTicket()
+    {
+        startPictures();
+        m_server->enqueue(u"image"_s, standin::ScriptedReply::normal().delayed(300));
+        scan(*m_window, u"P2"_s);
+        scan(*m_window, u"P3"_s);
+        QTRY_VERIFY(QFile::exists(cachePath(u"p3.png"_s)) && QFile::exists(cachePath(u"p2.png"_s)));
+        QCoreApplication::processEvents();
+        QCOMPARE(shown(), middle(QImage(cachePath(u"p3.png"_s))));
+        QVERIFY(shown() != middle(QImage(cachePath(u"p2.png"_s))));
+    }
+
+    // A failed request is logged once and leaves the older cached picture, or none.
+    void errorFallsBack()
+    {
+        startPictures();
+        QImage old(20, 30, QImage::Format_RGB32);
+        old.fill(Qt::red);
+        QVERIFY(old.save(cachePath(u"p2.png"_s)));
+        QFile file(cachePath(u"p2.png"_s));
+        QVERIFY(file.open(QIODevice::ReadWrite));
+        QVERIFY(file.setFileTime(QDateTime::currentDateTime().addDays(-8), QFileDevice::FileModificationTime));
+        file.close();
+        fixture::clearLog();
+        const auto errors = [] {
+            return fixture::logLines().join(u'\n').count(u"Erreur Connexion get image (err=203)"_s);
+        };
+        for (const QString& code : {u"P2"_s, u"P3"_s}) {
+            m_server->enqueue(u"image"_s, standin::ScriptedReply::httpError(404));
+            const qsizetype before = errors();
+            scan(*m_window, code);
+            QTRY_COMPARE(errors(), before + 1);
+            QCOMPARE(shown(), code == u"P2"_s ? qRgb(255, 0, 0) : noPicture());
+        }
+        QVERIFY(!QFile::exists(cachePath(u"p3.png"_s)));
     }
 };
 

@@ -1,20 +1,56 @@
+#include "ui/CKeyboardWidget.h"
+#include "ui/DesignStyleSheet.h"
+#include "ui/MessageDlg.h"
+#include "ui/ProgressBar.h"
+#include "ui/SaisieDlg.h"
 #include "ui/Ui_MainWindow.h"
 
 #include "TestMain.h"
 
-#include <QAbstractItemView>
-#include <QSet>
+#include <QFile>
+#include <QPushButton>
+#include <QRegularExpression>
+
+static void initResources()
+{
+    Q_INIT_RESOURCE(resources);
+}
 
 namespace
 {
 
-QStringList names(const char* spaced)
+// Class, place, state and text; a stack's pages. Children's order is the stacking order.
+QString describe(const QWidget* w)
 {
-    return QString::fromLatin1(spaced).split(QLatin1Char(' '), Qt::SkipEmptyParts);
+    QString line = w->objectName() + u' ' + QString::fromLatin1(w->metaObject()->className())
+                   + QString::asprintf(" %d,%d,%d,%d", w->x(), w->y(), w->width(), w->height())
+                   + (w->isHidden() ? " hidden" : "") + (w->isEnabled() ? "" : " disabled");
+    if (const auto* stack = qobject_cast<const QStackedWidget*>(w)) {
+        for (int i = 0; i < stack->count(); ++i) {
+            line += QLatin1Char(' ') + stack->widget(i)->objectName() + (i == stack->currentIndex() ? "*" : "");
+        }
+    }
+    if (const auto* edit = qobject_cast<const QLineEdit*>(w)) {
+        line += QStringLiteral(" echo%1 max%2").arg(edit->echoMode()).arg(edit->maxLength());
+    }
+    for (const char* name : {"alignment", "layoutDirection", "wordWrap", "toolTip"}) {
+        const QVariant value = w->property(name);
+        line += value.isValid() ? QStringLiteral(" %1:%2").arg(value.toString(), QString::number(value.toInt())) : "";
+    }
+    line += w->testAttribute(Qt::WA_SetFont)
+                ? QStringLiteral(" font:%1,%2").arg(w->font().pointSize()).arg(w->font().weight())
+                : QString();
+    line += w->testAttribute(Qt::WA_SetCursor) ? QStringLiteral(" cursor:%1").arg(w->cursor().shape()) : QString();
+    const QVariant text = w->property("text");
+    if (text.isValid() && !text.toString().isEmpty()) {
+        line += QStringLiteral(" \"%1\"").arg(text.toString().replace(u'\n', u'|'));
+    }
+    return line;
 }
 
 }  // namespace
 
+// The form against form.txt (a line per named widget, then the tab chain), its style sheet and keyboard.
 class TestMainForm : public QObject
 {
     Q_OBJECT
@@ -22,195 +58,94 @@ class TestMainForm : public QObject
     QMainWindow window;
     Ui_MainWindow ui;
 
-    QWidget* widget(const QString& name)
+    QStringList snapshot()
     {
-        return window.findChild<QWidget*>(name);
-    }
-
-    // The form's own widgets, without Qt's internal children.
-    QList<QWidget*> namedWidgets()
-    {
-        QList<QWidget*> found;
-        for (QWidget* child : window.findChildren<QWidget*>()) {
-            if (!child->objectName().isEmpty() && !child->objectName().startsWith(QLatin1String("qt_"))) {
-                found.append(child);
+        QStringList lines;
+        QStringList chain(QStringLiteral("tab chain:"));
+        for (const QWidget* w : window.findChildren<QWidget*>()) {
+            if (!w->objectName().isEmpty() && !w->objectName().startsWith(QLatin1String("qt_"))) {
+                lines << describe(w);
             }
         }
-        return found;
-    }
-
-    // Shows the page of the main stack that holds `w`: a stack sizes only its current page.
-    void showPageOf(QWidget* w)
-    {
-        for (QWidget* p = w; p->parentWidget(); p = p->parentWidget()) {
-            if (p->parentWidget() == ui.stackedWidget) {
-                ui.stackedWidget->setCurrentWidget(p);
+        for (QWidget* w = ui.editLogin->nextInFocusChain(); w != ui.editLogin; w = w->nextInFocusChain()) {
+            if (!w->objectName().isEmpty() && (w->focusPolicy() & Qt::TabFocus)) {
+                chain << w->objectName();
             }
         }
+        return lines << chain.join(u' ');
     }
 
 private slots:
 
     void initTestCase()
     {
+        initResources();
         ui.setupUi(&window);
+    }
+
+    void formMatchesTheTable_data()
+    {
+        QFile file(QStringLiteral(FORM_TABLE));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QStringList expected = QString::fromUtf8(file.readAll()).split(u'\n', Qt::SkipEmptyParts);
+        const QStringList actual = snapshot();
+        QTest::addColumn<QString>("line");
+        QTest::addColumn<QString>("table");
+        for (int i = 0; i < std::max(expected.size(), actual.size()); ++i) {
+            QTest::addRow("%03d %s", i + 1, qPrintable(expected.value(i).section(u' ', 0, 0)))
+                << actual.value(i) << expected.value(i);
+        }
+    }
+
+    void formMatchesTheTable()
+    {
+        QFETCH(QString, line);
+        QFETCH(QString, table);
+        QCOMPARE(line, table);
+    }
+
+    // The dialogs are children of the window, as in the application.
+    void appliesWithoutParseWarning()
+    {
+        new ProgressBar(&window);
+        new MessageDlg(&window);
+        new SaisieDlg(&window);
+        const QString sheet = designStyleSheet();
+        QVERIFY2(!sheet.contains(QLatin1Char('@')), "a colour of the template left unreplaced");
+        QTest::failOnWarning(QRegularExpression(QStringLiteral(".")));
+        window.setStyleSheet(sheet);
         window.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&window));
-        QCOMPARE(window.objectName(), QStringLiteral("MainWindow"));
-        QCOMPARE(window.size(), QSize(1024, 768));
-    }
-
-    // The style sheet and the other features address widgets by name.
-    void objectNamesAreUnique()
-    {
-        QSet<QString> seen;
-        for (const QWidget* w : namedWidgets()) {
-            QVERIFY2(!seen.contains(w->objectName()), qPrintable(w->objectName()));
-            seen.insert(w->objectName());
+        for (QWidget* widget : window.findChildren<QWidget*>()) {
+            widget->ensurePolished();
         }
+        QCoreApplication::processEvents();
     }
 
-    // The program switches pages by index.
-    void stacksHoldTheirPagesInOrder_data()
+    // Every key row by row, each naming its signal; Enter's left strip lies under M.
+    void eachKeySendsItsSignal()
     {
-        QTest::addColumn<QString>("stack");
-        QTest::addColumn<QStringList>("pages");
-        QTest::addColumn<int>("current");
-
-        QTest::newRow("main, scan page first")
-            << "stackedWidget"
-            << names("pageLogin pageRep pageScanWebcam pageSearch pageConfig pageUpdate pageAddTicket") << 2;
-        QTest::newRow("current performance")
-            << "stackedWidgetCurrentRep" << names("pageCurrentRep pageNoRepSelected") << 0;
-        QTest::newRow("ticket or keyboard") << "stackedWidgetScan" << names("pageInfoBillet pageKeyboard") << 0;
-        QTest::newRow("verdict or flash") << "stackedWidgetResult" << names("pageResult pageFlash") << 0;
-        QTest::newRow("settings, connection page first")
-            << "stackedWidgetParam"
-            << names("pageParamUser pageParamConfig pageParamConfigConnection pageParamAdvanced") << 2;
-    }
-
-    void stacksHoldTheirPagesInOrder()
-    {
-        QFETCH(QString, stack);
-        QFETCH(QStringList, pages);
-        QFETCH(int, current);
-
-        auto* stacked = qobject_cast<QStackedWidget*>(widget(stack));
-        QVERIFY(stacked);
-        QStringList actual;
-        for (int i = 0; i < stacked->count(); ++i) {
-            actual << stacked->widget(i)->objectName();
+        QWidget placeholder;
+        placeholder.resize(639, 260);
+        CKeyboardWidget keyboard(&placeholder);
+        QString sent;
+        connect(&keyboard, &CKeyboardWidget::btnKeyClicked, this, [&sent](const QString& text) {
+            sent += text;
+        });
+        for (const auto& [signal, name] : {std::pair(&CKeyboardWidget::btnExitClicked, "<exit>"),
+                                           std::pair(&CKeyboardWidget::btnBackClicked, "<back>"),
+                                           std::pair(&CKeyboardWidget::btnEnterClicked, "<enter>")}) {
+            connect(&keyboard, signal, this, [&sent, name] {
+                sent += QLatin1String(name);
+            });
         }
-        QCOMPARE(actual, pages);
-        QCOMPARE(stacked->currentIndex(), current);
-    }
-
-    // Overlapping widgets: the one the agent sees and touches.
-    void topmostWidgetAt_data()
-    {
-        QTest::addColumn<QString>("container");
-        QTest::addColumn<QPoint>("point");
-        QTest::addColumn<QString>("expected");
-
-        QTest::newRow("login field over the panel") << "pageLogin" << QPoint(692, 221) << "editLogin";
-        QTest::newRow("aiming line over the picture") << "widgetScanWebcam" << QPoint(177, 146) << "lblLaser";
-        QTest::newRow("hint over the picture") << "widgetScanWebcam" << QPoint(175, 30) << "lblConseilWebcam";
-        QTest::newRow("empty search label") << "widgetSearchResult" << QPoint(500, 100) << "lblEmptyResult";
-        QTest::newRow("empty local label") << "widgetLocalTicketResult" << QPoint(500, 110) << "lblLocalTicketResult";
-        QTest::newRow("tile 3 over the waiting bar") << "widgetRepChoice" << QPoint(290, 269) << "widgetRep3";
-        QTest::newRow("support line over the stack") << "centralWidget" << QPoint(512, 736) << "lblSupport";
-        QTest::newRow("close button over the stack") << "centralWidget" << QPoint(950, 39) << "btnExit";
-        QTest::newRow("inner stack over the title") << "widgetParam" << QPoint(320, 15) << "pageParamConfigConnection";
-        QTest::newRow("next over the page label") << "widgetParam" << QPoint(580, 360) << "btnParamConfigNextPage";
-        QTest::newRow("page label over the inner stack") << "widgetParam" << QPoint(480, 345) << "lblParamConfigPage";
-    }
-
-    void topmostWidgetAt()
-    {
-        QFETCH(QString, container);
-        QFETCH(QPoint, point);
-        QFETCH(QString, expected);
-
-        QWidget* area = widget(container);
-        const int shownPage = ui.stackedWidget->currentIndex();
-        showPageOf(area);
-        const QWidget* top = area->childAt(point);
-        ui.stackedWidget->setCurrentIndex(shownPage);
-        QVERIFY(top);
-        QCOMPARE(top->objectName(), expected);
-    }
-
-    // One chain over all pages, whatever Qt puts between its links.
-    void tabChainRunsOverEveryPage()
-    {
-        const QStringList chain = names(
-            "editLogin editPassword editAgent chkBoxRememberPassword btnLoginValidation btnHelpLogin "
-            "btnHelpPassword btnHelpAgent btnExit btnConnect btnConfigAccess btnUpdateSoftware btnDrainGlobal "
-            "btnRefreshListRep btnRepPrevPage btnRepNextPage tableNbTicket btnLocalTicket btnStartScan editLoadFile "
-            "btnLoadFile btnChangeRep btnActiveWebcam btnSwitchDirectPunch btnResultNbPlace lstResultTarif "
-            "editBarcode btnPadNumValide btnPadNum7 btnPadNum8 btnPadNum9 btnPadNumBack btnPadNum4 btnPadNum5 "
-            "btnPadNum6 btnPadNumAlpha btnPadNum1 btnPadNum2 btnPadNum3 btnPadNum0 btnPadNumVirgule btnPadNumSearch "
-            "lstInfoUser lstInfoHist btnPunch btnSignalFraude editSearch btnSearch btnSearchBackToScan "
-            "tableSearchResult btnParamAdvance btnParamTactil btnParamFrench btnParamEnglish btnParamSpanish "
-            "btnParamDirectSearch btnParamDiffPunch btnParamSave btnParamCancel btnParamBack btnParamRepJour "
-            "btnParamUnpunch btnParamBackAdvanced editParam lstUpdate btnGetUpdate btnCancelUpdate editNameLocal "
-            "editFirstnameLocal editPhoneLocal editMailLocal editBarcodeLocal editNbPunchLocal editPlaceLocal "
-            "comboRepLocal btnAddTicketLocal btnCancelTicketLocal tableLocalTicketResult btnLocalTicketBackToRep");
-        QStringList walked;
-        QWidget* const start = widget(chain.first());
-        QWidget* w = start;
-        do {
-            if (chain.contains(w->objectName())) {
-                walked << w->objectName();
-            }
-            w = w->nextInFocusChain();
-        } while (w != start);
-        QCOMPARE(walked, chain);
-    }
-
-    // The local-ticket page's list opens inside the window, however long the names: the
-    // frameless window is all the agent is meant to see.
-    void comboListStaysInside()
-    {
-        QComboBox* combo = ui.comboRepLocal;
-        const int shownPage = ui.stackedWidget->currentIndex();
-        showPageOf(combo);
-        combo->addItem(QString(120, QLatin1Char('W')));
-        // Moved left, so that the screen's edge does not hold the list in for it.
-        window.move(-300, 0);
-        combo->showPopup();
-        const QWidget* list = combo->view()->window();
-        QTRY_VERIFY(list->isVisible());
-        const QRect shown = list->geometry();
-        combo->hidePopup();
-        combo->clear();
-        window.move(0, 0);
-        ui.stackedWidget->setCurrentIndex(shownPage);
-        QVERIFY2(window.geometry().contains(shown),
-                 qPrintable(QStringLiteral("%1 %2").arg(shown.x()).arg(shown.width())));
-    }
-
-    // The window hides the update and drain buttons itself; the form hides only
-    // the pages that are not current and disables only the page buttons.
-    void initialStates()
-    {
-        const QSet<QString> disabled = {"btnRepPrevPage",
-                                        "btnRepNextPage",
-                                        "btnParamConfigNextPage",
-                                        "btnParamConfigPrevPage"};
-        QSet<const QWidget*> otherPages;
-        for (const QStackedWidget* stack : window.findChildren<QStackedWidget*>()) {
-            for (int i = 0; i < stack->count(); ++i) {
-                if (i != stack->currentIndex()) {
-                    otherPages.insert(stack->widget(i));
-                }
-            }
+        for (QPushButton* key : keyboard.findChildren<QPushButton*>()) {
+            QCOMPARE(key->cursor().shape(), Qt::OpenHandCursor);
+            key->click();
         }
-        for (const QWidget* w : namedWidgets()) {
-            QVERIFY2(w->isEnabled() != disabled.contains(w->objectName()), qPrintable(w->objectName()));
-            QVERIFY2(w->isHidden() == otherPages.contains(w), qPrintable(w->objectName()));
-        }
-        QCOMPARE(ui.editPassword->echoMode(), QLineEdit::Password);
+        QCOMPARE(sent, "1234567890,<exit>AZERTYUIOP<back>QSDFGHJKL<enter>MWXCVBN?./_\t ");
+        QCOMPARE(keyboard.geometry(), QRect(0, 0, 639, 260));
+        QCOMPARE(keyboard.childAt(530, 130)->metaObject()->className(), "CKeyboardSmallButton");
+        QCOMPARE(keyboard.childAt(530, 180)->metaObject()->className(), "CKeyboardEnterButton");
     }
 };
 

@@ -1,3 +1,4 @@
+#include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "session/CRepWidget.h"
@@ -11,11 +12,16 @@
 #include "CoreFixture.h"
 #include "TestMain.h"
 
+#include <QComboBox>
 #include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QMouseEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QShortcut>
+#include <QSignalMapper>
 #include <QSignalSpy>
 #include <QWindow>
 
@@ -27,21 +33,18 @@ using Action = MainWindow::ReturnAction;
 namespace
 {
 
-// Moves are sent with the left button held: a widget gets no button-less move.
-void sendMouse(MainWindow& window, QEvent::Type type, Qt::MouseButton button, QPoint global)
+// The waiting dialog: "text|value|maximum".
+QString progress(MainWindow& window)
 {
-    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
-                                  : type == QEvent::MouseMove        ? Qt::LeftButton
-                                                                     : Qt::MouseButtons(button);
-    QMouseEvent event(type, QPointF(global - window.pos()), QPointF(global), button, held, Qt::NoModifier);
-    QCoreApplication::sendEvent(&window, &event);
+    const auto* bar = window.progressBar->findChild<QProgressBar*>(QStringLiteral("pbWaiting"));
+    return window.progressBar->findChild<QLabel*>(QStringLiteral("lblWaiting"))->text()
+           + QStringLiteral("|%1|%2").arg(bar->value()).arg(bar->maximum());
 }
 
-void showActive(MainWindow& window)
+template <typename T>
+T* child(QWidget* parent, const char* name)
 {
-    window.show();
-    window.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    return parent->findChild<T*>(QString::fromLatin1(name));
 }
 
 }  // namespace
@@ -51,12 +54,15 @@ class TestMainWindow : public QObject
     Q_OBJECT
 
     std::unique_ptr<BoxRecorder> m_boxes;
+    std::unique_ptr<MainWindow> m_wired;
 
 private slots:
 
     void initTestCase()
     {
         fixture::initQuietCore();
+        // The item traces of addToCombo; the program discards them too.
+        QLoggingCategory::setFilterRules(QStringLiteral("default.debug=false"));
         m_boxes = std::make_unique<BoxRecorder>();
     }
 
@@ -66,6 +72,12 @@ private slots:
         gParam->initDefaut();
         gParam->isLockFocus = true;
         m_boxes->clear();
+    }
+
+    void cleanupTestCase()
+    {
+        m_wired.reset();
+        QVERIFY(m_boxes->entries().isEmpty());
     }
 
     // Whatever a test left where the main database goes must not fail the next ones.
@@ -88,7 +100,6 @@ private slots:
         QVERIFY(ui->btnUpdateSoftware->isHidden() && ui->btnDrainGlobal->isHidden());
         QVERIFY(!ui->btnLoginValidation->isEnabled());
         QVERIFY(window.progressBar->isHidden() && window.messageDlg->isHidden() && window.saisieDlg->isHidden());
-        // The id columns stay hidden.
         QVERIFY(ui->tableSearchResult->isColumnHidden(0) && ui->tableLocalTicketResult->isColumnHidden(0));
 
         QVERIFY(window.pingTimer.isActive() && !window.focusTimer.isActive() && !window.deltaTimer.isActive());
@@ -98,7 +109,6 @@ private slots:
                  QList<int>({30000, 10000, 5000}));
         QCOMPARE(window.db.databaseName(), mainDatabasePath());
         QVERIFY(window.db.isOpen() && gParam->serialNumber.get().startsWith(QStringLiteral("PC-MAC-")));
-        QVERIFY(m_boxes->entries().isEmpty());
     }
 
     // The password and agent come back only when the exact remember value is stored.
@@ -112,15 +122,14 @@ private slots:
                                   filled ? QStringLiteral("Sauvegarder Mot De Passe")
                                          : QStringLiteral("sauvegarder mot de passe"));
             MainWindow window;
-            QCOMPARE(window.ui->editLogin->text(), QStringLiteral("orga"));
-            QCOMPARE(window.ui->editPassword->text(), filled ? QStringLiteral("secret") : QString());
-            QCOMPARE(window.ui->editAgent->text(), filled ? QStringLiteral("42") : QString());
-            QCOMPARE(window.ui->chkBoxRememberPassword->isChecked(), filled);
+            const Ui_MainWindow* ui = window.ui;
+            QCOMPARE(QStringList({ui->editLogin->text(), ui->editPassword->text(), ui->editAgent->text()}).join(u'|')
+                         + QString::number(ui->chkBoxRememberPassword->isChecked()),
+                     filled ? QStringLiteral("orga|secret|421") : QStringLiteral("orga||0"));
         }
     }
 
-    // A folder where the database should be: one box, no timers, no shortcuts, and
-    // none of their connections.
+    // A folder where the database should be: one box, no timers, shortcuts nor their connections.
     void startFailure()
     {
         QFile::remove(mainDatabasePath());
@@ -138,8 +147,7 @@ private slots:
         QCOMPARE(m_boxes->entries().size(), 1);
     }
 
-    // "ready": the login button is enabled, or a performance is chosen so that the start
-    // button shows; "saisie", "message": that dialog is open.
+    // "ready": login enabled or a performance chosen; "saisie", "message": that dialog is open.
     void returnDispatch_data()
     {
         QTest::addColumn<int>("page");
@@ -179,29 +187,29 @@ private slots:
                  (message && action != Action::AckMessage) || action == Action::VerifLogin);
     }
 
-    // "away": another application is active; the lock is on unless "unlocked".
+    // The scan page unless "login"; "away": another application is active; locked unless "unlocked".
     void focusTimer_data()
     {
-        QTest::addColumn<int>("page");
         QTest::addColumn<QString>("state");
         QTest::addColumn<QString>("outcome");
-        QTest::newRow("other page") << 0 << QString() << QString();
-        QTest::newRow("scan page, window active") << 2 << QString() << "barcode focus";
-        QTest::newRow("away, lock on") << 2 << "away"
+        QTest::newRow("other page") << "login" << QString();
+        QTest::newRow("scan page, window active") << QString() << "barcode focus";
+        QTest::newRow("away, lock on") << "away"
                                        << "reshown";
-        QTest::newRow("away, lock off") << 2 << "away unlocked" << QString();
-        QTest::newRow("away, minimised") << 2 << "away minimised" << QString();
+        QTest::newRow("away, lock off") << "away unlocked" << QString();
+        QTest::newRow("away, minimised") << "away minimised" << QString();
     }
 
     void focusTimer()
     {
-        QFETCH(int, page);
         QFETCH(QString, state);
         QFETCH(QString, outcome);
         MainWindow window;
-        showActive(window);
-        window.ui->stackedWidget->setCurrentIndex(page);
-        (page == 2 ? static_cast<QWidget*>(window.ui->btnPadNum1) : window.ui->editLogin)->setFocus();
+        window.show();
+        window.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&window));
+        window.ui->stackedWidget->setCurrentIndex(state.contains("login") ? 0 : 2);
+        (state.contains("login") ? window.ui->editLogin : static_cast<QWidget*>(window.ui->btnPadNum1))->setFocus();
         if (state.contains("minimised")) {
             window.showMinimized();
         }
@@ -210,46 +218,12 @@ private slots:
         }
         gParam->isLockFocus = !state.contains("unlocked");
         QSignalSpy visibility(window.windowHandle(), &QWindow::visibleChanged);
-
         // As the timer fires it, so that its wiring counts too.
         QVERIFY(QMetaObject::invokeMethod(&window.focusTimer, "timeout"));
-        const bool reshown = outcome == "reshown";
-        QCOMPARE(visibility.count() == 2, reshown);
+        QCOMPARE(visibility.count() == 2, outcome == "reshown");
         QVERIFY(window.isVisible());
         // After a re-show, the window's activation is up to the window system.
-        QVERIFY(reshown || (window.focusWidget() == window.ui->editBarcode) == (outcome == "barcode focus"));
-    }
-
-    void pressAndRelease_data()
-    {
-        QTest::addColumn<int>("button");
-        QTest::addColumn<int>("page");
-        QTest::newRow("left on scan page") << int(Qt::LeftButton) << 2;
-        QTest::newRow("right on scan page") << int(Qt::RightButton) << 2;
-        QTest::newRow("left on login page") << int(Qt::LeftButton) << 0;
-    }
-
-    // A left press drags the window by its offset; any press stops the focus timer,
-    // any release restarts it on the scan page.
-    void pressAndRelease()
-    {
-        QFETCH(int, button);
-        QFETCH(int, page);
-        MainWindow window;
-        window.ui->stackedWidget->setCurrentIndex(page);
-        window.move(100, 50);
-        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(400, 300));
-        window.focusTimer.start(3);
-        sendMouse(window, QEvent::MouseButtonPress, Qt::MouseButton(button), QPoint(150, 60));
-        QVERIFY(!window.focusTimer.isActive());
-        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(400, 300));
-        const QPoint dragged = button == Qt::LeftButton ? QPoint(350, 290) : QPoint(100, 50);
-        QCOMPARE(window.pos(), dragged);
-        sendMouse(window, QEvent::MouseButtonRelease, Qt::MouseButton(button), QPoint(400, 300));
-        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(10, 10));
-        QCOMPARE(window.pos(), dragged);
-        QCOMPARE(window.focusTimer.isActive(), page == 2);
-        QCOMPARE(window.focusTimer.interval(), page == 2 ? 10000 : 3);
+        QVERIFY(outcome == "reshown" || (window.focusWidget() == window.ui->editBarcode) == !outcome.isEmpty());
     }
 
     void lockFocus()
@@ -262,11 +236,10 @@ private slots:
                 (page == 2 ? static_cast<QWidget*>(window.ui->btnPadNum1) : window.ui->editLogin)->setFocus();
                 window.ui->btnLockFocus->click();
                 QCOMPARE(bool(gParam->isLockFocus), locked);
-                QVERIFY(window.windowFlags().testFlag(Qt::FramelessWindowHint) && window.isVisible());
-                QCOMPARE(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint), locked);
+                QCOMPARE(window.windowFlags() & (Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint),
+                         locked ? Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint : Qt::FramelessWindowHint);
                 QCOMPARE(window.ui->btnLockFocus->styleSheet(),
-                         locked ? QStringLiteral("background-position:top")
-                                : QStringLiteral("background-position:bottom"));
+                         locked ? "background-position:top" : "background-position:bottom");
                 QCOMPARE(window.focusWidget() == window.ui->editBarcode, page == 2);
             }
         }
@@ -279,18 +252,13 @@ private slots:
             auto window = std::make_unique<MainWindow>();
             std::atomic<bool> started{false};
             std::atomic<bool> finished{false};
-            // Runs until the window asks its workers to stop, then lingers a little, so
-            // that a window that did not wait would destroy it while it runs.
+            // Runs until asked to stop, then lingers: a window that did not wait would destroy it running.
             auto work = [&] {
                 started = true;
                 while (!QThread::currentThread()->isInterruptionRequested()) {
                     QThread::yieldCurrentThread();
                 }
-                QElapsedTimer lingering;
-                lingering.start();
-                while (!lingering.hasExpired(50)) {
-                    QThread::yieldCurrentThread();
-                }
+                QThread::msleep(50);
                 finished = true;
             };
             QThread* worker = tileWorker ? new CThreadGet(window->repWidgets[2]) : &window->threadGetDelta;
@@ -300,6 +268,202 @@ private slots:
             window.reset();
             QVERIFY2(finished, tileWorker ? "tile worker" : "delta worker");
         }
+    }
+
+    void wiringTable_data()
+    {
+        QFile file(QStringLiteral(WIRING_TABLE));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        QStringList rows;
+        for (const QString& line : QString::fromLatin1(file.readAll()).split(u'\n', Qt::SkipEmptyParts)) {
+            rows << (line.startsWith(u'#') ? QStringList() : QStringList(line));
+        }
+        QTest::addColumn<int>("row");
+        QTest::addColumn<QString>("connection");
+        for (int i = 0; i < rows.size(); ++i) {
+            QTest::addRow("%03d %s", i + 1, qPrintable(rows[i])) << i << rows[i];
+        }
+        // One row past the table: the constructor makes no other connection.
+        QTest::newRow("no more") << int(rows.size()) << QString();
+    }
+
+    // The recorded list is made by the very call that makes each connection.
+    void wiringTable()
+    {
+        QFETCH(int, row);
+        QFETCH(QString, connection);
+        if (!m_wired) {
+            m_wired = std::make_unique<MainWindow>();
+        }
+        QString recorded;
+        if (row < m_wired->wiredConnections.size()) {
+            const MainWindow::WiredConnection& c = m_wired->wiredConnections.at(row);
+            const char* type = c.type == Qt::DirectConnection   ? "direct"
+                               : c.type == Qt::QueuedConnection ? "queued"
+                               : c.type == Qt::AutoConnection   ? "auto"
+                                                                : "other";
+            recorded =
+                QStringList{c.sender, QString::fromLatin1(c.signal), QString::fromLatin1(c.slot), type}.join(u' ');
+            // Qt 6 spells clicked(bool), mappedString(QString) and qlonglong.
+            recorded.replace(QStringLiteral("clicked(bool)"), QStringLiteral("clicked()"))
+                .replace(QStringLiteral("mappedString("), QStringLiteral("mapped("))
+                .replace(QStringLiteral("qlonglong"), QStringLiteral("qint64"));
+        }
+        QCOMPARE(recorded, connection);
+    }
+
+    // Each of the eleven character keys gives the pad's slot its text, once.
+    void padKeysMapToTheirText()
+    {
+        MainWindow window;
+        QSignalSpy mapped(window.padMapper, &QSignalMapper::mappedString);
+        for (const char* key : {"0", "1", "2", "3", "4", "5", "6", "7", "8", "9", "Virgule"}) {
+            window.findChild<QPushButton*>(QStringLiteral("btnPadNum") + QLatin1String(key))->click();
+        }
+        QString texts;
+        for (const QList<QVariant>& emitted : std::as_const(mapped)) {
+            texts += emitted.at(0).toString();
+        }
+        QCOMPARE(texts, QStringLiteral("0123456789,"));
+    }
+
+    // A worker's signals reach the relays through the loop: the progress, then the error.
+    void workersReachTheRelaysInOrder()
+    {
+        MainWindow window;
+        window.show();
+        std::unique_ptr<QThread> emitter(QThread::create([&window] {
+            emit window.threadEvt.signalProgressMax(90);
+            emit window.threadEvt.signalProgressValue(45);
+            emit window.threadGetDelta.signalProgressShow(true);
+            emit window.threadGetDelta.signalProgressText(QStringLiteral("first"));
+            emit window.threadGetDelta.signalError(QStringLiteral("Erreur"), QStringLiteral("parse"));
+            emit window.threadGetDelta.signalProgressText(QStringLiteral("second"));
+        }));
+        emitter->start();
+        QVERIFY(emitter->wait());
+        QCOMPARE(progress(window), QStringLiteral("TextLabel|100|1000"));
+        QTRY_COMPARE(progress(window), QStringLiteral("second|45|90"));
+        QVERIFY(window.messageDlg->isVisible() && !window.isEnabled());
+    }
+
+    // The message's caption follows the language; a download shows progress once its size is known.
+    void captionAndDownload()
+    {
+        MainWindow window;
+        for (const auto& [langue, caption] : {std::pair("0", "OK"), std::pair("2", "Aceptar"), std::pair("x", "OK")}) {
+            gParam->initParametre(LANGUE, QString::fromLatin1(langue));
+            window.displayMessage(QString(), QString());
+            QVERIFY(!window.messageDlg->isHidden());
+            QCOMPARE(window.messageDlg->findChild<QPushButton*>(QStringLiteral("btnMessageDlgAck"))->text(),
+                     QString::fromUtf8(caption));
+        }
+        gParam->initParametre(LANGUE, QStringLiteral("0"));
+        for (const qint64 max : {-1, 0, 30}) {
+            emit window.repWidgets[4]->signalDownloadProgress(3, max);
+            QCOMPARE(progress(window),
+                     max > 0 ? gAffichage->getMessage(0, 12) + "|3|30" : QStringLiteral("TextLabel|100|1000"));
+        }
+    }
+
+    // Child panels (the window's shortcuts stay active), centred once, hidden by the window only.
+    void framedInsideParent()
+    {
+        QWidget parent;
+        parent.resize(1024, 768);
+        parent.show();
+        QWidget* w = &parent;
+        auto* message = new MessageDlg(w);
+        const QList<std::pair<QDialog*, QRect>> dialogs = {{new ProgressBar(w), QRect(312, 334, 400, 99)},
+                                                           {message, QRect(312, 309, 400, 150)},
+                                                           {new SaisieDlg(w), QRect(312, 309, 400, 150)}};
+        for (const auto& [dialog, geometry] : dialogs) {
+            QCOMPARE(dialog->objectName(), QString::fromLatin1(dialog->metaObject()->className()));
+            QVERIFY(!dialog->isWindow() && !dialog->styleSheet().isEmpty());
+            dialog->show();
+            QCOMPARE(dialog->geometry(), geometry);
+            QTest::keyClick(dialog, Qt::Key_Escape);
+            QVERIFY(dialog->isVisible());
+        }
+        parent.resize(800, 600);
+        for (const auto& [dialog, geometry] : dialogs) {
+            dialog->hide();
+            dialog->show();
+            QCOMPARE(dialog->geometry(), geometry);
+        }
+        QSignalSpy ack(message, &MessageDlg::signalAck);
+        message->setTitle(QStringLiteral("Titre"));
+        message->setMessage(QStringLiteral("Message"), QString());
+        QTest::mouseClick(child<QPushButton>(message, "btnMessageDlgAck"), Qt::LeftButton);
+        QCOMPARE(ack.count(), 1);
+        QCOMPARE(child<QLabel>(message, "lblMessageDlgTitle")->text()
+                     + child<QLabel>(message, "lblMessageDlgInfo")->text(),
+                 QStringLiteral("TitreMessage"));
+        QVERIFY(message->isVisible());
+    }
+
+    // Type 0 asks for a text (masked for goal 2), 1 for a choice (past the end: the first), else
+    // yes/no; a uint for signalValideCombo, a QString for signalValideEdit, or signalCancel alone.
+    void saisieAnswer_data()
+    {
+        QTest::addColumn<int>("type");
+        QTest::addColumn<QVariantList>("items");
+        QTest::addColumn<int>("focus");
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QVariant>("answer");
+        QTest::newRow("choice, empty list") << 1 << QVariantList{} << 0 << QString() << QVariant(0u);
+        QTest::newRow("choice, second item") << 1 << QVariantList{4u, 9u} << 1 << QString() << QVariant(9u);
+        QTest::newRow("choice, past the end") << 1 << QVariantList{4u, 9u} << 2 << QString() << QVariant(4u);
+        QTest::newRow("choice, data no number")
+            << 1 << QVariantList{QStringLiteral("x")} << 0 << QString() << QVariant(0u);
+        QTest::newRow("text") << 0 << QVariantList{} << 0 << QStringLiteral("1234") << QVariant(QStringLiteral("1234"));
+        QTest::newRow("question after clear") << 2 << QVariantList{} << 0 << QString() << QVariant(QString());
+        QTest::newRow("cancel") << 0 << QVariantList{} << 0 << QStringLiteral("1234") << QVariant();
+    }
+
+    void saisieAnswer()
+    {
+        QFETCH(int, type);
+        QFETCH(QVariantList, items);
+        QFETCH(int, focus);
+        QFETCH(QString, typed);
+        QFETCH(QVariant, answer);
+        QWidget parent;
+        parent.resize(1024, 768);
+        parent.show();
+        SaisieDlg dialog(&parent);
+        // What a previous question left behind must not leak into this answer.
+        dialog.setEdit(QStringLiteral("reste"));
+        dialog.addToCombo(77u, QStringLiteral("Ancien"));
+        dialog.setType(type);
+        dialog.setGoal(type == 0 ? 2 : 3);
+        dialog.clear();
+        for (const QVariant& data : items) {
+            dialog.addToCombo(data, data.toString());
+        }
+        dialog.setEditFocus(focus);
+        dialog.show();
+        QString shown;
+        for (const char* name : {"editSaisieDlg", "comboSaisieDlg", "lblSaisieDlgInfo"}) {
+            shown += child<QWidget>(&dialog, name)->isVisible() ? QLatin1String(name) : QString();
+        }
+        QCOMPARE(shown, type == 0 ? "editSaisieDlg" : type == 1 ? "comboSaisieDlg" : "lblSaisieDlgInfo");
+        QCOMPARE(QList<int>({dialog.type(), dialog.goal()}), QList<int>({type, type == 0 ? 2 : 3}));
+        auto* edit = child<QLineEdit>(&dialog, "editSaisieDlg");
+        QCOMPARE(edit->echoMode(), type == 0 ? QLineEdit::PasswordEchoOnEdit : QLineEdit::Normal);
+        QTest::keyClicks(edit, typed);
+        QCOMPARE(dialog.getEditText(), typed);
+
+        QSignalSpy combo(&dialog, &SaisieDlg::signalValideCombo);
+        QSignalSpy text(&dialog, &SaisieDlg::signalValideEdit);
+        QSignalSpy cancel(&dialog, &SaisieDlg::signalCancel);
+        const char* button = answer.isValid() ? "btnSaisieDlgValide" : "btnSaisieDlgCancel";
+        QTest::mouseClick(child<QPushButton>(&dialog, button), Qt::LeftButton);
+        QCOMPARE(combo.count() + text.count() + cancel.count(), 1);
+        QSignalSpy& expected = !answer.isValid() ? cancel : answer.typeId() == QMetaType::UInt ? combo : text;
+        QCOMPARE(expected.count(), 1);
+        QCOMPARE(expected.value(0).value(0), answer);
+        QVERIFY(dialog.isVisible());
     }
 };
 
