@@ -7,9 +7,12 @@
 
 #include "TestMain.h"
 
+#include <QAbstractItemView>
+#include <QComboBox>
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QStackedWidget>
 
 static void initResources()
 {
@@ -119,6 +122,27 @@ private slots:
             widget->ensurePolished();
         }
         QCoreApplication::processEvents();
+    }
+
+    // A long performance name must not open the list past the window's edge.
+    void comboListStaysInside()
+    {
+        QComboBox* combo = ui.comboRepLocal;
+        for (QWidget* w = combo; w->parentWidget(); w = w->parentWidget()) {
+            if (auto* stack = qobject_cast<QStackedWidget*>(w->parentWidget())) {
+                stack->setCurrentWidget(w);
+            }
+        }
+        combo->addItem(QString(120, QLatin1Char('W')));
+        window.show();
+        window.move(-300, 0);  // the screen's edge must not hold the list in for it
+        combo->showPopup();
+        const QWidget* list = combo->view()->window();
+        QTRY_VERIFY(list->isVisible());
+        const QRect shown = list->geometry();
+        combo->hidePopup();
+        combo->clear();
+        QVERIFY2(window.geometry().contains(shown), qPrintable(QString::number(shown.width())));
     }
 
     // Every key row by row, each naming its signal; Enter's left strip lies under M.
