@@ -3,7 +3,6 @@
 #include "CoreFixture.h"
 #include "TestMain.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 class TestCAffichage : public QObject
@@ -48,38 +47,6 @@ private slots:
                  "Rep ID|Etat|Nom|Nom|Prénom|Code-barres|Tel|Mail|Place|Dernière modif|Nb Comp|Modifier|Supprimer");
         QCOMPARE(gAffichage->getHeaderLocalTicketTab(1).mid(2, 2), (QStringList{"Last name", "Last name"}));
         QCOMPARE(gAffichage->getHeaderSearchTab(3), QStringList(8, QString()));
-    }
-
-    void resourceFile_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("count");
-        for (const QString language : {"fr", "en", "sp"}) {
-            QTest::newRow(qPrintable("mess_" + language)) << "mess_" + language + ".txt" << 34;
-            QTest::newRow(qPrintable("trad_" + language)) << "trad_" + language + ".txt" << 160;
-        }
-    }
-
-    // One text per line, none blank, Latin-1 without the C1 range (which other
-    // encodings read as different characters).
-    void resourceFile()
-    {
-        QFETCH(QString, name);
-        QFETCH(int, count);
-        QFile file(":/lang/kestrova/" + name);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray content = file.readAll();
-        QCOMPARE(content.count('\n'), count - 1);
-        QVERIFY(!content.endsWith('\n') && !content.contains('\r') && !content.contains('\0'));
-        for (char byte : content) {
-            const auto value = static_cast<unsigned char>(byte);
-            QVERIFY2(value < 0x80 || value > 0x9F, qPrintable(QString::number(value, 16)));
-        }
-
-        const QList<QByteArray> lines = content.split('\n');
-        for (int i = 0; i < count; ++i) {
-            QVERIFY2(!lines.at(i).trimmed().isEmpty(), qPrintable(QString::number(i)));
-        }
     }
 
     void missingFile()

@@ -25,9 +25,16 @@ std::array<std::atomic<bool>*, 8> flags(CParam& p)
     return {&p.isDebug, &p.isLog, &p.isCrypt, &p.isPreprod, &p.isOnline, &p.isWebcam, &p.isDirectPunch, &p.isLockFocus};
 }
 
-std::array<Guarded<QString>*, 7> texts(CParam& p)
+std::array<Guarded<QString>*, 8> texts(CParam& p)
 {
-    return {&p.sessionId, &p.serialNumber, &p.login, &p.passwordMd5, &p.currentIdRep, &p.newVersion, &p.updateUrl};
+    return {&p.sessionId,
+            &p.serialNumber,
+            &p.login,
+            &p.passwordMd5,
+            &p.currentIdRep,
+            &p.currentJour,
+            &p.newVersion,
+            &p.updateUrl};
 }
 
 // Every member of the object.
@@ -70,20 +77,29 @@ private slots:
         QFile::remove(iniPath());
     }
 
-    // Past the 31 bytes of the key, which starts again; files in the field hold it.
-    void cipherKnownVector()
+    // Files in the field hold these key names, defaults and cipher key.
+    void defaultsAndCipher()
     {
+        CParam param;
+        QCOMPARE(param.getParamStr(),
+                 "VERSION=4.3.1\nLANGUE=0\nLOGIN_KEST=\nPASSWORD_KEST=\nAGENT_KEST=\nMY_AGENT_ID=\nREMEMBER_PASSWORD=\n"
+                 "ZONE_KEST=0\nMAC=\nURL="
+                     + kUrl
+                     + "\nURL_PREPROD=http://preprod.tavrimex.invalid/accessctrl/?\n"
+                       "REP_JOUR=0\nUNPUNCH=0\nTACTILE=0\nDIRECT_SEARCH=0\nDIFF_PUNCH=0\nHIDE_RECAP_TICKET_REP=0\n"
+                       "USE_LOCAL_TICKET=0\nPROXY=\nTIMEOUT=300");
+        // Past the 31 bytes of the key, which starts again.
         const QByteArray plain = "VERSION=4.3.1\nLANGUE=2\nLOGIN_KEST=salle\n";
         const QByteArray hex = "071266011d7614710c637d6c02551476181805090f793206790f161c0b1810020309213555362932";
-        CParam param;
         QCOMPARE(param.cryptByteArray(QString::fromLatin1(plain)), hex);
         // Stray line ends and blanks in the hexadecimal text are skipped.
         QCOMPARE(param.decryptByteArray(QString::fromLatin1(hex.left(30) + "\n " + hex.mid(30))), plain);
     }
 
     // A first start creates the folders and a ciphered file of defaults; a ciphered
-    // save loads back whole, a stray line end after the hexadecimal text included.
-    void firstStartAndCipheredRoundTrip()
+    // save loads back whole, a stray line end after the hexadecimal text included. A
+    // plain save replaces an older file whole, through a file renamed over it.
+    void firstStartAndRoundTrips()
     {
         const QString dir = m_dir.path() + "/a/b";
         CParam param;
@@ -102,18 +118,36 @@ private slots:
         CParam loaded;
         QVERIFY(loaded.charge(dir, false));
         QCOMPARE(loaded.parametresCopy(), param.parametresCopy());
-    }
 
-    // The save goes through a temporary file renamed over the old one, whole.
-    void plainSaveReplacesFileWhole()
-    {
         QVERIFY(fixture::writeFile(iniPath(), QByteArray(5000, 'z')));
-        CParam param;
         param.isCrypt = false;
         QVERIFY(param.sauvegarde(m_dir.path(), false));
-        const QByteArray content = fixture::readFile(iniPath());
-        QCOMPARE(content, "0" + CParam().getParamStr().toLatin1() + '\n');
+        QCOMPARE(fixture::readFile(iniPath()), "0" + param.getParamStr().toLatin1() + '\n');
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"param.ini"});
+    }
+
+    // A value is stored trimmed, and reported changed only when it differs; the
+    // settings page's edits apply only where they differ from what the page started from.
+    void valuesAndEdits()
+    {
+        CParam param;
+        QVERIFY(param.initParametre(PROXY, " p:1 "));
+        QVERIFY(!param.initParametre(PROXY, "p:1"));
+        QVERIFY(!param.initParametre(kParamCount, "x"));
+        QCOMPARE(param.parametre(PROXY), "p:1");
+        QHash<unsigned int, QString> names;
+        param.initListeRecherche(names);
+        QCOMPARE(names.size(), int(kParamCount));
+        QCOMPARE(names.value(TIMEOUT), "TIMEOUT");
+
+        const QHash<unsigned int, QString> base = param.parametresCopy();
+        CParam edited(param);
+        edited.setParamStr("LANGUE=2\nPROXY=p:1\nTIMEOUT=60");
+        param.initParametre(MAC, "kept");
+        QCOMPARE(param.appliqueModifications(base, edited), (QList<unsigned int>{LANGUE, TIMEOUT}));
+        QCOMPARE(param.parametre(LANGUE) + param.parametre(TIMEOUT) + param.parametre(MAC), "260kept");
+        QCOMPARE(param.defaut(), CParam().getParamStr().toLatin1());
+        QCOMPARE(param.parametre(MAC), "");
     }
 
     void loadRules_data()
@@ -123,7 +157,6 @@ private slots:
         QTest::addColumn<QString>("expected");
 
         QTest::newRow("single key") << QByteArray("0LANGUE=2\n") << int(LANGUE) << "2";
-        QTest::newRow("others keep defaults") << QByteArray("0LANGUE=2\n") << int(TIMEOUT) << "300";
         QTest::newRow("first duplicate wins") << QByteArray("0LANGUE=1\nLANGUE=2\n") << int(LANGUE) << "1";
         QTest::newRow("blanks kept on load") << QByteArray("0TIMEOUT= 300 \n") << int(TIMEOUT) << " 300 ";
         QTest::newRow("URL_PREPROD does not set URL") << QByteArray("0URL_PREPROD=http://x/\n") << int(URL) << kUrl;

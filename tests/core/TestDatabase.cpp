@@ -163,43 +163,34 @@ private slots:
         QCOMPARE(sqlRows(db, "select count(*) from ZONE"), QStringList{"0"});
     }
 
+    // Removing another list leaves the connection open; removing its own closes it, and
+    // a worker's connection to a removed file fails its next write rather than land in it.
     void dropRepBDDClosesOnlyItsOwnFile()
     {
         const QString open = dbFolder() + "R1_Z0.db";
         const QString other = dbFolder() + "R2_Z0.db";
+        ThreadConnection worker("worker");
+        QVERIFY(openRepBDD(worker.db(), &mutex, open));
         QVERIFY(openRepBDD(db, nullptr, other));
         QVERIFY(openRepBDD(db, nullptr, open));
         QVERIFY(dropRepBDD(db, &mutex, other));
         QVERIFY(db.isOpen());
-
-        QSqlQuery(db).exec("insert into EVENT values (1, 'a')");
+        QVERIFY(sqlrun::exec(worker.db(), &mutex, "insert into EVENT values (1, 'a')", "E "));
         QVERIFY(dropRepBDD(db, &mutex, open));
         QVERIFY(!db.isOpen());
         QCOMPARE(db.databaseName(), open);
+        QVERIFY(!sqlrun::exec(worker.db(), &mutex, "insert into EVENT values (2, 'b')", "E "));
+        QVERIFY(!worker.db().isOpen());
         // The download rebuilds the current list from the connection's own name.
         QVERIFY(openRepBDD(db, nullptr, db.databaseName()));
         QCOMPARE(sqlRows(db, "select count(*) from EVENT"), QStringList{"0"});
+        QVERIFY(openRepBDD(worker.db(), &mutex, open));
+        QVERIFY(sqlrun::exec(worker.db(), &mutex, "insert into EVENT values (1, 'a')", "E "));
+        QVERIFY(dropBDD(db, &mutex));
+        QVERIFY(!sqlrun::exec(worker.db(), &mutex, "insert into EVENT values (2, 'b')", "E "));
 
         QVERIFY(!dropRepBDD(db, nullptr, dbFolder() + "missing.db"));
         QVERIFY(fixture::logContains("Drop RepDataBase " + dbFolder() + "missing.db (ret=0)"));
-    }
-
-    void droppedFileRetiresOtherConnections()
-    {
-        const QString path = dbFolder() + "R5_Z0.db";
-        ThreadConnection worker("worker");
-        QVERIFY(openRepBDD(worker.db(), &mutex, path));
-        QVERIFY(openBDD(db, &mutex));
-        QVERIFY(dropRepBDD(db, &mutex, path));
-        QVERIFY(db.isOpen());
-        // The worker's next write must fail rather than land in the removed file.
-        QVERIFY(!sqlrun::exec(worker.db(), &mutex, "insert into EVENT values (1, 'a')", "E "));
-        QVERIFY(!worker.db().isOpen());
-        QVERIFY(openRepBDD(worker.db(), &mutex, path));
-        QVERIFY(sqlrun::exec(worker.db(), &mutex, "insert into EVENT values (1, 'a')", "E "));
-
-        QVERIFY(dropBDD(db, &mutex));
-        QVERIFY(!sqlrun::exec(worker.db(), &mutex, "insert into EVENT values (2, 'b')", "E "));
     }
 };
 

@@ -7,10 +7,6 @@
 #include "DataFixture.h"
 #include "TestMain.h"
 
-#include <QThread>
-
-#include <atomic>
-#include <memory>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -158,42 +154,6 @@ private slots:
         QVERIFY(ok);
         QCOMPARE(u"%1|%2|%3"_s.arg(b.IS_USABLE).arg(b.IS_DELETED).arg(b.NB_COMPOSTAGE), after);
         QCOMPARE(sqlRows(db, kStoredCounts), stored ? QStringList{after} : QStringList());
-    }
-
-    // Two threads on their own connections punch the same ticket from copies loaded
-    // once, each punch with its journal row: no entry is lost.
-    void twoThreads()
-    {
-        constexpr unsigned int kPunches = 150;
-        QVERIFY(billet(u"P1"_s, 5, 1, 2 * kPunches + 10).ajouteSql(db, &mutex) > 0);
-        const QString path = db.databaseName();
-        std::atomic<int> failures{0};
-        auto worker = [&] {
-            ThreadConnection connection(u"punch"_s);
-            CDataBillet copy;
-            if (!openRepBDD(connection.db(), &mutex, path) || !copy.initParSql(connection.db(), &mutex, u"P1"_s, 5)) {
-                ++failures;
-                return;
-            }
-            CDataModif modif;
-            modif.initDefaut();
-            modif.CODE_BARRE = copy.CODE_BARRE;
-            modif.EDITEUR_ID = copy.EDITEUR_ID;
-            modif.STATUS = MODIF_STATUS_PENDING;
-            modif.TYPE = MODIF_PUNCH;
-            for (unsigned int i = 0; i < kPunches; ++i) {
-                failures += !copy.punchSql(connection.db(), &mutex, false) || !modif.ajouteSql(connection.db(), &mutex);
-            }
-        };
-        std::unique_ptr<QThread> a(QThread::create(worker)), b(QThread::create(worker));
-        a->start();
-        b->start();
-        QVERIFY(a->wait());
-        QVERIFY(b->wait());
-        QCOMPARE(failures.load(), 0);
-        QCOMPARE(sqlRows(db, kStoredCounts), QStringList{u"1|0|10"_s});
-        QCOMPARE(sqlRows(db, u"select count(*) from MODIF where STATUS=1 and TYPE=8"_s),
-                 QStringList{QString::number(2 * kPunches)});
     }
 
     // A write replaces the row of its barcode and issuer.

@@ -98,15 +98,15 @@ private slots:
     // the record and list writes, the read and the rewrite.
     void performanceColumns()
     {
-        const CDataRepresentation written{.ID = 5,
-                                          .EVENEMENT_ID = 6,
-                                          .DATE_DEBUT = u"2024-05-01 20:00:00"_s,
-                                          .DATE_FIN = u"2024-05-01 23:00:00"_s,
-                                          .DATE_FIN_VENTE = u"2024-05-01 19:00:00"_s,
-                                          .NOM_SALLE = u"Salle"_s,
-                                          .NOM_EVT = u"Gala"_s,
-                                          .NB_TICKET = 120,
-                                          .NB_PLACE = 300};
+        const CDataRepresentation written{5,
+                                          6,
+                                          u"2024-05-01 20:00:00"_s,
+                                          u"2024-05-01 23:00:00"_s,
+                                          u"2024-05-01 19:00:00"_s,
+                                          u"Salle"_s,
+                                          u"Gala"_s,
+                                          120,
+                                          300};
         QVERIFY(written.ajouteSql(db, &mutex) > 0);
         CDataRepresentation defaults;
         defaults.initDefaut();

@@ -150,6 +150,10 @@ private slots:
             rows << u"%1:%2|%3|%4"_s.arg(it.key()).arg(it->ID).arg(it->NOM).arg(it->NB);
         }
         QCOMPARE(rows, QStringList({u"1:1|Alpha|1"_s, u"2:2|Beta|1"_s, u"99999999:99999999|En local|2"_s}));
+        CDataNbBillet entry;
+        QVERIFY(byEditeur.liste.affecteNbBillet(2, entry) && !byEditeur.liste.affecteNbBillet(3, entry));
+        entry.initDefaut();
+        QCOMPARE(fieldsRow(entry.ID, entry.NOM, entry.NB), u"0||0"_s);
     }
 
     // A failure of either query is reported once per run, after the mutex is
