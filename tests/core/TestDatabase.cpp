@@ -10,6 +10,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRegularExpression>
 #include <QSqlQuery>
 
 namespace
@@ -110,7 +111,11 @@ private slots:
         QVERIFY(!open(&mutex));
         QVERIFY(db.isOpen());
         QCOMPARE(tables(db), schema.mid(0, failing) << "X");
-        QVERIFY(fixture::logContains("warning - Erreur a la creation de la table " + table + " : "));
+        const QStringList lines =
+            fixture::logLines().filter("warning - Erreur a la creation de la table " + table + " : ");
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().contains(QRegularExpression("\\(2\\) , databaseError : .+, driverError : .+$")),
+                 qPrintable(lines.first()));
         QCOMPARE(boxes.entries().size(), 1);
         const BoxRecorder::Entry box = boxes.entries().first();
         QCOMPARE(box.request.title, "warning");

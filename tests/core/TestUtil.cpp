@@ -4,7 +4,6 @@
 
 #include <QFontMetrics>
 #include <QLabel>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -57,16 +56,6 @@ private slots:
         QFETCH(QString, text);
         QFETCH(bool, hexa);
         QCOMPARE(utilIsHexa(text), hexa);
-    }
-
-    void sleepDeliversEvents()
-    {
-        bool delivered = false;
-        QTimer::singleShot(0, this, [&delivered] {
-            delivered = true;
-        });
-        utilSleep(20);
-        QVERIFY(delivered);
     }
 
     void elidedText()

@@ -1,5 +1,6 @@
 #include "core/Database.h"
 #include "data/CDataBillet.h"
+#include "data/CDataBilletLocal.h"
 #include "data/CDataModif.h"
 #include "data/CDataPlace.h"
 
@@ -109,8 +110,17 @@ private slots:
         QCOMPARE(found, exact);
 
         CDataBillet record = billet(u"before"_s, 1);
-        QCOMPARE(record.initParSql(db, &mutex, asked, editeur), !loaded.isNull());
+        bool failed = true;
+        QCOMPARE(record.initParSql(db, &mutex, asked, editeur, &failed), !loaded.isNull());
+        QVERIFY(!failed);
         QCOMPARE(fields(record), loaded.isNull() ? fields(billet(u"before"_s, 1)) : stored(loaded, editeur));
+        // The exact load matches the barcode as stored.
+        bool exists = false;
+        record = billet(u"before"_s, 1);
+        QVERIFY(record.initParSqlExact(db, &mutex, asked, editeur, exists));
+        const QString exactRow = stored(QString(asked).replace(u'\'', u' '), editeur);
+        QCOMPARE(exists, !exactRow.isEmpty());
+        QCOMPARE(fields(record), exists ? exactRow : fields(billet(u"before"_s, 1)));
         QCOMPARE(fixture::logLines(), QStringList());
     }
 
@@ -156,13 +166,42 @@ private slots:
         QCOMPARE(sqlRows(db, kStoredCounts), stored ? QStringList{after} : QStringList());
     }
 
-    // A write replaces the row of its barcode and issuer.
+    // A write replaces the row of its barcode and issuer; the counts shown for the
+    // list leave deleted tickets out.
     void writes()
     {
-        const CDataBillet again = billet(u"AB12"_s, 5, 42, 4);
+        const CDataBillet again = billet(u"AB12"_s, 5, 42, 0);
         QVERIFY(again.ajouteSql(db, &mutex) > 0);
         QCOMPARE(stored(u"AB12"_s, 5), fields(again));
-        QCOMPARE(sqlRows(db, u"select count(*) from BILLET"_s), QStringList{u"5"_s});
+        QVERIFY(sqlRun(db, u"update BILLET set IS_DELETED=1 where CODE_BARRE='XYZ9'"_s));
+        int live = -1;
+        int usedUp = -1;
+        QVERIFY(CDataBilletListe::compteSql(db, &mutex, live, usedUp));
+        QCOMPARE(u"%1|%2"_s.arg(live).arg(usedUp), u"4|1"_s);
+    }
+
+    // A ticket sold here comes with its issuer row and one seat, replacing both; its
+    // removal takes its seats and journal too. Either is written whole or not at all.
+    void localTicket()
+    {
+        const QString local = u"select count(*) from BILLET where CODE_BARRE='L 1'"_s
+                              u" union all select group_concat(PLACEMENT) from PLACE"_s
+                              u" union all select NOM from EDITEUR where ID=99999999"_s;
+        CDataBillet sold = billet(u"L'1"_s, EDITEUR_LOCAL_ID);
+        QVERIFY(ajouteBilletLocalSql(db, &mutex, sold, u"A1"_s, u"Ici"_s));
+        QVERIFY(ajouteBilletLocalSql(db, &mutex, sold, u"B'2"_s, u"Ici"_s));
+        QCOMPARE(sqlRows(db, local), (QStringList{"1", "B 2", "Ici"}));
+        QVERIFY(sqlRun(db, u"insert into MODIF (CODE_BARRE, EDITEUR_ID) values ('L 1', %1)"_s.arg(EDITEUR_LOCAL_ID)));
+        QVERIFY(sqlRun(db, u"create trigger no before delete on MODIF begin select raise(abort, 'no'); end"_s));
+        QVERIFY(!supprimeBilletLocalSql(db, &mutex, u"L'1"_s));
+        QCOMPARE(sqlRows(db, local), (QStringList{"1", "B 2", "Ici"}));
+        QVERIFY(sqlRun(db, u"drop trigger no"_s));
+        QVERIFY(supprimeBilletLocalSql(db, &mutex, u"L'1"_s));
+        QCOMPARE(sqlRows(db, local + u" union all select count(*) from MODIF"_s), (QStringList{"0", "", "Ici", "0"}));
+        QVERIFY(sqlRun(db, u"drop table PLACE"_s));
+        QVERIFY(!ajouteBilletLocalSql(db, &mutex, sold, u"A1"_s, u"Ici"_s));
+        QCOMPARE(sqlRows(db, u"select count(*) from BILLET where EDITEUR_ID=%1"_s.arg(EDITEUR_LOCAL_ID)),
+                 QStringList{"0"});
     }
 
     // Identical seats are all kept, several per price category (the row read last
@@ -199,7 +238,8 @@ private slots:
         QVERIFY(!list.initParSqlByCodeBarre(db, &mutex, u"AB12"_s));
         QVERIFY(list.isEmpty());
         CDataBillet b = billet(u"AB12"_s, 5, 0, 2);
-        QVERIFY(!b.initParSql(db, &mutex, u"ab12"_s, 5));
+        bool failed = false;
+        QVERIFY(!b.initParSql(db, &mutex, u"ab12"_s, 5, &failed) && failed);
         QVERIFY(!b.punchSql(db, &mutex, false));
         QCOMPARE(b.NB_COMPOSTAGE, 1u);
         list.ajoute(b, 0);

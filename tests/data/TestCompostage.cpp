@@ -118,6 +118,21 @@ private slots:
         QCOMPARE(compostageSql(db, &mutex, first, ActionCompostage::Unpunch, {}, u"2024-05-01 20:15:04"_s),
                  ResultatCompostage::Absent);
         QCOMPARE(sqlRows(db, u"select count(*) from MODIF"_s), QStringList{u"3"_s});
+
+        // A failed journal write undoes the count; each action logs under its own name.
+        stored(db, &mutex, u"T1"_s, 7, u"1 0 3"_s);
+        QVERIFY(sqlRun(db, u"drop table MODIF"_s));
+        QCOMPARE(compostageSql(db, &mutex, first, ActionCompostage::Punch, {}, {}), ResultatCompostage::Echec);
+        QCOMPARE(sqlRows(db, kCounts), QStringList{u"1 0 3"_s});
+        QVERIFY(sqlRun(db, u"drop table BILLET"_s));
+        for (const auto action : {ActionCompostage::Punch, ActionCompostage::Unpunch, ActionCompostage::Fraude}) {
+            QCOMPARE(compostageSql(db, &mutex, first, action, {}, {}), ResultatCompostage::Echec);
+        }
+        const QStringList lines = fixture::logLines();
+        QCOMPARE(lines.filter(u" - critique - Erreur ajouteSql insert into MODIF"_s).size(), 1);
+        for (const QString& name : {u"punchSql update"_s, u"unpunchSql update"_s, u"fraudeSql select"_s}) {
+            QCOMPARE(lines.filter(u" - critique - Erreur "_s + name).size(), 1);
+        }
     }
 
     // The statements kept for every scan follow the connection to another list; the

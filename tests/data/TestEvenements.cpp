@@ -98,15 +98,8 @@ private slots:
     // the record and list writes, the read and the rewrite.
     void performanceColumns()
     {
-        const CDataRepresentation written{5,
-                                          6,
-                                          u"2024-05-01 20:00:00"_s,
-                                          u"2024-05-01 23:00:00"_s,
-                                          u"2024-05-01 19:00:00"_s,
-                                          u"Salle"_s,
-                                          u"Gala"_s,
-                                          120,
-                                          300};
+        const QStringList v = u"2024-05-01 20:00:00|2024-05-01 23:00:00|2024-05-01 19:00:00|Salle|Gala"_s.split(u'|');
+        const CDataRepresentation written{5, 6, v[0], v[1], v[2], v[3], v[4], 120, 300};
         QVERIFY(written.ajouteSql(db, &mutex) > 0);
         CDataRepresentation defaults;
         defaults.initDefaut();

@@ -64,21 +64,27 @@ private slots:
     void search_data()
     {
         QTest::addColumn<QString>("text");
+        QTest::addColumn<unsigned int>("limit");  // with the other conditions and an order
         QTest::addColumn<QStringList>("barcodes");
         QTest::newRow("empty: every ticket with an issuer")
-            << "" << QStringList{u"AAA1"_s, u"AAA2"_s, u"AAA4"_s, u"L0"_s, u"L1"_s, u"L2"_s};
-        QTest::newRow("names, any case, same ID twice") << "dupont" << QStringList{u"AAA1"_s, u"AAA2"_s};
-        QTest::newRow("buyer's first name") << "roxane" << QStringList{u"AAA2"_s};
-        QTest::newRow("letter outside Latin-1") << u"Łuk"_s << QStringList{u"L0"_s};
-        QTest::newRow("quote searched as a blank") << "o'brien" << QStringList{u"L1"_s};
+            << "" << 0u << QStringList{u"AAA1"_s, u"AAA2"_s, u"AAA4"_s, u"L0"_s, u"L1"_s, u"L2"_s};
+        QTest::newRow("names, any case, same ID twice") << "dupont" << 0u << QStringList{u"AAA1"_s, u"AAA2"_s};
+        QTest::newRow("buyer's first name") << "roxane" << 0u << QStringList{u"AAA2"_s};
+        QTest::newRow("letter outside Latin-1") << u"Łuk"_s << 0u << QStringList{u"L0"_s};
+        QTest::newRow("quote searched as a blank") << "o'brien" << 0u << QStringList{u"L1"_s};
+        QTest::newRow("other conditions, order, limit") << "" << 2u << QStringList{u"L0"_s, u"L1"_s};
     }
 
     void search()
     {
         QFETCH(QString, text);
+        QFETCH(unsigned int, limit);
         QFETCH(QStringList, barcodes);
         auto search = made<CDataRechercheBillet>();
-        search.initRequete(text, {}, {});
+        search.initRequete(text,
+                           limit ? QStringList{u"BILLET.IS_DELETED=0"_s} : QStringList(),
+                           limit ? QStringList{u"BILLET.CODE_BARRE desc"_s, u"BILLET.ID"_s} : QStringList(),
+                           limit);
         QVERIFY(CDataRecherche::execute(nullptr, search));
 
         QStringList found;
@@ -184,6 +190,10 @@ private slots:
         QVERIFY(mutex.tryLock());
         mutex.unlock();
         QCOMPARE(count.nb, 5u);
+        db.close();
+        QVERIFY(!CDataRecherche::execute(nullptr, count));
+        QVERIFY(fixture::logContains(u"Erreur Recherche nb ticket select count(BILLET.ID) from BILLET where "
+                                     "BILLET.IS_DELETED=0 : database not open"_s));
     }
 };
 

@@ -162,6 +162,17 @@ private slots:
         QCOMPARE(sqlRows(db, u"select count(*), sum(cast(N as integer) between 100 and 199) from C"_s),
                  QStringList{u"150|0"_s});
         QVERIFY(fixture::logContains(u" - critique - Erreur test commit : "_s));
+
+        // Inside the caller's transaction the first failing statement ends the write.
+        QVERIFY(sqlRun(db, u"delete from C"_s));
+        rows[50] = u"select 'x', 1, 2"_s;
+        {
+            sqlrun::Transaction transaction(db, &mutex);
+            QVERIFY(transaction.isOpen() && sqlrun::inTransaction(db));
+            QVERIFY(!sqlrun::execRows(db, &mutex, u"insert into C (N, P) "_s, rows, u"Erreur test "_s));
+            QCOMPARE(sqlRows(db, u"select count(*) from C"_s), QStringList{u"0"_s});
+        }
+        QVERIFY(!sqlrun::inTransaction(db));
     }
 };
 
