@@ -275,7 +275,8 @@ private slots:
         QCOMPARE(sent.size(), m_punches);
         QCOMPARE(sent, punchesMade());
 
-        QStringList door = rows(
+        QStringList door = sqlRows(
+            m_window->db,
             u"select CODE_BARRE, NB_COMPOSTAGE, IS_DELETED from BILLET where REP_ID=%1"_s.arg(m_first.first().repId));
         QStringList service;
         for (const standin::Ticket& ticket : m_server->organiser().tickets) {
