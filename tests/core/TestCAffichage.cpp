@@ -30,15 +30,6 @@ private slots:
         }
     }
 
-    // Texts other parts of the program show or store as they are.
-    void layoutKept()
-    {
-        QCOMPARE(gAffichage->getMessage(0, 6), "Erreur de création de la base de données : ");
-        QCOMPARE(gAffichage->getTraduction(0, 41), "\n\n\n\nRechercher");
-        QCOMPARE(gAffichage->getTraduction(0, 159), "Timeout");  // the last line has no line feed
-        QCOMPARE(gAffichage->getTraduction(2, 145), "Desconocido");
-    }
-
     void headers()
     {
         QCOMPARE(gAffichage->getHeaderSearchTab(0).join('|'),
@@ -47,14 +38,6 @@ private slots:
                  "Rep ID|Etat|Nom|Nom|Prénom|Code-barres|Tel|Mail|Place|Dernière modif|Nb Comp|Modifier|Supprimer");
         QCOMPARE(gAffichage->getHeaderLocalTicketTab(1).mid(2, 2), (QStringList{"Last name", "Last name"}));
         QCOMPARE(gAffichage->getHeaderSearchTab(3), QStringList(8, QString()));
-    }
-
-    void missingFile()
-    {
-        fixture::clearLog();
-        const QString path = m_dir.filePath("trad_xx.txt");
-        QVERIFY(gAffichage->getFileList(path, 160).isEmpty());
-        QVERIFY(fixture::logContains("Erreur nb messages (" + path + ") : 0 / 160"));
     }
 
     void shortAndLongFiles()
@@ -77,6 +60,9 @@ private slots:
         QVERIFY(texts.at(33).isEmpty());
         QCOMPARE(gAffichage->getFileList(longPath, 2), (QStringList{"a", "b"}));
         QVERIFY(!fixture::logContains("Erreur nb messages"));
+        const QString missing = m_dir.filePath("trad_xx.txt");
+        QVERIFY(gAffichage->getFileList(missing, 160).isEmpty());
+        QVERIFY(fixture::logContains("Erreur nb messages (" + missing + ") : 0 / 160"));
     }
 };
 

@@ -1,4 +1,3 @@
-#include "core/CFichier.h"
 #include "core/CParam.h"
 
 #include "BoxRecorder.h"
@@ -93,9 +92,7 @@ private slots:
         QCOMPARE(param.decryptByteArray(QString::fromLatin1(hex.left(30) + "\n " + hex.mid(30))), plain);
     }
 
-    // A first start creates the folders and a ciphered file of defaults; a ciphered
-    // save loads back whole, a stray line end after the hexadecimal text included. A
-    // plain save replaces an older file whole, through a file renamed over it.
+    // A first start, then ciphered and plain saves read back whole.
     void firstStartAndRoundTrips()
     {
         const QString dir = m_dir.path() + "/a/b";
@@ -132,8 +129,7 @@ private slots:
         QCOMPARE(QDir(m_dir.path()).entryList(QDir::Files), QStringList{"param.ini"});
     }
 
-    // A value is stored trimmed, and reported changed only when it differs; the
-    // settings page's edits apply only where they differ from what the page started from.
+    // Values are trimmed; the settings page's edits apply only where they differ.
     void valuesAndEdits()
     {
         CParam param;
@@ -200,11 +196,14 @@ private slots:
         QVERIFY(QDir().mkpath(folderAsIni + "/param.ini"));
         QVERIFY(!param.charge(folderAsIni, true));
         QCOMPARE(boxes.entries().size(), 1);
-        QVERIFY(boxes.entries().first().request.text.startsWith(QLatin1Char('-')));
+        QVERIFY(boxes.entries().first().request.text.startsWith("-4 : "));
+        // A folder of the path that is a plain file cannot be created.
+        QVERIFY(fixture::writeFile(m_dir.path() + "/plain", "x"));
+        QVERIFY(!param.charge(m_dir.path() + "/plain/sub", true));
+        QVERIFY(boxes.entries().last().request.text.startsWith("-3 : "));
     }
 
-    // A copy, and an object assigned from another, hold every member of it: a copy
-    // without isCrypt would save the file in clear.
+    // A copy holds every member: one without isCrypt would save the file in clear.
     void copyAndAssignKeepEveryMember()
     {
         CParam param;
@@ -224,23 +223,6 @@ private slots:
         CParam assigned;
         assigned.assign(param);
         QCOMPARE(state(assigned), state(param));
-    }
-
-    void fichierCodes()
-    {
-        const QString missing = m_dir.path() + "/x/y/file.txt";
-        CFichier file(missing);
-        QCOMPARE(file.ouvre(QIODevice::WriteOnly), -1);
-        QVERIFY(!QFile::exists(missing));
-        QCOMPARE(file.supprime(), 0);
-        QCOMPARE(file.cree(), 1);
-        QCOMPARE(file.cree(), 0);
-        QCOMPARE(file.supprime(), 1);
-
-        // A folder of the path that is a plain file cannot be created.
-        QVERIFY(fixture::writeFile(m_dir.path() + "/plain", "x"));
-        CFichier under(m_dir.path() + "/plain/sub/file.txt");
-        QCOMPARE(under.cree(), -3);
     }
 };
 

@@ -2,9 +2,6 @@
 
 #include "TestMain.h"
 
-#include <QFontMetrics>
-#include <QLabel>
-
 using namespace Qt::StringLiterals;
 
 class TestUtil : public QObject
@@ -58,16 +55,6 @@ private slots:
         QCOMPARE(utilIsHexa(text), hexa);
     }
 
-    void elidedText()
-    {
-        QLabel label;
-        label.resize(80, 20);
-        QCOMPARE(utilElidedText("A", &label), "A");
-        const QString elided = utilElidedText("Grande salle du theatre municipal, rang 12", &label);
-        QVERIFY(elided.endsWith(QChar(0x2026)));
-        QVERIFY(QFontMetrics(label.font()).horizontalAdvance(elided) <= label.width());
-    }
-
     // The toolkit functions nothing in the program calls, one row each.
     void uncalledToolkit_data()
     {
@@ -117,5 +104,5 @@ private slots:
     }
 };
 
-TAVRIMEX_TEST_MAIN(TestUtil)
+TAVRIMEX_TEST_GUILESS_MAIN(TestUtil)
 #include "TestUtil.moc"

@@ -27,16 +27,13 @@ CDataBillet billet(const QString& code, unsigned int editeur, unsigned int id = 
     out.CODE_BARRE = code;
     out.NB_COMPOSTAGE = nb;
     out.IMAGE = u"img/"_s + code;
-    int n = 0;
-    for (QString* text : {&out.NOM_PORTEUR,
-                          &out.PRENOM_PORTEUR,
-                          &out.TEL_PORTEUR,
-                          &out.NOM_ACHETEUR,
-                          &out.PRENOM_ACHETEUR,
-                          &out.TEL_ACHETEUR,
-                          &out.MAIL}) {
-        *text = u"t%1"_s.arg(++n);
-    }
+    out.NOM_PORTEUR = u"t1"_s;
+    out.PRENOM_PORTEUR = u"t2"_s;
+    out.TEL_PORTEUR = u"t3"_s;
+    out.NOM_ACHETEUR = u"t4"_s;
+    out.PRENOM_ACHETEUR = u"t5"_s;
+    out.TEL_ACHETEUR = u"t6"_s;
+    out.MAIL = u"t7"_s;
     return out;
 }
 
@@ -90,8 +87,7 @@ private slots:
         QTest::newRow("quote") << u"Q'T"_s << 5u << QStringList{"8:5"} << u"Q T"_s;
     }
 
-    // The exact lookup keeps every issuer's ticket; the load by issuer ignores case
-    // and leaves the record untouched on a miss.
+    // The list keeps every issuer's ticket; the load ignores case, a miss leaves the record.
     void lookups()
     {
         QFETCH(QString, asked);
@@ -166,8 +162,7 @@ private slots:
         QCOMPARE(sqlRows(db, kStoredCounts), stored ? QStringList{after} : QStringList());
     }
 
-    // A write replaces the row of its barcode and issuer; the counts shown for the
-    // list leave deleted tickets out.
+    // A write replaces its row; the list's counts leave deleted tickets out.
     void writes()
     {
         const CDataBillet again = billet(u"AB12"_s, 5, 42, 0);
@@ -180,8 +175,7 @@ private slots:
         QCOMPARE(u"%1|%2"_s.arg(live).arg(usedUp), u"4|1"_s);
     }
 
-    // A ticket sold here comes with its issuer row and one seat, replacing both; its
-    // removal takes its seats and journal too. Either is written whole or not at all.
+    // A ticket sold here, with its issuer and one seat, and its removal: whole or not at all.
     void localTicket()
     {
         const QString local = u"select count(*) from BILLET where CODE_BARRE='L 1'"_s
@@ -204,8 +198,7 @@ private slots:
                  QStringList{"0"});
     }
 
-    // Identical seats are all kept, several per price category (the row read last
-    // first); the load and the delete go by exact barcode and issuer.
+    // Identical seats are all kept, the row read last first; exact barcode and issuer.
     void seats()
     {
         CDataPlaceListe list;
@@ -228,8 +221,7 @@ private slots:
         QCOMPARE(fixture::logLines(), QStringList());
     }
 
-    // Without the table each operation fails with one level-2 line, empties its list,
-    // and frees the mutex; a failed punch still lowers the record's count.
+    // Without the table each fails with one line and frees the mutex; the count still drops.
     void failures()
     {
         QVERIFY(sqlRun(db, u"drop table BILLET"_s));

@@ -96,8 +96,7 @@ private slots:
         }
     }
 
-    // Two copies loaded before either punch: each punch takes one entry of the stored row;
-    // a copy of a ticket since taken out of the list is told apart.
+    // Two copies loaded before either punch each take one entry of the stored row.
     void punchesOfStaleCopies()
     {
         CDataBillet first = stored(db, &mutex, u"T1"_s, 7, u"1 0 3"_s);
@@ -135,8 +134,7 @@ private slots:
         }
     }
 
-    // The statements kept for every scan follow the connection to another list; the
-    // names are read again when another connection wrote them, or when asked.
+    // Kept statements follow the connection; names are read again after another writer.
     void keptStatementsAndNames()
     {
         sqlrun::Prepared prepared;

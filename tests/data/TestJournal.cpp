@@ -47,8 +47,7 @@ private slots:
         QVERIFY(openRep());
     }
 
-    // Every kind of entry is stored with its code; only STATUS 1 entries are listed
-    // for upload, in the order written, and an acknowledged one leaves the list.
+    // Every kind is stored; only pending entries are listed for upload, in order.
     void pendingAndSent()
     {
         const QList<CDataModif> written{
@@ -120,8 +119,7 @@ private slots:
         QTest::newRow("5150, second group's first statement fails") << 5150 << 50;
     }
 
-    // A list write stores every entry in key order, two punches of the same ticket in
-    // the same second included; a failing statement loses only its own rows.
+    // Every entry in key order, twins included; a failing statement loses only its rows.
     void chunkedWrites()
     {
         QFETCH(int, count);

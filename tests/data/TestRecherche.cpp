@@ -117,8 +117,7 @@ private slots:
                               u"5|2|Beta|9||1|0|0|||DUPONT|Roxane||AAA2"_s}));
     }
 
-    // Only the terminal's issuer, one entry per seat row of the same barcode and
-    // issuer, deleted ones included.
+    // Only the terminal's issuer, one entry per seat, deleted ones included.
     void localListing()
     {
         auto local = made<CDataRechercheBilletLocal>();
@@ -162,9 +161,7 @@ private slots:
         QCOMPARE(fieldsRow(entry.ID, entry.NOM, entry.NB), u"0||0"_s);
     }
 
-    // A failure of either query is reported once per run, after the mutex is
-    // released, with a box only in debug mode. A failed search keeps no rows, a
-    // failed count its previous value.
+    // One report per run, after the mutex is free, a box in debug only; no rows are kept.
     void failures()
     {
         auto search = made<CDataRechercheBillet>();
