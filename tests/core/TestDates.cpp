@@ -125,7 +125,6 @@ private slots:
         QTest::newRow("language 3") << saturday << 3 << "";
         QTest::newRow("two-figure day, late hour") << local(2024, 1, 15, 23, 59) << 0 << " Lundi 15 Janvier a 23:59";
         QTest::newRow("null fr") << QDateTime() << 0 << "";
-        QTest::newRow("null es") << QDateTime() << 2 << "";
     }
 
     void longForm()

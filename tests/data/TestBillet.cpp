@@ -207,6 +207,7 @@ private slots:
         }
         QVERIFY(list.ajouteSql(db, &mutex));
         QVERIFY((CDataPlace{u"Q'T"_s, 1, 5, u"C3"_s}.ajouteSql(db, &mutex)));
+        QVERIFY((CDataPlace{u"Q'T"_s, 1, 6, u"Z9"_s}.ajouteSql(db, &mutex)));
         QVERIFY(list.initParSql(db, &mutex, u"Q'T"_s, 5));
         QStringList loaded;
         for (auto it = list.cbegin(); it != list.cend(); ++it) {
@@ -215,9 +216,8 @@ private slots:
         }
         QCOMPARE(loaded, (QStringList{"1:Q T|1|5|C3", "1:Q T|1|5|B 2", "2:Q T|2|5|A1", "2:Q T|2|5|A1"}));
         QVERIFY(list.initParSql(db, &mutex, u"q'T"_s, 5) && list.isEmpty());
-        QVERIFY(CDataPlace().deleteSql(db, &mutex, u"Q'T"_s, 5));
-        QVERIFY(CDataPlace().deleteSql(db, &mutex, u"Q'T"_s, 5));
-        QCOMPARE(sqlRows(db, u"select count(*) from PLACE"_s), QStringList{u"0"_s});
+        QVERIFY(CDataPlace().deleteSql(db, &mutex, u"Q'T"_s, 5) && CDataPlace().deleteSql(db, &mutex, u"Q'T"_s, 5));
+        QCOMPARE(sqlRows(db, u"select EDITEUR_ID from PLACE"_s), QStringList{u"6"_s});
         QCOMPARE(fixture::logLines(), QStringList());
     }
 

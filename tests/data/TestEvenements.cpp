@@ -73,7 +73,7 @@ private slots:
         QCOMPARE(ids, (QList<unsigned int>{3, 2, 1}));
         // An event and a pass of one ID are read and deleted apart.
         CDataEvenement read;
-        QVERIFY(read.initParSql(db, &mutex, 5, 1) && read.TYPE == 1 && read.NOM == u"shared"_s);
+        QVERIFY(read.initParSql(db, &mutex, 5, 0) && read.TYPE == 0 && read.NOM == u"shared"_s);
         QVERIFY((CDataEvenement{{}, {}, 5, 0}.deleteSql(db, &mutex)));
         QCOMPARE(sqlRows(db, u"select TYPE from EVENEMENT where ID=5"_s), QStringList{u"1"_s});
     }

@@ -254,7 +254,6 @@ private slots:
             sent << punch.barcode + u'|' + punch.date;
         }
         sent.sort();
-        QCOMPARE(sent.size(), m_punches);
         QCOMPARE(sent, punchesMade());
 
         QStringList door = sqlRows(
