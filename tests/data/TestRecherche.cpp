@@ -103,8 +103,12 @@ private slots:
         auto search = made<CDataRechercheBillet>();
         search.initRequete(u"AAA"_s, {}, {});
         QVERIFY(CDataRecherche::execute(nullptr, search));
+        // With an entry copied out and reset to the defaults (key 0 is never looked up).
+        QList<CDataBilletFound> all = search.liste.values();
+        QVERIFY(search.liste.affecteBillet(1, all.emplaceBack()) && !search.liste.affecteBillet(9, all.last()));
+        all.last().initDefaut();
         QStringList rows;
-        for (const CDataBilletFound& b : std::as_const(search.liste)) {
+        for (const CDataBilletFound& b : std::as_const(all)) {
             rows << fieldsRow(b.ID, b.EDITEUR_ID, b.NOM_EDITEUR, b.CANAL_VENTE_ID, b.NOM_CANAL_VENTE, b.IS_USABLE)
                         + u'|'
                         + fieldsRow(b.IS_DELETED, b.NB_COMPOSTAGE, b.NOM_PORTEUR, b.PRENOM_PORTEUR, b.NOM_ACHETEUR)
@@ -112,7 +116,8 @@ private slots:
         }
         rows.sort();
         QCOMPARE(rows,
-                 QStringList({u"4|3|Gamma|1|Web|0|1|0|Martin|||||AAA4"_s,
+                 QStringList({u"0|0||0||1|0|0|||||1970-01-01 00:00:00|"_s,
+                              u"4|3|Gamma|1|Web|0|1|0|Martin|||||AAA4"_s,
                               u"5|1|Alpha|1|Web|1|0|2|Dupont|Jean|||2024-05-01 10:00:00|AAA1"_s,
                               u"5|2|Beta|9||1|0|0|||DUPONT|Roxane||AAA2"_s}));
     }
@@ -124,8 +129,11 @@ private slots:
         local.initRequete(u"AAA1"_s, {}, {});
         QVERIFY(CDataRecherche::execute(nullptr, local));
         QCOMPARE(local.liste.keys(), QList<unsigned int>({0, 1, 2}));
+        QList<CDataBilletLocalFound> all = local.liste.values();
+        QVERIFY(local.liste.affecteBillet(1, all.emplaceBack()) && !local.liste.affecteBillet(3, all.last()));
+        all.last().initDefaut();
         QStringList rows;
-        for (const CDataBilletLocalFound& b : std::as_const(local.liste)) {
+        for (const CDataBilletLocalFound& b : std::as_const(all)) {
             rows << fieldsRow(b.CODE_BARRE, b.PLACEMENT, b.IS_USABLE, b.NB_COMPOSTAGE, b.NOM_PORTEUR) + u'|'
                         + fieldsRow(b.PRENOM_PORTEUR, b.DATE_ACHAT, b.TEL_PORTEUR, b.MAIL, b.REP_ID);
         }
@@ -133,7 +141,8 @@ private slots:
         QCOMPARE(rows,
                  QStringList({u"L0|A1|1|1|Nowak|Łukasz|2024-06-02 09:30:00|0601|l@x.fr|7"_s,
                               u"L0|A2|1|1|Nowak|Łukasz|2024-06-02 09:30:00|0601|l@x.fr|7"_s,
-                              u"L2|B1|1|0|Petit|||||8"_s}));
+                              u"L2|B1|1|0|Petit|||||8"_s,
+                              u"||1|0|||1970-01-01 00:00:00|||0"_s}));
     }
 
     void counts()
