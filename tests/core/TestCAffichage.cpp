@@ -3,7 +3,6 @@
 #include "CoreFixture.h"
 #include "TestMain.h"
 
-#include <QFile>
 #include <QTemporaryDir>
 
 class TestCAffichage : public QObject
@@ -31,15 +30,6 @@ private slots:
         }
     }
 
-    // Texts other parts of the program show or store as they are.
-    void layoutKept()
-    {
-        QCOMPARE(gAffichage->getMessage(0, 6), "Erreur de création de la base de données : ");
-        QCOMPARE(gAffichage->getTraduction(0, 41), "\n\n\n\nRechercher");
-        QCOMPARE(gAffichage->getTraduction(0, 159), "Timeout");  // the last line has no line feed
-        QCOMPARE(gAffichage->getTraduction(2, 145), "Desconocido");
-    }
-
     void headers()
     {
         QCOMPARE(gAffichage->getHeaderSearchTab(0).join('|'),
@@ -48,46 +38,6 @@ private slots:
                  "Rep ID|Etat|Nom|Nom|Prénom|Code-barres|Tel|Mail|Place|Dernière modif|Nb Comp|Modifier|Supprimer");
         QCOMPARE(gAffichage->getHeaderLocalTicketTab(1).mid(2, 2), (QStringList{"Last name", "Last name"}));
         QCOMPARE(gAffichage->getHeaderSearchTab(3), QStringList(8, QString()));
-    }
-
-    void resourceFile_data()
-    {
-        QTest::addColumn<QString>("name");
-        QTest::addColumn<int>("count");
-        for (const QString language : {"fr", "en", "sp"}) {
-            QTest::newRow(qPrintable("mess_" + language)) << "mess_" + language + ".txt" << 34;
-            QTest::newRow(qPrintable("trad_" + language)) << "trad_" + language + ".txt" << 160;
-        }
-    }
-
-    // One text per line, none blank, Latin-1 without the C1 range (which other
-    // encodings read as different characters).
-    void resourceFile()
-    {
-        QFETCH(QString, name);
-        QFETCH(int, count);
-        QFile file(":/lang/kestrova/" + name);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray content = file.readAll();
-        QCOMPARE(content.count('\n'), count - 1);
-        QVERIFY(!content.endsWith('\n') && !content.contains('\r') && !content.contains('\0'));
-        for (char byte : content) {
-            const auto value = static_cast<unsigned char>(byte);
-            QVERIFY2(value < 0x80 || value > 0x9F, qPrintable(QString::number(value, 16)));
-        }
-
-        const QList<QByteArray> lines = content.split('\n');
-        for (int i = 0; i < count; ++i) {
-            QVERIFY2(!lines.at(i).trimmed().isEmpty(), qPrintable(QString::number(i)));
-        }
-    }
-
-    void missingFile()
-    {
-        fixture::clearLog();
-        const QString path = m_dir.filePath("trad_xx.txt");
-        QVERIFY(gAffichage->getFileList(path, 160).isEmpty());
-        QVERIFY(fixture::logContains("Erreur nb messages (" + path + ") : 0 / 160"));
     }
 
     void shortAndLongFiles()
@@ -110,6 +60,9 @@ private slots:
         QVERIFY(texts.at(33).isEmpty());
         QCOMPARE(gAffichage->getFileList(longPath, 2), (QStringList{"a", "b"}));
         QVERIFY(!fixture::logContains("Erreur nb messages"));
+        const QString missing = m_dir.filePath("trad_xx.txt");
+        QVERIFY(gAffichage->getFileList(missing, 160).isEmpty());
+        QVERIFY(fixture::logContains("Erreur nb messages (" + missing + ") : 0 / 160"));
     }
 };
 

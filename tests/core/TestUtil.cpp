@@ -2,10 +2,6 @@
 
 #include "TestMain.h"
 
-#include <QFontMetrics>
-#include <QLabel>
-#include <QTimer>
-
 using namespace Qt::StringLiterals;
 
 class TestUtil : public QObject
@@ -59,26 +55,6 @@ private slots:
         QCOMPARE(utilIsHexa(text), hexa);
     }
 
-    void sleepDeliversEvents()
-    {
-        bool delivered = false;
-        QTimer::singleShot(0, this, [&delivered] {
-            delivered = true;
-        });
-        utilSleep(20);
-        QVERIFY(delivered);
-    }
-
-    void elidedText()
-    {
-        QLabel label;
-        label.resize(80, 20);
-        QCOMPARE(utilElidedText("A", &label), "A");
-        const QString elided = utilElidedText("Grande salle du theatre municipal, rang 12", &label);
-        QVERIFY(elided.endsWith(QChar(0x2026)));
-        QVERIFY(QFontMetrics(label.font()).horizontalAdvance(elided) <= label.width());
-    }
-
     // The toolkit functions nothing in the program calls, one row each.
     void uncalledToolkit_data()
     {
@@ -128,5 +104,5 @@ private slots:
     }
 };
 
-TAVRIMEX_TEST_MAIN(TestUtil)
+TAVRIMEX_TEST_GUILESS_MAIN(TestUtil)
 #include "TestUtil.moc"

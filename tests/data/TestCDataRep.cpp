@@ -71,25 +71,16 @@ private slots:
         CDataRep read;
         QVERIFY(read.initParSql(db, &mutex, 4));
         QCOMPARE(fields(read), stored(db).first());
-        QCOMPARE(fixture::logLines(), QStringList());
-    }
-
-    // A miss leaves the defaults, whatever the record held, so that callers can
-    // compare the ID read back with the ID asked.
-    void repReadMissResets()
-    {
-        QVERIFY(rep(4, 9, 3).ajouteSql(db, &mutex) > 0);
-        CDataRep read;
-        QVERIFY(read.initParSql(db, &mutex, 4));
-        QVERIFY(read.initParSql(db, &mutex, 5));
+        // A miss leaves the defaults, so that callers can compare the ID read with the ID asked.
+        QVERIFY(read.initParSql(db, &mutex, 6));
         QCOMPARE(fields(read), kRepDefaults);
+        QCOMPARE(fixture::logLines(), QStringList());
     }
 
     void defaultRowsTwiceLeaveOneEach()
     {
         QVERIFY(sqlRun(db, u"insert into EDITEUR (ID, NOM) values (0, 'other')"_s));
-        createDefaultValuesRepBDD(db, &mutex);
-        createDefaultValuesRepBDD(db, &mutex);
+        QVERIFY(createDefaultValuesRepBDD(db, &mutex) && createDefaultValuesRepBDD(db, &mutex));
         for (const char* table : {"EVENT", "REP", "EDITEUR", "TARIF"}) {
             QCOMPARE(sqlRows(db, u"select ID from "_s + QLatin1String(table)), QStringList{"0"});
         }
@@ -99,6 +90,10 @@ private slots:
         QCOMPARE(sqlRows(db, u"select NOM from EDITEUR"_s), QStringList{"kestrova"});
         QCOMPARE(stored(db), QStringList{kRepDefaults});
         QCOMPARE(fixture::logLines().filter(u"Creation des valeurs par defaut terminees"_s).size(), 2);
+        // A failed row is reported; the rows after it are still written.
+        QVERIFY(sqlRun(db, u"drop table EVENT"_s) && sqlRun(db, u"delete from TARIF"_s));
+        QVERIFY(!createDefaultValuesRepBDD(db, &mutex));
+        QCOMPARE(sqlRows(db, u"select count(*) from TARIF"_s), QStringList{"1"});
     }
 
     void defaultRowsUnknownInLanguage()
@@ -117,14 +112,15 @@ private slots:
         }
     }
 
-    // A failed row is logged by its record; the rows after it are still written.
-    void defaultRowsGoOnAfterAFailure()
+    // A reset keeps only the journal's pending rows, and puts the default rows back.
+    void resetKeepsPendingJournal()
     {
-        QVERIFY(sqlRun(db, u"drop table EVENT"_s));
-        createDefaultValuesRepBDD(db, &mutex);
-        QCOMPARE(fixture::logLines().filter(u" - critique - Erreur ajouteSql "_s).size(), 1);
-        QCOMPARE(sqlRows(db, u"select count(*) from TARIF"_s), QStringList{"1"});
-        QVERIFY(fixture::logContains(u"Creation des valeurs par defaut terminees"_s));
+        QVERIFY(sqlRun(db, u"insert into MODIF (ID, STATUS) values (1, 1), (2, 0), (3, null)"_s));
+        QVERIFY(sqlRun(db, u"insert into BILLET (ID, CODE_BARRE) values (1, 'A')"_s));
+        QVERIFY(resetRepBDD(db, &mutex));
+        QCOMPARE(
+            sqlRows(db, u"select ID from MODIF union all select count(*) from BILLET union all select ID from REP"_s),
+            (QStringList{"1", "0", "0"}));
     }
 };
 

@@ -5,6 +5,7 @@
 #include "data/CDataModif.h"
 #include "data/CDataReferences.h"
 
+#include "CoreFixture.h"
 #include "DataFixture.h"
 #include "TestMain.h"
 
@@ -47,7 +48,7 @@ private slots:
         QVERIFY(openRep());
     }
 
-    // Counts are "IS_USABLE IS_DELETED NB_COMPOSTAGE"; the journal row is "TYPE|STATUS".
+    // Counts are "IS_USABLE IS_DELETED NB_COMPOSTAGE", then the journal row's "|TYPE|STATUS".
     void actions_data()
     {
         QTest::addColumn<ActionCompostage>("action");
@@ -55,31 +56,21 @@ private slots:
         QTest::addColumn<QString>("before");
         QTest::addColumn<ResultatCompostage>("result");
         QTest::addColumn<QString>("after");
-        QTest::addColumn<QString>("journal");
 
         const auto punch = ActionCompostage::Punch;
         const auto unpunch = ActionCompostage::Unpunch;
-        const auto fraude = ActionCompostage::Fraude;
         const auto ecrit = ResultatCompostage::Ecrit;
         const auto refuse = ResultatCompostage::Refuse;
-        QTest::newRow("punch of a local ticket") << punch << EDITEUR_LOCAL_ID << "1 0 1" << ecrit << "1 0 0"
-                                                 << "3|0";
-        QTest::newRow("punch, no entry left") << punch << 7u << "1 0 0" << refuse << "1 0 0"
-                                              << "";
-        QTest::newRow("punch, not usable") << punch << 7u << "0 0 2" << refuse << "0 0 2"
-                                           << "";
-        QTest::newRow("punch, deleted") << punch << 7u << "1 1 2" << refuse << "1 1 2"
-                                        << "";
-        QTest::newRow("un-punch to one entry") << unpunch << 7u << "0 0 0" << ecrit << "1 0 1"
-                                               << "4|1";
-        QTest::newRow("un-punch to more") << unpunch << 7u << "1 0 2" << ecrit << "1 0 3"
-                                          << "16|1";
-        QTest::newRow("un-punch, deleted") << unpunch << 7u << "1 1 0" << refuse << "1 1 0"
-                                           << "";
-        QTest::newRow("fraud report") << fraude << 7u << "1 0 1" << ecrit << "1 0 1"
-                                      << "99|1";
-        QTest::newRow("fraud report, local ticket") << fraude << EDITEUR_LOCAL_ID << "1 0 1" << ecrit << "1 0 1"
-                                                    << "99|1";
+        QTest::newRow("punch of a local ticket") << punch << EDITEUR_LOCAL_ID << "1 0 1" << ecrit << "1 0 0|3|0";
+        QTest::newRow("punch, no entry left") << punch << 7u << "1 0 0" << refuse << "1 0 0";
+        QTest::newRow("punch, not usable") << punch << 7u << "0 0 2" << refuse << "0 0 2";
+        QTest::newRow("punch, deleted") << punch << 7u << "1 1 2" << refuse << "1 1 2";
+        QTest::newRow("un-punch to one entry") << unpunch << 7u << "0 0 0" << ecrit << "1 0 1|4|1";
+        QTest::newRow("un-punch to more") << unpunch << 7u << "1 0 2" << ecrit << "1 0 3|16|1";
+        QTest::newRow("un-punch, deleted") << unpunch << 7u << "1 1 0" << refuse << "1 1 0";
+        QTest::newRow("fraud report") << ActionCompostage::Fraude << 7u << "1 0 1" << ecrit << "1 0 1|99|1";
+        QTest::newRow("fraud report, local ticket")
+            << ActionCompostage::Fraude << EDITEUR_LOCAL_ID << "1 0 1" << ecrit << "1 0 1|99|1";
     }
 
     // The stored row changes by one entry with its journal row, or nothing is written.
@@ -90,24 +81,22 @@ private slots:
         QFETCH(QString, before);
         QFETCH(ResultatCompostage, result);
         QFETCH(QString, after);
-        QFETCH(QString, journal);
 
         CDataBillet billet = stored(db, &mutex, u"T1"_s, editeur, before);
         CDataModif written;
         QCOMPARE(compostageSql(db, &mutex, billet, action, u"A7"_s, u"2024-05-01 20:15:00"_s, &written), result);
-        QCOMPARE(sqlRows(db, kCounts), QStringList{after});
-        QCOMPARE(u"%1 %2 %3"_s.arg(billet.IS_USABLE).arg(billet.IS_DELETED).arg(billet.NB_COMPOSTAGE), after);
-        const QStringList rows = sqlRows(db, kJournal);
-        if (journal.isEmpty()) {
-            QVERIFY(rows.isEmpty());
-            return;
+        const QString counts = after.section(u'|', 0, 0);
+        const QString journal = after.section(u'|', 1);
+        QCOMPARE(sqlRows(db, kCounts), QStringList{counts});
+        QCOMPARE(u"%1 %2 %3"_s.arg(billet.IS_USABLE).arg(billet.IS_DELETED).arg(billet.NB_COMPOSTAGE), counts);
+        QCOMPARE(sqlRows(db, kJournal),
+                 journal.isEmpty() ? QStringList() : QStringList{journal + u"|A7|12|%1|T1|19"_s.arg(editeur)});
+        if (!journal.isEmpty()) {
+            QCOMPARE(u"%1|%2"_s.arg(written.TYPE).arg(written.STATUS), journal);
         }
-        QCOMPARE(rows, QStringList{journal + u"|A7|12|%1|T1|19"_s.arg(editeur)});
-        QCOMPARE(u"%1|%2"_s.arg(written.TYPE).arg(written.STATUS), journal);
     }
 
-    // Two copies loaded before either punch: each punch takes one entry of the stored row;
-    // a copy of a ticket since taken out of the list is told apart.
+    // Two copies loaded before either punch each take one entry of the stored row.
     void punchesOfStaleCopies()
     {
         CDataBillet first = stored(db, &mutex, u"T1"_s, 7, u"1 0 3"_s);
@@ -128,10 +117,24 @@ private slots:
         QCOMPARE(compostageSql(db, &mutex, first, ActionCompostage::Unpunch, {}, u"2024-05-01 20:15:04"_s),
                  ResultatCompostage::Absent);
         QCOMPARE(sqlRows(db, u"select count(*) from MODIF"_s), QStringList{u"3"_s});
+
+        // A failed journal write undoes the count; each action logs under its own name.
+        stored(db, &mutex, u"T1"_s, 7, u"1 0 3"_s);
+        QVERIFY(sqlRun(db, u"drop table MODIF"_s));
+        QCOMPARE(compostageSql(db, &mutex, first, ActionCompostage::Punch, {}, {}), ResultatCompostage::Echec);
+        QCOMPARE(sqlRows(db, kCounts), QStringList{u"1 0 3"_s});
+        QVERIFY(sqlRun(db, u"drop table BILLET"_s));
+        for (const auto action : {ActionCompostage::Punch, ActionCompostage::Unpunch, ActionCompostage::Fraude}) {
+            QCOMPARE(compostageSql(db, &mutex, first, action, {}, {}), ResultatCompostage::Echec);
+        }
+        const QStringList lines = fixture::logLines();
+        QCOMPARE(lines.filter(u" - critique - Erreur ajouteSql insert into MODIF"_s).size(), 1);
+        for (const QString& name : {u"punchSql update"_s, u"unpunchSql update"_s, u"fraudeSql select"_s}) {
+            QCOMPARE(lines.filter(u" - critique - Erreur "_s + name).size(), 1);
+        }
     }
 
-    // The statements kept for every scan follow the connection to another list; the
-    // names are read again when another connection wrote them, or when asked.
+    // Kept statements follow the connection; names are read again after another writer.
     void keptStatementsAndNames()
     {
         sqlrun::Prepared prepared;
@@ -159,6 +162,10 @@ private slots:
         names.invalidate();
         QVERIFY(names.refresh(db, &mutex, &prepared));
         QCOMPARE(names.tarif(1), u"Réduit"_s);
+        db.close();
+        QVERIFY(!names.refresh(db, &mutex, &prepared));
+        QVERIFY(names.tarif(1).isEmpty());
+        QVERIFY(fixture::logContains(u" - critique - Erreur data_version PRAGMA data_version : "_s));
     }
 };
 

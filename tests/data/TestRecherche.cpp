@@ -64,21 +64,27 @@ private slots:
     void search_data()
     {
         QTest::addColumn<QString>("text");
+        QTest::addColumn<unsigned int>("limit");  // with the other conditions and an order
         QTest::addColumn<QStringList>("barcodes");
         QTest::newRow("empty: every ticket with an issuer")
-            << "" << QStringList{u"AAA1"_s, u"AAA2"_s, u"AAA4"_s, u"L0"_s, u"L1"_s, u"L2"_s};
-        QTest::newRow("names, any case, same ID twice") << "dupont" << QStringList{u"AAA1"_s, u"AAA2"_s};
-        QTest::newRow("buyer's first name") << "roxane" << QStringList{u"AAA2"_s};
-        QTest::newRow("letter outside Latin-1") << u"Łuk"_s << QStringList{u"L0"_s};
-        QTest::newRow("quote searched as a blank") << "o'brien" << QStringList{u"L1"_s};
+            << "" << 0u << QStringList{u"AAA1"_s, u"AAA2"_s, u"AAA4"_s, u"L0"_s, u"L1"_s, u"L2"_s};
+        QTest::newRow("names, any case, same ID twice") << "dupont" << 0u << QStringList{u"AAA1"_s, u"AAA2"_s};
+        QTest::newRow("buyer's first name") << "roxane" << 0u << QStringList{u"AAA2"_s};
+        QTest::newRow("letter outside Latin-1") << u"Łuk"_s << 0u << QStringList{u"L0"_s};
+        QTest::newRow("quote searched as a blank") << "o'brien" << 0u << QStringList{u"L1"_s};
+        QTest::newRow("other conditions, order, limit") << "" << 2u << QStringList{u"L0"_s, u"L1"_s};
     }
 
     void search()
     {
         QFETCH(QString, text);
+        QFETCH(unsigned int, limit);
         QFETCH(QStringList, barcodes);
         auto search = made<CDataRechercheBillet>();
-        search.initRequete(text, {}, {});
+        search.initRequete(text,
+                           limit ? QStringList{u"BILLET.IS_DELETED=0"_s} : QStringList(),
+                           limit ? QStringList{u"BILLET.CODE_BARRE desc"_s, u"BILLET.ID"_s} : QStringList(),
+                           limit);
         QVERIFY(CDataRecherche::execute(nullptr, search));
 
         QStringList found;
@@ -97,8 +103,12 @@ private slots:
         auto search = made<CDataRechercheBillet>();
         search.initRequete(u"AAA"_s, {}, {});
         QVERIFY(CDataRecherche::execute(nullptr, search));
+        // With an entry copied out and reset to the defaults (key 0 is never looked up).
+        QList<CDataBilletFound> all = search.liste.values();
+        QVERIFY(search.liste.affecteBillet(1, all.emplaceBack()) && !search.liste.affecteBillet(9, all.last()));
+        all.last().initDefaut();
         QStringList rows;
-        for (const CDataBilletFound& b : std::as_const(search.liste)) {
+        for (const CDataBilletFound& b : std::as_const(all)) {
             rows << fieldsRow(b.ID, b.EDITEUR_ID, b.NOM_EDITEUR, b.CANAL_VENTE_ID, b.NOM_CANAL_VENTE, b.IS_USABLE)
                         + u'|'
                         + fieldsRow(b.IS_DELETED, b.NB_COMPOSTAGE, b.NOM_PORTEUR, b.PRENOM_PORTEUR, b.NOM_ACHETEUR)
@@ -106,21 +116,24 @@ private slots:
         }
         rows.sort();
         QCOMPARE(rows,
-                 QStringList({u"4|3|Gamma|1|Web|0|1|0|Martin|||||AAA4"_s,
+                 QStringList({u"0|0||0||1|0|0|||||1970-01-01 00:00:00|"_s,
+                              u"4|3|Gamma|1|Web|0|1|0|Martin|||||AAA4"_s,
                               u"5|1|Alpha|1|Web|1|0|2|Dupont|Jean|||2024-05-01 10:00:00|AAA1"_s,
                               u"5|2|Beta|9||1|0|0|||DUPONT|Roxane||AAA2"_s}));
     }
 
-    // Only the terminal's issuer, one entry per seat row of the same barcode and
-    // issuer, deleted ones included.
+    // Only the terminal's issuer, one entry per seat, deleted ones included.
     void localListing()
     {
         auto local = made<CDataRechercheBilletLocal>();
         local.initRequete(u"AAA1"_s, {}, {});
         QVERIFY(CDataRecherche::execute(nullptr, local));
         QCOMPARE(local.liste.keys(), QList<unsigned int>({0, 1, 2}));
+        QList<CDataBilletLocalFound> all = local.liste.values();
+        QVERIFY(local.liste.affecteBillet(1, all.emplaceBack()) && !local.liste.affecteBillet(3, all.last()));
+        all.last().initDefaut();
         QStringList rows;
-        for (const CDataBilletLocalFound& b : std::as_const(local.liste)) {
+        for (const CDataBilletLocalFound& b : std::as_const(all)) {
             rows << fieldsRow(b.CODE_BARRE, b.PLACEMENT, b.IS_USABLE, b.NB_COMPOSTAGE, b.NOM_PORTEUR) + u'|'
                         + fieldsRow(b.PRENOM_PORTEUR, b.DATE_ACHAT, b.TEL_PORTEUR, b.MAIL, b.REP_ID);
         }
@@ -128,7 +141,8 @@ private slots:
         QCOMPARE(rows,
                  QStringList({u"L0|A1|1|1|Nowak|Łukasz|2024-06-02 09:30:00|0601|l@x.fr|7"_s,
                               u"L0|A2|1|1|Nowak|Łukasz|2024-06-02 09:30:00|0601|l@x.fr|7"_s,
-                              u"L2|B1|1|0|Petit|||||8"_s}));
+                              u"L2|B1|1|0|Petit|||||8"_s,
+                              u"||1|0|||1970-01-01 00:00:00|||0"_s}));
     }
 
     void counts()
@@ -150,11 +164,13 @@ private slots:
             rows << u"%1:%2|%3|%4"_s.arg(it.key()).arg(it->ID).arg(it->NOM).arg(it->NB);
         }
         QCOMPARE(rows, QStringList({u"1:1|Alpha|1"_s, u"2:2|Beta|1"_s, u"99999999:99999999|En local|2"_s}));
+        CDataNbBillet entry;
+        QVERIFY(byEditeur.liste.affecteNbBillet(2, entry) && !byEditeur.liste.affecteNbBillet(3, entry));
+        entry.initDefaut();
+        QCOMPARE(fieldsRow(entry.ID, entry.NOM, entry.NB), u"0||0"_s);
     }
 
-    // A failure of either query is reported once per run, after the mutex is
-    // released, with a box only in debug mode. A failed search keeps no rows, a
-    // failed count its previous value.
+    // One report per run, after the mutex is free, a box in debug only; no rows are kept.
     void failures()
     {
         auto search = made<CDataRechercheBillet>();
@@ -180,6 +196,10 @@ private slots:
         QVERIFY(mutex.tryLock());
         mutex.unlock();
         QCOMPARE(count.nb, 5u);
+        db.close();
+        QVERIFY(!CDataRecherche::execute(nullptr, count));
+        QVERIFY(fixture::logContains(u"Erreur Recherche nb ticket select count(BILLET.ID) from BILLET where "
+                                     "BILLET.IS_DELETED=0 : database not open"_s));
     }
 };
 
