@@ -6,9 +6,12 @@
 
 #include <QDir>
 #include <QFile>
+#include <QSemaphore>
 #include <QTemporaryDir>
+#include <QThread>
 
 #include <array>
+#include <memory>
 
 namespace
 {
@@ -201,6 +204,32 @@ private slots:
         QVERIFY(fixture::writeFile(m_dir.path() + "/plain", "x"));
         QVERIFY(!param.charge(m_dir.path() + "/plain/sub", true));
         QVERIFY(boxes.entries().last().request.text.startsWith("-3 : "));
+    }
+
+    // A save on a worker begins with a long value; the GUI thread shortens it and
+    // saves, and so finishes first: the file must still end equal to memory.
+    void concurrentSavesEndEqualToMemory()
+    {
+        CParam param;
+        param.isCrypt = true;
+        QVERIFY(param.sauvegarde(m_dir.path(), true));
+        int stale = 0;
+        for (int round = 0; round < 40; ++round) {
+            param.initParametre(PROXY, QString(100000, u'p'));
+            QSemaphore saving;
+            std::unique_ptr<QThread> worker(QThread::create([&] {
+                saving.release();
+                param.sauvegarde(m_dir.path(), false);
+            }));
+            worker->start();
+            saving.acquire();
+            param.initParametre(PROXY, QString::number(round));
+            param.sauvegarde(m_dir.path(), false);
+            QVERIFY(worker->wait());
+            CParam loaded;
+            stale += !loaded.charge(m_dir.path(), false) || loaded.parametresCopy() != param.parametresCopy();
+        }
+        QCOMPARE(stale, 0);
     }
 
     // A copy holds every member: one without isCrypt would save the file in clear.

@@ -7,6 +7,7 @@
 #include "TestMain.h"
 
 #include <QFileInfo>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QThread>
 #include <QWidget>
@@ -72,6 +73,30 @@ private slots:
         const QString month = QFileInfo(logFilePath()).fileName();
         QVERIFY2(month == before.toString("'Log_'yyyy_MM'.log'") || month == after.toString("'Log_'yyyy_MM'.log'"),
                  qPrintable(month));
+    }
+
+    // Catches lines cut into each other and a race on the settings pointer.
+    void concurrentWritersKeepWholeLines()
+    {
+        QList<QThread*> workers;
+        for (int t = 0; t < 8; ++t) {
+            workers << QThread::create([t]() {
+                for (int i = 0; i < 200; ++i) {
+                    enregistreLog(3, QString("thread %1 line %2 ").arg(t).arg(i) + QString(60, u'x'), false);
+                }
+            });
+            workers.last()->start();
+        }
+        for (QThread* w : std::as_const(workers)) {
+            w->wait();
+            delete w;
+        }
+        const QStringList lines = fixture::logLines();
+        QCOMPARE(lines.size(), 8 * 200);
+        static const QRegularExpression whole(" - error - thread \\d line \\d+ x{60}$");
+        for (const QString& line : lines) {
+            QVERIFY2(whole.match(line).hasMatch(), qPrintable(line));
+        }
     }
 
     void erreurDb()
