@@ -482,6 +482,8 @@ private slots:
         QTest::newRow("delta, quote") << false << QByteArray("O'1") << u"O 1"_s;
         QTest::newRow("delta, NUL") << false << QByteArray(R"(O\u00001)") << u"O 1"_s;
         QTest::newRow("delta, lone surrogate") << false << QByteArray(R"(O\ud8001)") << u"O 1"_s;
+        // Two keys of one stored row: the second is counted against the first.
+        QTest::newRow("delta, two keys") << false << QByteArray(R"(O 1":{"0":7,"7":1},"O'1)") << u"O 1"_s;
     }
 
     void pendingPunchOnRewrittenTicket()

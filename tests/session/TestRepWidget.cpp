@@ -7,7 +7,7 @@ class TestRepWidget : public SessionTestBase
 
 private slots:
 
-    // The list a tile stands for, kept when REP_JOUR changes; a whole event sums.
+    // The list a tile stands for, kept (selected, downloaded) when REP_JOUR changes; a whole event sums.
     void kinds_data()
     {
         QTest::addColumn<unsigned int>("type");
@@ -48,6 +48,10 @@ private slots:
         QCOMPARE(current() + ' ' + gParam->currentJour.get(), idAndFile + ' ' + jour);
         QVERIFY(!window().ui->btnStartScan->isHidden() && db().databaseName() == mainDatabasePath());
         QCOMPARE(window().ui->lblRepNbPunch->text() + window().ui->lblRepNbPlace->text(), "0 / 0");
+        m_server->enqueue(QStringLiteral("53"), ScriptedReply::empty());
+        getRep();
+        const standin::RecordedRequest request = m_server->requests(QStringLiteral("53")).value(0);
+        QCOMPARE(request.value("id") + ' ' + request.value("jo"), idAndFile.section(' ', 0, 0) + ' ' + jour);
         if (combo) {
             m_tile->comboRep->setCurrentIndex(1);
             QCOMPARE(tileList() + ' ' + m_tile->lblNbPlace->text() + ' ' + m_tile->lblRep->text(),
@@ -98,6 +102,20 @@ private slots:
         QCOMPARE(rects.join(' '),
                  "100,10,310,20 15,15,70,70 100,30,320,16 100,30,293,32 100,70,110,16 215,70,75,16 305,70,60,16 "
                  "370,70,60,20 425,6,90,20 435,55,115,30 520,6,20,20 545,6,20,20 0,100,570,1 425,30,140,20");
+    }
+
+    // A reply that comes once the tile shows another event leaves the picture shown alone.
+    void latePictureReply()
+    {
+        QFile::remove(cachePath("event301.png"));
+        QFile::remove(cachePath("event302.png"));
+        fill(eventRecord(301, 0, m_server->imageUrl("event301.png")));
+        gParam->isOnline = false;
+        fill(eventRecord(302, 0, m_server->imageUrl("event302.png")));
+        const QImage shown = m_tile->lblImage->pixmap().toImage();
+        QTRY_VERIFY(QFile::exists(cachePath("event301.png")));
+        QVERIFY(!QFile::exists(cachePath("event302.png")));
+        QCOMPARE(m_tile->lblImage->pixmap().toImage(), shown);
     }
 
     // Pending rows go first, batched by kind, then the update; the list becomes current.
@@ -196,6 +214,136 @@ private slots:
         QCOMPARE(window().ui->btnDrainGlobal->isHidden(), context.isEmpty());
         QVERIFY(!QFile::exists(dbPath("R4001_Z7.db")) && m_tile->btnDropRep->isHidden());
         QVERIFY(m_window->currentRepDbName.isEmpty() && window().ui->btnStartScan->isHidden());
+    }
+
+    // A drained punch is applied to the list downloaded again, and not queued twice.
+    void downloadAfterDeletion()
+    {
+        standin::Ticket ticket;
+        for (const standin::Ticket& candidate : m_server->organiser().tickets) {
+            if (candidate.repId == 4001 && candidate.nbCompostage > 0 && !candidate.isDeleted) {
+                ticket = candidate;
+            }
+        }
+        tile4001({netfixture::pendingRow(8, ticket.barcode, "2030-01-01 10:00:00", 4001, ticket.editeurId)});
+        m_tile->dropRepClicked();
+        getRep();
+        QCOMPARE(rows(dbPath("R4001_Z7.db"),
+                      "select NB_COMPOSTAGE from BILLET where CODE_BARRE='" + ticket.barcode
+                          + "' union all select STATUS from MODIF where CODE_BARRE='" + ticket.barcode + "'"),
+                 QStringList({QString::number(ticket.nbCompostage - 1), "0"}));
+        QCOMPARE(sqlRows(db(), "select count(*) from VIDANGE"), QStringList("1"));
+    }
+
+    // When the drain queue cannot take every row, the file and its rows stay.
+    void failedCopyKeepsList()
+    {
+        tile4001({netfixture::pendingRow(8, "A"), netfixture::pendingRow(8, "B")});
+        QVERIFY(sqlRun(db(),
+                       "create trigger refuse before insert on VIDANGE when NEW.CODE_BARRE='B' begin select "
+                       "raise(abort, 'full'); end"));
+        m_tile->dropRepClicked();
+        QCOMPARE(shownMessage(), message(5));
+        QCOMPARE(sqlRows(db(), "select count(*) from VIDANGE"), QStringList("0"));
+        QCOMPARE(pendingIn4001(), 2);
+        QVERIFY(!m_tile->btnDropRep->isHidden() && m_tile->repFileExists);
+        m_boxes->clear();
+    }
+
+    // A refill during a chain waits for its end; only the rows that went are marked sent.
+    void refillDuringChain_data()
+    {
+        QTest::addColumn<QString>("delayedRoute");
+        QTest::newRow("during the upload") << "61";
+        QTest::newRow("during the download") << "53";
+    }
+
+    void refillDuringChain()
+    {
+        QFETCH(QString, delayedRoute);
+        const QString date = QStringLiteral("2030-01-01 10:00:00");
+        makeRepFile("R4002_Z7.db",
+                    {netfixture::pendingRow(8, "P1", date, 4002), netfixture::pendingRow(8, "P2", date, 4002)},
+                    1000);
+        addEvent(eventRecord(302, 0), {{4002, "2030-01-02 20:00:00", "", 5}});
+        tile4001({netfixture::pendingRow(8, "A")});
+        m_server->enqueue(delayedRoute, ScriptedReply::normal().delayed(300));
+        m_tile->getRepClicked();
+        if (delayedRoute == "53") {
+            QTRY_COMPARE(m_server->requests(delayedRoute).size(), 1);
+        }
+        fill(eventRecord(302, 0));
+        QCOMPARE(tileList(), "4001 R4001_Z7.db");
+        QTRY_VERIFY(m_window->isEnabled() && !m_tile->isChainRunning());
+        QStringList received;
+        for (const standin::ReceivedPunch& punch : m_server->receivedPunches()) {
+            received << punch.barcode;
+        }
+        QCOMPARE(received, QStringList("A"));
+        QCOMPARE(m_server->requests(QStringLiteral("53")).value(0).value("id"), QStringLiteral("4001"));
+        QCOMPARE(pendingIn4001(), 0);
+        QCOMPARE(rows(dbPath("R4002_Z7.db"),
+                      "select CODE_BARRE from MODIF where STATUS=1 union all select count(*) from BILLET"),
+                 QStringList({"P1", "P2", "0"}));
+        QCOMPARE(current() + ' ' + tileList(), "4001 R4001_Z7.db 4002 R4002_Z7.db");
+        QVERIFY(!m_tile->lblDrainNeeded->isHidden());
+    }
+
+    // A file without DELTA holds no list: the first download is built aside, renamed once whole.
+    void firstDownloadOverBrokenFile_data()
+    {
+        QTest::addColumn<QString>("leftover");
+        QTest::newRow("no file") << "";
+        QTest::newRow("tables only") << "tables";
+        QTest::newRow("empty file") << "empty";
+        QTest::newRow("garbage again") << "garbage";
+    }
+
+    void firstDownloadOverBrokenFile()
+    {
+        QFETCH(QString, leftover);
+        const QString path = dbPath("R4001_Z7.db");
+        if (leftover == "tables") {
+            makeRepFile("R4001_Z7.db", {}, 0);
+        } else if (!leftover.isEmpty()) {
+            for (const QString& name : {path, path + ".unreadable"}) {
+                QVERIFY(fixture::writeFile(name, QByteArray(leftover == "empty" ? 0 : 4096, 'x')));
+            }
+        }
+        tile4001({}, 0, false);
+        QVERIFY(m_tile->btnSelect->isHidden() && !m_tile->repFileExists);
+        QString atStart;
+        connect(
+            &m_tile->threadGet,
+            &QThread::started,
+            this,
+            [&atStart, path] {
+                atStart =
+                    QString::number(QFile::exists(path)) + QString::number(QFile::exists(CRepWidget::buildPath(path)));
+            },
+            Qt::DirectConnection);
+        getRep();
+        QCOMPARE(m_server->requests(QStringLiteral("53")).value(0).value("ba"), QStringLiteral("0"));
+        QCOMPARE(atStart, leftover.isEmpty() ? "01" : "11");
+        QCOMPARE(rows(path, "select count(*) > 0 from BILLET union all select count(*) from DELTA"),
+                 QStringList({"1", "1"}));
+        QVERIFY(!QFile::exists(CRepWidget::buildPath(path)));
+        QCOMPARE(current(), "4001 R4001_Z7.db");
+        m_boxes->clear();
+    }
+
+    // An event list landing while scanning leaves the scan on its list.
+    void eventListLandsWhileScanning()
+    {
+        tile4001();
+        m_server->enqueue(QStringLiteral("241"), ScriptedReply::normal().delayed(200));
+        m_window->recupEvents();
+        m_tile->selectClicked();
+        m_window->startScanClicked();
+        m_window->eventPage = 0;
+        QTRY_COMPARE(m_window->eventPage, 1);
+        QVERIFY(!m_window->dataEvenementListe.isEmpty());
+        QCOMPARE(db().databaseName(), dbPath("R4001_Z7.db"));
     }
 
     // Bad lines are skipped, a later line wins, text is Latin-1; the recap shows the result.

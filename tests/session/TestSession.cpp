@@ -114,6 +114,53 @@ private slots:
         QCOMPARE(savedValue(ZONE_KEST), QStringLiteral("0"));
     }
 
+    // A wipe stopped once its new database was complete is finished at the next start; half-built, undone.
+    void interruptedWipe_data()
+    {
+        QTest::addColumn<bool>("complete");
+        QTest::newRow("new database complete") << true;
+        QTest::newRow("new database half-built") << false;
+    }
+
+    void interruptedWipe()
+    {
+        QFETCH(bool, complete);
+        makeRepFile(QStringLiteral("R1_Z7.db"), netfixture::pendingRows(8, 3), 55);
+        const QString building = complete ? databasewipe::readyPath() : databasewipe::stagingPath();
+        QVERIFY(openStagingBDD(db(), window().dbMutex, building));
+        CDataVidangeListe moved;
+        moved.ajoute(CDataVidange(), 0);
+        QVERIFY(moved.ajouteSql(db(), window().dbMutex));
+        QVERIFY(openBDD(db(), window().dbMutex));
+        const QStringList before = dbFiles();
+        const QString journal = databasewipe::stagingPath() + QStringLiteral("-journal");
+        QVERIFY(fixture::writeFile(journal, QByteArray(512, 'j')));
+        m_window.reset();
+        m_window = std::make_unique<MainWindow>();
+        QVERIFY(!window().isStartFailed);
+        QVERIFY(!QFile::exists(building) && !QFile::exists(journal));
+        QCOMPARE(dbFiles(), complete ? QStringList{"kest.db"} : before);
+        QCOMPARE(sqlRows(db(), QStringLiteral("select count(*) from VIDANGE")), QStringList{complete ? "1" : "0"});
+    }
+
+    // Only the newest login press is answered, and only while the login page shows.
+    void lateLoginAnswer()
+    {
+        m_server->enqueue(QStringLiteral("221"), ScriptedReply::normal().delayed(300));
+        login(QStringLiteral("demo"), QStringLiteral("demo"));
+        login(QStringLiteral("demo"), QStringLiteral("demo"));
+        QTRY_VERIFY(!window().saisieDlg->isHidden());
+        window().cancelSaisie();
+        QTRY_VERIFY(fixture::logContains(QStringLiteral("Reponse login ignoree")));
+        QVERIFY(window().saisieDlg->isHidden());
+        m_server->enqueue(QStringLiteral("221"), ScriptedReply::normal().delayed(300));
+        login(QStringLiteral("demo"), QStringLiteral("demo"));
+        window().backToRepClicked();
+        window().isStaleLoginLogged = false;
+        QTRY_COMPARE(fixture::logLines().filter(QStringLiteral("Reponse login ignoree")).size(), 2);
+        QVERIFY(window().saisieDlg->isHidden());
+    }
+
     // A wipe that cannot be done deletes nothing; a zone change keeps the zone and list.
     void wipeFailsSafely_data()
     {
@@ -228,6 +275,21 @@ private slots:
         QTRY_VERIFY(!window().isEventListParsing && window().progressBar->isHidden());
         QCOMPARE(sqlRows(db(), QStringLiteral("select count(*) from VIDANGE")), QStringList(zone == 7 ? "0" : "3"));
         QCOMPARE(sqlRows(db(), QStringLiteral("select count(*) from ZONE")), QStringList("1"));
+    }
+
+    // Zone 7's late event list does not land in zone 5's database.
+    void staleEventList()
+    {
+        QVERIFY(sqlRun(db(), QStringLiteral("insert into ZONE values (5,'N')")));
+        m_server->enqueue(QStringLiteral("241"), ScriptedReply::json(eventsReply({70})).delayed(400));
+        m_server->enqueue(QStringLiteral("241"), ScriptedReply::json(eventsReply({50})));
+        window().recupEvents();
+        QTRY_COMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
+        window().zoneChosen(5);
+        QTRY_VERIFY(fixture::logContains(QStringLiteral("Reponse getEvents ignoree")));
+        QTRY_VERIFY(!window().isEventListParsing && window().progressBar->isHidden());
+        QCOMPARE(m_server->requests(QStringLiteral("241")).value(1).value(QStringLiteral("zo")), QStringLiteral("5"));
+        QCOMPARE(sqlRows(db(), QStringLiteral("select ID from EVENEMENT")), QStringList("50"));
     }
 
     // A failed event list is told and logged; the stored list shows again.
