@@ -314,8 +314,8 @@ private slots:
         const auto wrongIn = [&captions](int language) {
             QStringList wrong;
             for (const auto& [widget, lines] : std::as_const(captions)) {
-                if (std::none_of(lines.cbegin(), lines.cend(), [&](int line) {
-                        return label(language, line) == captionOf(widget);
+                if (std::none_of(lines.cbegin(), lines.cend(), [&, shown = captionOf(widget)](int line) {
+                        return label(language, line) == shown;
                     })) {
                     wrong << widget->objectName() + QStringLiteral(" : ") + captionOf(widget);
                 }

@@ -158,7 +158,7 @@ private slots:
         for (const auto& [signal, name] : {std::pair(&CKeyboardWidget::btnExitClicked, "<exit>"),
                                            std::pair(&CKeyboardWidget::btnBackClicked, "<back>"),
                                            std::pair(&CKeyboardWidget::btnEnterClicked, "<enter>")}) {
-            connect(&keyboard, signal, this, [&sent, name] {
+            connect(&keyboard, signal, this, [&sent, name = name] {
                 sent += QLatin1String(name);
             });
         }
