@@ -250,6 +250,17 @@ private slots:
         m_boxes->clear();
     }
 
+    // A punch and an un-punch go in two batches: the first answer marks only its own row sent.
+    void secondBatchRefused()
+    {
+        tile4001({netfixture::pendingRow(MODIF_PUNCH, "A"), netfixture::pendingRow(MODIF_UNPUNCH, "B")}, 1000, true);
+        m_server->enqueue(QStringLiteral("61"), ScriptedReply::normal());
+        m_server->enqueue(QStringLiteral("61"), ScriptedReply::httpError(404));
+        getRep();
+        QCOMPARE(m_server->requests(QStringLiteral("61")).size(), 2);
+        QCOMPARE(rows(dbPath("R4001_Z7.db"), "select CODE_BARRE from MODIF where STATUS=1"), QStringList("B"));
+    }
+
     // A refill during a chain waits for its end; only the rows that went are marked sent.
     void refillDuringChain_data()
     {

@@ -243,6 +243,7 @@ private slots:
 
         answerAccessCode(*m_window, QStringLiteral("16083974"));
         QStringList lines = ui->editParam->toPlainText().split(QLatin1Char('\n'));
+        QVERIFY(lines.contains(QStringLiteral("URL=https://h.test/a=b/?")));
         lines.removeIf([](const QString& line) {
             return line.startsWith(QLatin1String("URL=")) || line.startsWith(QLatin1String("TIMEOUT="))
                    || line.startsWith(QLatin1String("TACTILE="));

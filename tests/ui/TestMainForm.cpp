@@ -12,7 +12,6 @@
 #include <QFile>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QStackedWidget>
 
 static void initResources()
 {
@@ -128,11 +127,7 @@ private slots:
     void comboListStaysInside()
     {
         QComboBox* combo = ui.comboRepLocal;
-        for (QWidget* w = combo; w->parentWidget(); w = w->parentWidget()) {
-            if (auto* stack = qobject_cast<QStackedWidget*>(w->parentWidget())) {
-                stack->setCurrentWidget(w);
-            }
-        }
+        ui.stackedWidget->setCurrentWidget(ui.pageAddTicket);
         combo->addItem(QString(120, QLatin1Char('W')));
         window.show();
         window.move(-300, 0);  // the screen's edge must not hold the list in for it
