@@ -74,7 +74,9 @@ bool CDataPlaceListe::initParSql(QSqlDatabase& db,
 {
     const QString statement = QStringLiteral(
         "select CODE_BARRE,TARIF_ID,EDITEUR_ID,PLACEMENT from PLACE where CODE_BARRE=? and EDITEUR_ID=?");
-    const QVariantList values{sqlrun::bound(code), sqlrun::bound(editeur)};
+    // The issuer as a text, as the other statements of PLACE write it (and so its
+    // failure line reads); the column's affinity compares it as the same number.
+    const QVariantList values{sqlrun::bound(code), sqlrun::bound(QString::number(editeur))};
     return loadBound(db, mutex, prepared, statement, values, [](QSqlQuery& query) {
         CDataPlace place;
         place.readRow(query);

@@ -193,7 +193,7 @@ bool runBound(QSqlQuery& query,
         query.bindValue(int(i), values[i]);
     }
     if (!query.exec()) {
-        enregistreLog(2, errorHead + statement + QStringLiteral(" : ") + query.lastError().text(), false);
+        enregistreLog(2, failureLine(errorHead, withValues(statement, values), query.lastError().text()), false);
         query.finish();
         return false;
     }
@@ -211,7 +211,7 @@ bool runBound(QSqlQuery& query,
 
 }  // namespace
 
-QSqlQuery* Prepared::query(QSqlDatabase& db, const QString& text, const QString& errorHead)
+QSqlQuery* Prepared::query(QSqlDatabase& db, const QString& text, const QString& errorHead, const QVariantList& values)
 {
     const auto it = m_queries.find(text);
     if (it != m_queries.end() && isPrepared(*it->second)) {
@@ -221,7 +221,7 @@ QSqlQuery* Prepared::query(QSqlDatabase& db, const QString& text, const QString&
     // Rows are read once, in order: no copy of them is kept.
     query->setForwardOnly(true);
     if (!query->prepare(text)) {
-        enregistreLog(2, errorHead + text + QStringLiteral(" : ") + query->lastError().text(), false);
+        enregistreLog(2, failureLine(errorHead, withValues(text, values), query->lastError().text()), false);
         m_queries.erase(text);
         return nullptr;
     }
@@ -260,7 +260,7 @@ bool execBound(QSqlDatabase& db,
     }
     checkConnectionAlive(db);
     Prepared once;
-    QSqlQuery* query = (prepared ? prepared : &once)->query(db, statement, errorHead);
+    QSqlQuery* query = (prepared ? prepared : &once)->query(db, statement, errorHead, values);
     return query && runBound(*query, statement, values, errorHead, readRow, changes);
 }
 
@@ -358,6 +358,31 @@ QString failureLine(const QString& errorHead, QString statement, const QString& 
     // A NUL would cut the line short for whoever reads the log.
     statement.replace(QChar(u'\0'), QLatin1Char(' '));
     return errorHead + statement + QStringLiteral(" : ") + error;
+}
+
+QString withValues(const QString& statement, const QVariantList& values)
+{
+    QString text;
+    qsizetype next = 0;
+    bool isInQuotes = false;
+    for (const QChar c : statement) {
+        if (c == QLatin1Char('\'')) {
+            isInQuotes = !isInQuotes;
+        }
+        if (c != QLatin1Char('?') || isInQuotes || next >= values.size()) {
+            text += c;
+            continue;
+        }
+        const QVariant& value = values[next++];
+        if (!value.isValid()) {
+            text += QStringLiteral("NULL");
+        } else if (value.typeId() == QMetaType::QString) {
+            text += quoted(value.toString());
+        } else {
+            text += value.toString();
+        }
+    }
+    return text;
 }
 
 QString quoted(const QString& text)

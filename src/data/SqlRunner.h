@@ -55,8 +55,8 @@ class Prepared
 {
 public:
     // The statement of `text`, prepared on `db` when it is not yet, or no longer. Null
-    // when the preparation failed (logged after `errorHead`).
-    QSqlQuery* query(QSqlDatabase& db, const QString& text, const QString& errorHead);
+    // when the preparation failed (logged after `errorHead`, with `values` in place).
+    QSqlQuery* query(QSqlDatabase& db, const QString& text, const QString& errorHead, const QVariantList& values = {});
     void clear();
 
 private:
@@ -150,6 +150,10 @@ QString refusal(const QString& statement);
 
 // The one shape of a failure's log line: <errorHead><statement> : <error>.
 QString failureLine(const QString& errorHead, QString statement, const QString& error);
+// `statement` as it would read written out, for the log: its "?" placeholders (those
+// outside quotes) replaced in order by `values`, a text through quoted(), a number in
+// decimal.
+QString withValues(const QString& statement, const QVariantList& values);
 
 // "'" + value + "'" with the value passed through utilSqlFormateString.
 QString quoted(const QString& text);

@@ -40,8 +40,6 @@ CSocketKestrova::CSocketKestrova(QObject* parent)
     connect(this, &QTcpSocket::disconnected, this, &CSocketKestrova::peerClosed, Qt::DirectConnection);
     connect(this, &QTcpSocket::connected, this, &CSocketKestrova::estConnecte, Qt::DirectConnection);
     connect(this, &QTcpSocket::readyRead, this, &CSocketKestrova::lecture, Qt::DirectConnection);
-    // A refused or lost connection is an outcome too, not a silence until the time-out.
-    connect(this, &QAbstractSocket::errorOccurred, this, &CSocketKestrova::peerClosed, Qt::DirectConnection);
 }
 
 CSocketKestrova::~CSocketKestrova()
@@ -123,9 +121,9 @@ void CSocketKestrova::peerClosed()
     if (bytesAvailable() > 0) {
         m_received += readAll();
     }
-    if (!tryDeliver(true)) {
-        fail();
-    }
+    // Without a whole reply a lost connection ends as a refused or silent one does:
+    // at the time-out, with code 4.
+    tryDeliver(true);
 }
 
 bool CSocketKestrova::tryDeliver(bool atEnd)

@@ -7,8 +7,8 @@
 
 // Posts one form field "mac" over a plain TCP connection, writing and reading the
 // HTTP/1.1 exchange itself. It reports the body (code 0) or a failure (code 4: no
-// whole reply before the time-out or the end of the connection), once, then
-// deletes itself. Lives on the thread that creates it.
+// whole reply before the time-out, a refused or lost connection included), once,
+// then deletes itself. Lives on the thread that creates it.
 class CSocketKestrova : public QTcpSocket
 {
     Q_OBJECT

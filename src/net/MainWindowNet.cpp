@@ -55,12 +55,11 @@ void MainWindow::sendPunch()
     request->Request();
 }
 
-// Any non-empty body acknowledges the whole batch; its content is never read.
+// Any non-empty body acknowledges the whole batch; its content is never read. An
+// empty one marks nothing: the rows stay pending for the next cycle.
 void MainWindow::actionResponseSendPunch(const QByteArray& response)
 {
-    if (response.isEmpty()) {
-        enregistreLog(4, QStringLiteral("Erreur Send Punch : reponse vide, compostages non acquittes"), false);
-    } else {
+    if (!response.isEmpty()) {
         markBatchSent(dataModifListe, nbModifSent, db, dbMutex);
         if (!dataModifListe.isEmpty() && !isRepPageRequested && !isExitRequested) {
             sendPunch();

@@ -2,6 +2,7 @@
 #include "core/CParam.h"
 #include "core/Database.h"
 #include "core/Log.h"
+#include "data/CDataModif.h"
 #include "net/Drain.h"
 #include "session/LocalTicketImport.h"
 #include "session/RepDisplay.h"
@@ -20,6 +21,16 @@ namespace
 QString dumpDatabasePath()
 {
     return dbFolder() + QStringLiteral("dump.db");
+}
+
+// Whether the list at `path` holds punches not sent yet; the connection ends on the
+// main database.
+bool holdsPendingPunches(QSqlDatabase& db, QMutex* mutex, const QString& path)
+{
+    CDataModifListe pending;
+    const bool read = openRepBDD(db, mutex, path) && pending.initLocalPunchParSql(db, mutex);
+    openBDD(db, mutex);
+    return read && !pending.isEmpty();
 }
 
 }  // namespace
@@ -160,7 +171,9 @@ void MainWindow::actionSelectRepFile(uint dataEventId, uint dataEventType, uint 
     if (QFile::exists(target)) {
         // It may hold punches not sent yet: it is kept and becomes the current list.
         enregistreLog(4, QStringLiteral("Liste des billets deja presente, fichier non importe : ") + target, false);
-        displayMessage(label(100), message(20));
+        if (holdsPendingPunches(db, dbMutex, target)) {
+            displayMessage(label(100), message(20));
+        }
     } else if (!QFile::rename(dumpDatabasePath(), target)) {
         enregistreLog(3, QStringLiteral("Erreur au renommage de la liste importee en ") + target, false);
         displayMessage(label(100), message(5));

@@ -54,7 +54,9 @@ void MainWindow::setCurrentRep(CDataEvenement evenement,
                               repdisplay::storedDate(representation.DATE_FIN_VENTE));
     ui->lblRepStatus->show();
 
-    gParam->currentIdRep.set(idRep);
+    // A tile writes "-0" for pass 0; the service knows that scope as "0".
+    const bool isPassZero = evenement.TYPE == 1 && evenement.ID == 0;
+    gParam->currentIdRep.set(isPassZero ? QStringLiteral("0") : idRep);
     gParam->currentJour.set(jour);
 
     ui->lblRepCurrent->setText(

@@ -1,5 +1,7 @@
 #include "data/CDataAgent.h"
 #include "data/CDataBillet.h"
+#include "data/CDataModif.h"
+#include "data/CDataPlace.h"
 #include "data/CDataRecherche.h"
 #include "data/SqlRunner.h"
 
@@ -144,6 +146,75 @@ private slots:
                  runs ? 0 : 2);
         // A NUL would cut the log line short.
         QVERIFY(!value.contains(QChar(u'\0')) || fixture::logContains(QString(statement).replace(QChar(u'\0'), u' ')));
+    }
+
+    void valuesInPlace_data()
+    {
+        QTest::addColumn<QString>("statement");
+        QTest::addColumn<QVariantList>("values");
+        QTest::addColumn<QString>("written");
+        QTest::newRow("text through the helper, number bare")
+            << u"where A=? and B=?"_s << QVariantList{u"x'y"_s, 5} << u"where A='x y' and B=5"_s;
+        QTest::newRow("a ? in quotes is no placeholder")
+            << u"where A='?' and B=?"_s << QVariantList{u"z"_s} << u"where A='?' and B='z'"_s;
+        QTest::newRow("no value left") << u"where A=? and B=?"_s << QVariantList{1} << u"where A=1 and B=?"_s;
+    }
+
+    void valuesInPlace()
+    {
+        QFETCH(QString, statement);
+        QFETCH(QVariantList, values);
+        QFETCH(QString, written);
+        QCOMPARE(sqlrun::withValues(statement, values), written);
+    }
+
+    void failedLoadLogsItsValues_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<bool>("preparedBefore");
+        QTest::addColumn<QString>("logged");
+        const QString billet =
+            u"select ID,EDITEUR_ID,REP_ID,CANAL_VENTE_ID,IS_USABLE,IS_DELETED,NB_COMPOSTAGE,NOM_PORTEUR,PRENOM_PORTEUR,"
+            "TEL_PORTEUR,NOM_ACHETEUR,PRENOM_ACHETEUR,TEL_ACHETEUR,DATE_ACHAT,IMAGE,MAIL,CODE_BARRE from BILLET where "
+            "CODE_BARRE='A B?'"_s;
+        const QString place =
+            u"select CODE_BARRE,TARIF_ID,EDITEUR_ID,PLACEMENT from PLACE where CODE_BARRE='A B?' and EDITEUR_ID='5'"_s;
+        const QString modif = u"select ID,TYPE,STATUS,AGENT_ID,REP_ID,EDITEUR_ID,CODE_BARRE,NEW_VALUE,DATE from MODIF "
+                              "where CODE_BARRE='A B?' and EDITEUR_ID=5 order by DATE desc"_s;
+        for (const bool before : {false, true}) {
+            const char* when = before ? ", prepared before" : "";
+            QTest::addRow("barcode lookup%s", when) << u"BILLET"_s << before << billet;
+            QTest::addRow("seats%s", when) << u"PLACE"_s << before << place;
+            QTest::addRow("history%s", when) << u"MODIF"_s << before << modif;
+        }
+    }
+
+    // A bound load that fails logs its statement as written out, the values in place.
+    void failedLoadLogsItsValues()
+    {
+        QFETCH(QString, table);
+        QFETCH(bool, preparedBefore);
+        QFETCH(QString, logged);
+        const QString code = u"A'B?"_s;
+        sqlrun::Prepared prepared;
+        const auto load = [&]() {
+            if (table == u"BILLET"_s) {
+                return CDataBilletListe().initParSqlByCodeBarre(db, &mutex, code, &prepared);
+            }
+            if (table == u"PLACE"_s) {
+                return CDataPlaceListe().initParSql(db, &mutex, code, 5, &prepared);
+            }
+            return CDataModifListe().initParSql(db, &mutex, code, 5, &prepared);
+        };
+        QVERIFY(!preparedBefore || load());
+        QVERIFY(sqlRun(db, u"drop table "_s + table));
+        fixture::clearLog();
+        QVERIFY(!load());
+        const QStringList lines = fixture::logLines();
+        QCOMPARE(lines.size(), 1);
+        QVERIFY2(lines.first().contains(u" - critique - Erreur initParSql "_s + logged + u" : "_s),
+                 qPrintable(lines.first()));
+        prepared.clear();
     }
 
     // A failed commit (a deferred foreign key) reruns the group: only the failing rows are lost.

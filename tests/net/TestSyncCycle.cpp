@@ -106,8 +106,7 @@ private slots:
             << none << true << QStringList{"cl1"} << QStringList{"5A"} << "TYPE=5 ";
         QTest::newRow("empty reply") << mixedRows()
                                      << QList<ScriptedReply>{ScriptedReply::normal(), ScriptedReply::empty()} << true
-                                     << QStringList{"cl2", "dl2"} << all.mid(2)
-                                     << "warning - Erreur Send Punch : reponse vide, compostages non acquittes";
+                                     << QStringList{"cl2", "dl2"} << all.mid(2) << "";
         QTest::newRow("error") << mixedRows()
                                << QList<ScriptedReply>{ScriptedReply::normal(), ScriptedReply::httpError(500)} << true
                                << QStringList{"cl2", "dl2"} << all.mid(2)

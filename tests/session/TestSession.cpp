@@ -353,6 +353,45 @@ private slots:
         QCOMPARE(pageState(window()), QStringLiteral("ssl--- 4 / 4 <."));
     }
 
+    // Pass 0's tile asks for "-0", but its scope once current is "0".
+    void passZeroScope()
+    {
+        makeRepFile(QStringLiteral("P0_Z7.db"), {}, 1000);
+        addEvent(eventRecord(0, 1), {{7, "2030-05-03 20:00:00", "2030-05-02 18:00:00", 100}});
+        fill(eventRecord(0, 1));
+        QCOMPARE(tileList(), QStringLiteral("-0 P0_Z7.db"));
+        m_tile->selectClicked();
+        QCOMPARE(current(), QStringLiteral("0 P0_Z7.db"));
+    }
+
+    // An event file onto a list already there leaves it whole; only unsent punches are told.
+    void eventFileOntoList_data()
+    {
+        QTest::addColumn<unsigned int>("status");
+        QTest::newRow("unsent punch") << MODIF_STATUS_PENDING;
+        QTest::newRow("every punch sent") << MODIF_STATUS_SENT;
+    }
+
+    void eventFileOntoList()
+    {
+        QFETCH(unsigned int, status);
+        CDataModif punch = netfixture::pendingRow(8, QStringLiteral("kept"));
+        punch.STATUS = status;
+        makeRepFile(QStringLiteral("R4001_Z0.db"), {punch}, 1000);
+        importFile(QStringLiteral("event.kst"), QJsonDocument(m_server->eventFileDocument("R4001", 0)).toJson());
+        QCOMPARE(current(), QStringLiteral("4001 R4001_Z0.db"));
+        QVERIFY(QFile::exists(dbPath(QStringLiteral("dump.db"))));
+        QCOMPARE(rows(dbPath(QStringLiteral("R4001_Z0.db")), QStringLiteral("select CODE_BARRE, STATUS from MODIF")),
+                 QStringList{"kept|" + QString::number(status)});
+        QCOMPARE(shownMessage(), status == MODIF_STATUS_PENDING ? message(20) : QString());
+        QCOMPARE(fixture::logLines()
+                     .filter(" - warning - Liste des billets deja presente, fichier non importe : "
+                             + dbPath(QStringLiteral("R4001_Z0.db")))
+                     .size(),
+                 1);
+        QCOMPARE(db().databaseName(), mainDatabasePath());
+    }
+
     // Old performances without a list on disk go, then entries left empty (pass 0 too).
     void purge()
     {
