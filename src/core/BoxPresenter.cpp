@@ -1,5 +1,7 @@
 #include "core/BoxPresenter.h"
 
+#include "core/Startup.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QMutex>
@@ -24,6 +26,10 @@ void defaultPresenter(const BoxRequest& request, QWidget* parent)
                     request.text,
                     QMessageBox::Ok,
                     parent);
+    // A termination signal that comes while the box shows closes it.
+    const SignalLoopScope loop([&box] {
+        box.reject();
+    });
     box.exec();
 }
 

@@ -12,16 +12,35 @@
 #include <QSocketNotifier>
 #include <QStringList>
 
+#include <algorithm>
+#include <atomic>
+#include <cerrno>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <unistd.h>
+#include <vector>
 
 namespace
 {
 
-// The signal handler only writes the signal number here; the GUI thread reads it.
+// The signal handler only writes a stamp here; the GUI thread reads it.
 int signalPipe[2] = {-1, -1};
+
+// Serial of the last loop started. A signal is stamped with it, so that the GUI
+// thread, reading the pipe only inside some later loop, can still tell the loops
+// that ran when the signal came from those started since.
+std::atomic<unsigned> lastLoopSerial{0};
+static_assert(std::atomic<unsigned>::is_always_lock_free, "read in signal context");
+
+struct RunningLoop
+{
+    unsigned serial = 0;
+    std::function<void()> end;
+};
+
+// Outermost first; GUI thread only.
+std::vector<RunningLoop> runningLoops;
 
 void writeStdout(const QByteArray& bytes)
 {
@@ -29,25 +48,27 @@ void writeStdout(const QByteArray& bytes)
     std::fflush(stdout);
 }
 
-// Signals that arrived while no event loop ran must have no lasting effect.
-void drainSignalPipe()
-{
-    char buffer[64];
-    while (::read(signalPipe[0], buffer, sizeof buffer) > 0) {
-    }
-}
-
 void onSignalReadable()
 {
-    unsigned char sig = 0;
-    while (::read(signalPipe[0], &sig, 1) == 1) {
-        if (QCoreApplication::closingDown()) {
-            continue;
+    unsigned stamp = 0;
+    unsigned latest = 0;
+    while (::read(signalPipe[0], &stamp, sizeof stamp) == static_cast<ssize_t>(sizeof stamp)) {
+        latest = std::max(latest, stamp);
+    }
+    if (QCoreApplication::closingDown()) {
+        return;
+    }
+    // A loop that still runs and started no later than the stamp was running when
+    // the signal came. A signal that came while no loop ran ends nothing, not even
+    // the loop that reads it.
+    std::vector<std::function<void()>> ends;
+    for (auto loop = runningLoops.rbegin(); loop != runningLoops.rend(); ++loop) {
+        if (loop->serial <= latest) {
+            ends.push_back(loop->end);
         }
-        if (sig == SIGINT || sig == SIGQUIT || sig == SIGABRT || sig == SIGTERM) {
-            // Ends every loop running on the GUI thread, a box's included.
-            QCoreApplication::exit(0);
-        }
+    }
+    for (const std::function<void()>& end : ends) {
+        end();
     }
 }
 
@@ -65,13 +86,31 @@ void ensureFolder(const QDir& dir, const QString& path, const char* failureText)
 
 void handler(int sig)
 {
+    if (sig != SIGINT && sig != SIGQUIT && sig != SIGABRT && sig != SIGTERM) {
+        return;
+    }
     if (signalPipe[1] < 0) {
         return;
     }
     const int savedErrno = errno;
-    const unsigned char byte = static_cast<unsigned char>(sig);
-    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &byte, 1);
+    const unsigned stamp = lastLoopSerial.load();
+    // Smaller than PIPE_BUF, so each stamp lands whole.
+    [[maybe_unused]] const ssize_t written = ::write(signalPipe[1], &stamp, sizeof stamp);
     errno = savedErrno;
+}
+
+SignalLoopScope::SignalLoopScope(std::function<void()> end)
+    : serial(lastLoopSerial.load() + 1)
+{
+    runningLoops.push_back({serial, std::move(end)});
+    lastLoopSerial.store(serial);
+}
+
+SignalLoopScope::~SignalLoopScope()
+{
+    runningLoops.erase(std::find_if(runningLoops.begin(), runningLoops.end(), [this](const RunningLoop& loop) {
+        return loop.serial == serial;
+    }));
 }
 
 void myMessageOutput(QtMsgType, const QMessageLogContext&, const QString&)
@@ -149,9 +188,10 @@ int tavrimexMain(int argc, char** argv)
         if (!window.isStartFailed) {
             window.setWindowModality(Qt::ApplicationModal);
             window.setVisible(true);
-            if (signalPipe[0] >= 0) {
-                drainSignalPipe();
-            }
+            // Ends the boxes open over the main loop too.
+            const SignalLoopScope mainLoop([] {
+                QCoreApplication::exit(0);
+            });
             exitCode = QApplication::exec();
         }
         enregistreLog(5, QStringLiteral("Fermeture"), true);

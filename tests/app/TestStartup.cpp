@@ -47,6 +47,15 @@ struct Program
         process.setProgram(QString::fromLocal8Bit(binary));
     }
 
+    void setEnv(const QStringList& entries)
+    {
+        QProcessEnvironment env = process.processEnvironment();
+        for (const QString& entry : entries) {
+            env.insert(entry.section('=', 0, 0), entry.section('=', 1));
+        }
+        process.setProcessEnvironment(env);
+    }
+
     // Starts the program and waits until it has opened its main database, that is
     // until it is about to enter its loop.
     bool startUp(const QStringList& args)
@@ -58,11 +67,22 @@ struct Program
         });
     }
 
-    // The exit code once the program has ended; -1 after a crash.
+    // The exit code once the program has ended; -1 after a crash, -3 when it does not end.
     int finish()
     {
-        process.waitForFinished(20000);
+        if (process.state() != QProcess::NotRunning && !process.waitForFinished(20000)) {
+            process.kill();
+            process.waitForFinished();
+            return -3;
+        }
         return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    // Standard error so far, kept whole across reads.
+    QByteArray errors()
+    {
+        stderrSoFar += process.readAllStandardError();
+        return stderrSoFar;
     }
 
     int run(const QStringList& args = {})
@@ -83,6 +103,8 @@ struct Program
             },
             ms);
     }
+
+    QByteArray stderrSoFar;
 
     QString log() const
     {
@@ -215,6 +237,80 @@ private slots:
         QVERIFY(program.process.readAllStandardError().contains("BOX [warning] "));
         QVERIFY(program.log().contains("Erreur a l'ouverture du fichier de la base de donnees"));
         QVERIFY(program.log().contains(" - notice - Fermeture"));
+    }
+
+    // Real boxes during start-up. A termination signal ends only a loop running when it
+    // comes: from inside a box's loop it closes that box and start-up goes on; one sent
+    // while no loop runs is dropped, so the next box still waits for its answer.
+    void signalDuringStartUpBoxes_data()
+    {
+        QTest::addColumn<QString>("broken");  // what fails to load: "param.ini", "db/kest.db" or nothing
+        QTest::addColumn<QStringList>("env");
+        QTest::addColumn<QStringList>("boxes");  // standard error, line by line
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<bool>("mainLoop");  // runs, and is then ended by a signal from here
+
+        const QString settingsBox = "BOX 1 [Erreur de chargement] shown";
+        const QString databaseBox = "BOX 1 [warning] shown";
+        QTest::newRow("settings box, signal from its loop")
+            << "param.ini" << QStringList{"BOX_ANSWERS=signal"} << QStringList{settingsBox, "BOX 1 closed unanswered"}
+            << 1 << false;
+        QTest::newRow("settings box, signal before it")
+            << "param.ini" << QStringList{"RAISE_AT_START=1", "BOX_ANSWERS=answer"}
+            << QStringList{settingsBox, "BOX 1 answered"} << 1 << false;
+        QTest::newRow("database box, signal from its loop")
+            << "db/kest.db" << QStringList{"BOX_ANSWERS=signal"} << QStringList{databaseBox, "BOX 1 closed unanswered"}
+            << 0 << false;
+        QTest::newRow("database box, signal before it")
+            << "db/kest.db" << QStringList{"RAISE_AT_START=1", "BOX_ANSWERS=answer"}
+            << QStringList{databaseBox, "BOX 1 answered"} << 0 << false;
+        // The program shows these boxes itself, as its main window is shown.
+        QTest::newRow("two boxes before the main loop, signal from the first")
+            << QString() << QStringList{"STEPS_AT_SHOW=box,box", "BOX_ANSWERS=signal,answer"}
+            << QStringList{"BOX 1 [hook] shown",
+                           "BOX 1 closed unanswered",
+                           "BOX 2 [hook] shown",
+                           "BOX 2 answered",
+                           "MAIN LOOP"}
+            << 0 << true;
+        QTest::newRow("two boxes before the main loop, signal between them")
+            << QString() << QStringList{"STEPS_AT_SHOW=box,raise,box", "BOX_ANSWERS=answer,answer"}
+            << QStringList{"BOX 1 [hook] shown", "BOX 1 answered", "BOX 2 [hook] shown", "BOX 2 answered", "MAIN LOOP"}
+            << 0 << true;
+        QTest::newRow("box before the main loop, signal at start")
+            << QString() << QStringList{"RAISE_AT_START=1", "STEPS_AT_SHOW=box", "BOX_ANSWERS=answer"}
+            << QStringList{"BOX 1 [hook] shown", "BOX 1 answered", "MAIN LOOP"} << 0 << true;
+    }
+
+    void signalDuringStartUpBoxes()
+    {
+        QFETCH(QString, broken);
+        QFETCH(QStringList, env);
+        QFETCH(QStringList, boxes);
+        QFETCH(int, exitCode);
+        QFETCH(bool, mainLoop);
+        Program program(BOX_SIGNALS_BIN);
+        QVERIFY(QDir().mkpath(program.app + "/traces"));
+        if (!broken.isEmpty()) {
+            QVERIFY(QDir().mkpath(program.app + '/' + broken));
+        }
+        program.setEnv(env);
+        program.process.start();
+        const QByteArray expected = boxes.join('\n').toUtf8() + '\n';
+        if (mainLoop) {
+            QVERIFY2(poll([&] {
+                         return program.errors().endsWith("MAIN LOOP\n")
+                                || program.process.state() == QProcess::NotRunning;
+                     }),
+                     program.errors().constData());
+            QCOMPARE(program.errors(), expected);
+            ::kill(static_cast<pid_t>(program.process.processId()), SIGTERM);
+        }
+        QCOMPARE(program.finish(), exitCode);
+        QCOMPARE(program.errors(), expected);
+        const QString log = program.log();
+        QVERIFY(log.contains("Demarrage"));
+        QCOMPARE(log.endsWith(" - notice - Fermeture\n"), broken != "param.ini");
     }
 };
 
