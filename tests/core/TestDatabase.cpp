@@ -11,7 +11,11 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <QSet>
 #include <QSqlQuery>
+#include <QThread>
+
+#include <atomic>
 
 namespace
 {
@@ -181,6 +185,49 @@ private slots:
 
         QVERIFY(!dropRepBDD(db, nullptr, dbFolder() + "missing.db"));
         QVERIFY(fixture::logContains("Drop RepDataBase " + dbFolder() + "missing.db (ret=0)"));
+    }
+
+    // Three workers of one kind at once, each with a connection of its own: two write to
+    // their own files, the third fails to open and its box shows on the GUI thread.
+    void workersOfOneKindAtOnce()
+    {
+        BoxRecorder boxes;
+        const QStringList files{"P1_Z0.db", "P2_Z0.db", "none/x.db"};
+        QStringList names(files.size());
+        std::atomic<int> connected{0};
+        QList<QThread*> workers;
+        for (qsizetype i = 0; i < files.size(); ++i) {
+            QString* name = &names[i];
+            workers << QThread::create([this, name, &connected, &files, i] {
+                ThreadConnection connection("worker");
+                *name = connection.db().connectionName();
+                // Every connection made before any is used.
+                ++connected;
+                while (connected < files.size()) {
+                    QThread::yieldCurrentThread();
+                }
+                if (openRepBDD(connection.db(), &mutex, dbFolder() + files[i])) {
+                    for (int n = 0; n < 200; ++n) {
+                        const QString sql =
+                            QString("insert into EVENT (ID, NOM) values (%1, '%2')").arg(n).arg(files[i]);
+                        sqlrun::exec(connection.db(), &mutex, sql, "Erreur ");
+                    }
+                }
+            });
+            workers.last()->start();
+        }
+        for (QThread* worker : std::as_const(workers)) {
+            worker->wait();
+            delete worker;
+        }
+        QCOMPARE(QSet<QString>(names.cbegin(), names.cend()).size(), files.size());
+        QTRY_COMPARE(boxes.entries().size(), 1);
+        QCOMPARE(boxes.entries().first().thread, QThread::currentThread());
+        for (const QString& file : files.mid(0, 2)) {
+            QVERIFY(openRepBDD(db, nullptr, dbFolder() + file));
+            QCOMPARE(sqlRows(db, "select count(*), min(NOM), max(NOM) from EVENT"),
+                     QStringList{"200|" + file + '|' + file});
+        }
     }
 };
 

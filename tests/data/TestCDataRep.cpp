@@ -1,6 +1,14 @@
 #include "core/CParam.h"
 #include "core/Database.h"
+#include "data/CDataAgent.h"
+#include "data/CDataCaisse.h"
+#include "data/CDataCanalVente.h"
+#include "data/CDataEditeur.h"
+#include "data/CDataEvent.h"
+#include "data/CDataOrga.h"
 #include "data/CDataRep.h"
+#include "data/CDataTarif.h"
+#include "data/CDataZone.h"
 
 #include "CoreFixture.h"
 #include "DataFixture.h"
@@ -38,9 +46,44 @@ QStringList stored(QSqlDatabase& db)
     return sqlRows(db, u"select ID,EVENT_ID,DATE_DEBUT,DATE_FIN,NB_COMPOSTAGE from REP order by ID"_s);
 }
 
+// The list save of a reference list over rows 5 "a" and 6 "b": an entry under the size
+// key ("_"), then X, A, B, C under 3, 5, 6, 7. Gives the keys copied into the other list,
+// then the list's keys, the new entry's marked "*".
+template <typename Liste>
+QString saveList(QSqlDatabase& db, QMutex* mutex)
+{
+    using Record = typename Liste::mapped_type;
+    using Id = typename Record::IdType;
+    const auto record = [](int id, const QString& nom) {
+        Record out;
+        out.initDefaut();
+        out.ID = QVariant(id).value<Id>();
+        out.NOM = nom;
+        return out;
+    };
+    Liste list;
+    list.insert(Id{}, record(8, u"new"_s));
+    for (const auto& [key, nom] : {std::pair{3, "X"}, {5, "A"}, {6, "B"}, {7, "C"}}) {
+        list.ajoute(record(99, QString::fromLatin1(nom)), QVariant(key).value<Id>());
+    }
+    Liste saved;
+    list.sauvegardeParSql(db, mutex, &saved);
+    const auto keys = [](const Liste& l) {
+        QStringList out;
+        for (auto it = l.cbegin(); it != l.cend(); ++it) {
+            out << (datakey::isSizeKey(it.key()) ? u"_"_s : QVariant(it.key()).toString())
+                       + (it->NOM == u"new"_s ? u"*"_s : QString());
+        }
+        return out.join(u',');
+    };
+    return keys(saved) + u'|' + keys(list);
+}
+
+using ListSave = QString (*)(QSqlDatabase&, QMutex*);
+
 }  // namespace
 
-// The REP record and the default rows of a ticket-list database.
+// The REP record, the default rows of a ticket-list database and the reference lists' saves.
 class TestCDataRep : public DataFixture
 {
     Q_OBJECT
@@ -110,6 +153,48 @@ private slots:
             QCOMPARE(sqlRows(db, u"select NOM from EVENT where ID=0 union all select NOM from TARIF where ID=0"_s),
                      (QStringList{unknown, unknown}));
         }
+    }
+
+    // The new entry is inserted and kept under its row number (3), not saved again under it;
+    // a refused insert leaves it where it was. The others rewrite their key's row and are
+    // copied into the other list until a rewrite fails (6's); 3 has no row, which is no error.
+    void listSave_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::addColumn<bool>("insertRefused");
+        for (const char* table :
+             {"ZONE", "EVENT", "TARIF", "EDITEUR", "CANAL_VENTE", "CAISSE", "AGENT", "ORGANISATEUR"}) {
+            QTest::newRow(table) << QString::fromLatin1(table) << false;
+        }
+        QTest::newRow("TARIF, insert refused") << u"TARIF"_s << true;
+        QTest::newRow("AGENT, insert refused") << u"AGENT"_s << true;
+    }
+
+    void listSave()
+    {
+        QFETCH(QString, table);
+        QFETCH(bool, insertRefused);
+        const QHash<QString, ListSave> saves{{u"ZONE"_s, &saveList<CDataZoneListe>},
+                                             {u"EVENT"_s, &saveList<CDataEventListe>},
+                                             {u"TARIF"_s, &saveList<CDataTarifListe>},
+                                             {u"EDITEUR"_s, &saveList<CDataEditeurListe>},
+                                             {u"CANAL_VENTE"_s, &saveList<CDataCanalVenteListe>},
+                                             {u"CAISSE"_s, &saveList<CDataCaisseListe>},
+                                             {u"AGENT"_s, &saveList<CDataAgentListe>},
+                                             {u"ORGANISATEUR"_s, &saveList<CDataOrgaListe>}};
+        QVERIFY(table == u"ZONE"_s || table == u"ORGANISATEUR"_s ? openMain() : openRep());
+        QVERIFY(sqlRun(db, u"insert into %1 (ID, NOM) values ('5','a'),('6','b')"_s.arg(table)));
+        QVERIFY(sqlRun(db,
+                       u"create trigger boom before update on %1 when cast(OLD.ID as text) = '6' "
+                       "begin select raise(abort, 'boom'); end"_s.arg(table)));
+        if (insertRefused) {
+            QVERIFY(
+                sqlRun(db, u"create trigger no before insert on %1 begin select raise(abort, 'no'); end"_s.arg(table)));
+        }
+        QCOMPARE(saves.value(table)(db, &mutex), insertRefused ? u"3,5|_*,3,5,6,7"_s : u"5|3*,5,6,7"_s);
+        const QStringList stored = insertRefused ? QStringList{"5=A", "6=b"} : QStringList{"5=A", "6=b", "8=new"};
+        QCOMPARE(sqlRows(db, u"select ID||'='||NOM from %1 order by ID"_s.arg(table)), stored);
+        QCOMPARE(fixture::logLines().filter(u"Erreur sauvegardeParSql "_s).size(), 1);
     }
 
     // A reset keeps only the journal's pending rows, and puts the default rows back.

@@ -73,6 +73,8 @@ private slots:
         QTest::newRow("letter outside Latin-1") << u"Łuk"_s << 0u << QStringList{u"L0"_s};
         QTest::newRow("quote searched as a blank") << "o'brien" << 0u << QStringList{u"L1"_s};
         QTest::newRow("other conditions, order, limit") << "" << 2u << QStringList{u"L0"_s, u"L1"_s};
+        QTest::newRow("inside a name") << "upon" << 0u << QStringList{u"AAA1"_s, u"AAA2"_s};
+        QTest::newRow("inside a barcode") << "AA4" << 0u << QStringList{u"AAA4"_s};
     }
 
     void search()

@@ -221,6 +221,47 @@ private slots:
         QVERIFY(window().isExitRequested && !window().progressBar->isHidden());
     }
 
+    // Pressed again, the connection button pings at once and restarts the repeating ping.
+    void leavingOfflineRestartsPing()
+    {
+        window().connectionClick();
+        QVERIFY(!window().pingTimer.isActive());
+        window().connectionClick();
+        QVERIFY(window().pingTimer.isActive() && !window().pingTimer.isSingleShot());
+        QCOMPARE(window().pingTimer.interval(), 30000);
+        QTRY_VERIFY(gParam->isOnline);
+        QCOMPARE(window().ui->lblConnection->text(), label(11));
+        QCOMPARE(m_server->requests(QStringLiteral("11")).size(), 1);
+    }
+
+    // Typed field by field: the login and the password are needed, the agent code is not.
+    void loginButton_data()
+    {
+        QTest::addColumn<QStringList>("typed");  // login, password, agent
+        QTest::addColumn<bool>("enabled");
+        QTest::newRow("login and password") << QStringList{"demo", "demo", ""} << true;
+        QTest::newRow("all three") << QStringList{"demo", "demo", "5"} << true;
+        QTest::newRow("no password") << QStringList{"demo", "", "5"} << false;
+        QTest::newRow("no login") << QStringList{"", "demo", "5"} << false;
+        QTest::newRow("login only") << QStringList{"demo", "", ""} << false;
+        QTest::newRow("password only") << QStringList{"", "demo", ""} << false;
+    }
+
+    void loginButton()
+    {
+        QFETCH(QStringList, typed);
+        QFETCH(bool, enabled);
+        const QList<QLineEdit*> fields{window().ui->editLogin, window().ui->editPassword, window().ui->editAgent};
+        for (QLineEdit* field : fields) {
+            field->clear();
+        }
+        QVERIFY(!window().ui->btnLoginValidation->isEnabled());
+        for (qsizetype i = 0; i < fields.size(); ++i) {
+            QTest::keyClicks(fields[i], typed[i]);
+        }
+        QCOMPARE(window().ui->btnLoginValidation->isEnabled(), enabled);
+    }
+
     // "No zone" then the stored zones, the stored one chosen; Cancel shows the stored list.
     void zoneDialog_data()
     {

@@ -342,12 +342,14 @@ private slots:
         QCOMPARE(window.ui->lblScanJauge->text(), label(2, 43) + QStringLiteral("3 / 40"));
     }
 
-    // Versions compare as numbers without dots; a failed check is only logged.
+    // Versions compare as numbers without dots; a failed check or a reply not JSON is only logged.
     void checkReplies_data()
     {
         QTest::addColumn<QByteArray>("reply");
         // The stored version, then "shown" for the update button, else the changes kept.
         QTest::addColumn<QString>("storedAndShown");
+        // The reply's own log line, without its time.
+        QTest::addColumn<QString>("logged");
         // JSON written with single quotes: a "//" in a raw string trips moc.
         const auto json = [](const QByteArray& text) {
             return QByteArray(text).replace('\'', '"');
@@ -355,26 +357,34 @@ private slots:
         const auto offer = [&json](const char* version) {
             return json("{'request':'getUpdate','url':'https://u.test/i','version':'" + QByteArray(version) + "'}");
         };
-        QTest::newRow("4.3.10 > 4.3.9") << offer("4.3.10") << "4.3.9 shown";
-        QTest::newRow("5.0 < 4.3.1") << offer("5.0") << "4.3.1 ";
-        QTest::newRow("same") << offer("4.3.1") << "4.3.1 ";
-        QTest::newRow("letter") << offer("4.3.2b") << "4.3.1 ";
-        QTest::newRow("blank before") << offer(" 4.3.2") << "4.3.1 ";
-        QTest::newRow("plus sign") << offer("+4.3.2") << "4.3.1 ";
-        QTest::newRow("stored not a number") << offer("0.1") << "abc shown";
-        QTest::newRow("not JSON") << QByteArray("<html>") << "4.3.1 old";
-        QTest::newRow("other request") << json("{'request':'update','url':'https://u.test'}") << "4.3.1 old";
+        QTest::newRow("4.3.10 > 4.3.9") << offer("4.3.10") << "4.3.9 shown" << QString();
+        QTest::newRow("5.0 < 4.3.1") << offer("5.0") << "4.3.1 " << QString();
+        QTest::newRow("same") << offer("4.3.1") << "4.3.1 " << QString();
+        QTest::newRow("letter") << offer("4.3.2b") << "4.3.1 " << QString();
+        QTest::newRow("blank before") << offer(" 4.3.2") << "4.3.1 " << QString();
+        QTest::newRow("plus sign") << offer("+4.3.2") << "4.3.1 " << QString();
+        QTest::newRow("stored not a number") << offer("0.1") << "abc shown" << QString();
+        QTest::newRow("not JSON")
+            << QByteArray("<html>") << "4.3.1 old"
+            << "error - Erreur de decodage de la reponse JSON de la verification des mises a jour";
+        QTest::newRow("empty") << QByteArray() << "4.3.1 old" << QString();
+        QTest::newRow("other request") << json("{'request':'update','url':'https://u.test'}") << "4.3.1 old"
+                                       << QString();
         QTest::newRow("one change as text")
-            << json("{'request':'getUpdate','version':'1','url':'https://u.test','modifs':'fix'}") << "4.3.1 fix";
+            << json("{'request':'getUpdate','version':'1','url':'https://u.test','modifs':'fix'}") << "4.3.1 fix"
+            << QString();
     }
 
     void checkReplies()
     {
         QFETCH(QByteArray, reply);
         QFETCH(QString, storedAndShown);
+        QFETCH(QString, logged);
         gParam->initParametre(VERSION, storedAndShown.section(QLatin1Char(' '), 0, 0));
         gParam->updateModifs.set({QStringLiteral("old")});
+        const qsizetype before = fixture::logLines().size();
         m_window->actionResponseUpdate(reply);
+        QCOMPARE(fixture::logLines().mid(before).join(QLatin1Char('\n')).section(QStringLiteral(" - "), 1), logged);
         m_window->actionErrorUpdate(47);
         QVERIFY(fixture::logContains(QStringLiteral("warning - Erreur Connexion Verif New Version (err=47)")));
         QCOMPARE(m_window->ui->btnUpdateSoftware->isHidden() ? gParam->updateModifs.get().join(' ') : "shown",

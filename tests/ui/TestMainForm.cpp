@@ -10,6 +10,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QFile>
+#include <QImage>
 #include <QPushButton>
 #include <QRegularExpression>
 
@@ -104,6 +105,39 @@ private slots:
         QFETCH(QString, line);
         QFETCH(QString, table);
         QCOMPARE(line, table);
+    }
+
+    // A rule per row, with each picture it names: a missing picture is drawn as nothing, silently.
+    void picturesOfEachRule_data()
+    {
+        QString sheet = designStyleSheet();
+        sheet.remove(QRegularExpression(QStringLiteral("/\\*.*?\\*/"), QRegularExpression::DotMatchesEverythingOption));
+        QTest::addColumn<QString>("url");
+        int rules = 0;
+        QRegularExpressionMatchIterator rule =
+            QRegularExpression(QStringLiteral("([^{}]+)\\{([^}]*)\\}")).globalMatch(sheet);
+        while (rule.hasNext()) {
+            const QRegularExpressionMatch match = rule.next();
+            const QString selector = match.captured(1).trimmed().section(u',', 0, 0);
+            QRegularExpressionMatchIterator url =
+                QRegularExpression(QStringLiteral("url\\(\\s*([^)\\s]+)\\s*\\)")).globalMatch(match.captured(2));
+            rules += url.hasNext() ? 1 : 0;
+            while (url.hasNext()) {
+                const QString path = url.next().captured(1);
+                QTest::addRow("%s %s", qPrintable(selector), qPrintable(path.section(u'/', -1))) << path;
+            }
+        }
+        // An unreadable sheet names no picture at all.
+        if (rules < 40) {
+            QTest::newRow("too few rules with a picture") << QString();
+        }
+    }
+
+    void picturesOfEachRule()
+    {
+        QFETCH(QString, url);
+        QVERIFY(url.startsWith(QLatin1String(kDesignPath)));
+        QVERIFY(!QImage(url).isNull());
     }
 
     // The dialogs are children of the window, as in the application.

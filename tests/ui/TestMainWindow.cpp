@@ -18,6 +18,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QLoggingCategory>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QShortcut>
@@ -32,6 +33,22 @@ using Action = MainWindow::ReturnAction;
 
 namespace
 {
+
+// Moves are sent with the left button held: a widget gets no button-less move.
+void sendMouse(MainWindow& window, QEvent::Type type, Qt::MouseButton button, QPoint global)
+{
+    const Qt::MouseButtons held = type == QEvent::MouseButtonRelease ? Qt::NoButton
+                                  : type == QEvent::MouseMove        ? Qt::LeftButton
+                                                                     : Qt::MouseButtons(button);
+    QMouseEvent event(type, QPointF(global - window.pos()), QPointF(global), button, held, Qt::NoModifier);
+    QCoreApplication::sendEvent(&window, &event);
+}
+
+QString geometryText(const QWidget* widget)
+{
+    const QRect r = widget->geometry();
+    return QStringLiteral("%1,%2,%3,%4").arg(r.x()).arg(r.y()).arg(r.width()).arg(r.height());
+}
 
 // The waiting dialog: "text|value|maximum".
 QString progress(MainWindow& window)
@@ -55,6 +72,20 @@ class TestMainWindow : public QObject
 
     std::unique_ptr<BoxRecorder> m_boxes;
     std::unique_ptr<MainWindow> m_wired;
+    QString m_waitingWhenMessageShown;
+
+protected:
+    // The waiting text at the moment the message dialog shows.
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show) {
+            m_waitingWhenMessageShown = static_cast<QWidget*>(watched)
+                                            ->parentWidget()
+                                            ->findChild<QLabel*>(QStringLiteral("lblWaiting"))
+                                            ->text();
+        }
+        return false;
+    }
 
 private slots:
 
@@ -226,6 +257,38 @@ private slots:
         QVERIFY(outcome == "reshown" || (window.focusWidget() == window.ui->editBarcode) == !outcome.isEmpty());
     }
 
+    void pressAndRelease_data()
+    {
+        QTest::addColumn<int>("button");
+        QTest::addColumn<int>("page");
+        QTest::newRow("left on scan page") << int(Qt::LeftButton) << 2;
+        QTest::newRow("right on scan page") << int(Qt::RightButton) << 2;
+        QTest::newRow("left on login page") << int(Qt::LeftButton) << 0;
+    }
+
+    // A left press drags the window by its offset until the release; any press stops the
+    // focus timer, any release restarts it on the scan page.
+    void pressAndRelease()
+    {
+        QFETCH(int, button);
+        QFETCH(int, page);
+        MainWindow window;
+        window.ui->stackedWidget->setCurrentIndex(page);
+        window.move(100, 50);
+        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(400, 300));
+        window.focusTimer.start(3);
+        sendMouse(window, QEvent::MouseButtonPress, Qt::MouseButton(button), QPoint(150, 60));
+        QVERIFY(!window.focusTimer.isActive());
+        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(400, 300));
+        const QPoint dragged = button == Qt::LeftButton ? QPoint(350, 290) : QPoint(100, 50);
+        QCOMPARE(window.pos(), dragged);
+        sendMouse(window, QEvent::MouseButtonRelease, Qt::MouseButton(button), QPoint(400, 300));
+        sendMouse(window, QEvent::MouseMove, Qt::NoButton, QPoint(10, 10));
+        QCOMPARE(window.pos(), dragged);
+        QCOMPARE(window.focusTimer.isActive(), page == 2);
+        QCOMPARE(window.focusTimer.interval(), page == 2 ? 10000 : 3);
+    }
+
     void lockFocus()
     {
         for (const int page : {2, 0}) {
@@ -332,6 +395,8 @@ private slots:
     {
         MainWindow window;
         window.show();
+        window.messageDlg->installEventFilter(this);
+        m_waitingWhenMessageShown.clear();
         std::unique_ptr<QThread> emitter(QThread::create([&window] {
             emit window.threadEvt.signalProgressMax(90);
             emit window.threadEvt.signalProgressValue(45);
@@ -345,6 +410,39 @@ private slots:
         QCOMPARE(progress(window), QStringLiteral("TextLabel|100|1000"));
         QTRY_COMPARE(progress(window), QStringLiteral("second|45|90"));
         QVERIFY(window.messageDlg->isVisible() && !window.isEnabled());
+        // The box comes after the text emitted before the error, and before the one after it.
+        QCOMPARE(m_waitingWhenMessageShown, QStringLiteral("first"));
+    }
+
+    // Setting values as they come, each opening the page: the result area ends 11 pixels
+    // above the keyboard, or at the keyboard's lower edge when it is off.
+    void searchPageHeight_data()
+    {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<QString>("shown");
+        const QString on = QStringLiteral("keyboard|0,55,1024,364|10,10,1004,354");
+        const QString off = QStringLiteral("|0,55,1024,635|10,10,1004,625");
+        QTest::newRow("keyboard on") << QStringList{"1"} << on;
+        QTest::newRow("keyboard off") << QStringList{"0"} << off;
+        QTest::newRow("off, then on") << QStringList{"0", "1"} << on;
+        QTest::newRow("on, then off") << QStringList{"1", "0"} << off;
+    }
+
+    void searchPageHeight()
+    {
+        QFETCH(QStringList, settings);
+        QFETCH(QString, shown);
+        MainWindow window;
+        for (const QString& tactile : settings) {
+            gParam->initParametre(TACTILE, tactile);
+            window.padNumSearchClicked();
+        }
+        QCOMPARE(window.ui->stackedWidget->currentIndex(), 3);
+        QCOMPARE(QStringList({window.ui->widgetSearchKeyboard->isHidden() ? "" : "keyboard",
+                              geometryText(window.ui->widgetSearchResult),
+                              geometryText(window.ui->tableSearchResult)})
+                     .join(u'|'),
+                 shown);
     }
 
     // The message's caption follows the language; a download shows progress once its size is known.
