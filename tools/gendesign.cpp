@@ -21,25 +21,27 @@
 namespace
 {
 
-// The one palette: calm slate bars, light pages, white cards, one blue for actions, and
-// green and red kept for the verdicts and the states that mean the same.
+// The one palette: charcoal bars, light grey pages, white cards, dark grey text and one
+// magenta for actions and the figures that matter, with green and red kept for the
+// verdicts and the states that mean the same. The tiles, the recap and the dialogs take
+// ink, accent, accentMid and line as they are (TestDesign checks the style sheet).
 Palette palette()
 {
     Palette c;
-    c.ink = QColor(0x1E, 0x29, 0x33);
-    c.inkSoft = QColor(0x52, 0x60, 0x6D);
-    c.inkFaint = QColor(0x94, 0xA0, 0xAC);
-    c.bar = QColor(0x22, 0x30, 0x3E);
-    c.barRaised = QColor(0x34, 0x46, 0x59);
-    c.barText = QColor(0xB8, 0xC4, 0xD0);
-    c.page = QColor(0xE3, 0xE8, 0xEE);
+    c.ink = QColor(64, 64, 64);
+    c.inkSoft = QColor(0x6E, 0x6E, 0x72);
+    c.inkFaint = QColor(0xA4, 0xA4, 0xA8);
+    c.bar = QColor(0x2B, 0x2B, 0x30);
+    c.barRaised = QColor(0x43, 0x43, 0x4A);
+    c.barText = QColor(0xC2, 0xC2, 0xC8);
+    c.page = QColor(0xEB, 0xEB, 0xED);
     c.panel = QColor(0xFF, 0xFF, 0xFF);
-    c.panelTint = QColor(0xF1, 0xF4, 0xF7);
-    c.line = QColor(0xCC, 0xD4, 0xDD);
-    c.accent = QColor(0x23, 0x6B, 0xB0);
-    c.accentDark = QColor(0x18, 0x50, 0x87);
-    c.accentMid = QColor(0x7F, 0xAE, 0xDC);
-    c.accentSoft = QColor(0xD5, 0xE5, 0xF5);
+    c.panelTint = QColor(0xF5, 0xF5, 0xF6);
+    c.line = QColor(0xD8, 0xD8, 0xD8);
+    c.accent = QColor(0xE2, 0x01, 0x7B);
+    c.accentDark = QColor(0xB0, 0x00, 0x5F);
+    c.accentMid = QColor(255, 120, 180);
+    c.accentSoft = QColor(0xFC, 0xDD, 0xEC);
     c.ok = QColor(0x1E, 0x8A, 0x3E);
     c.okDark = QColor(0x15, 0x69, 0x2E);
     c.okSoft = QColor(0xDC, 0xF1, 0xE1);
@@ -48,10 +50,10 @@ Palette palette()
     c.warn = QColor(0xE0, 0x95, 0x14);
     c.warnDark = QColor(0x9A, 0x5B, 0x00);
     c.warnSoft = QColor(0xFC, 0xF0, 0xDA);
-    c.waiting = QColor(0x34, 0x45, 0x57);
+    c.waiting = QColor(0x3A, 0x3A, 0x40);
     c.keyFace = QColor(0xFF, 0xFF, 0xFF);
-    c.keyEdge = QColor(0xA9, 0xB5, 0xC2);
-    c.keyBed = QColor(0xD8, 0xDF, 0xE6);
+    c.keyEdge = QColor(0xB2, 0xB2, 0xB8);
+    c.keyBed = QColor(0xDD, 0xDD, 0xE0);
     c.laser = QColor(0xFF, 0x3B, 0x30);
     return c;
 }

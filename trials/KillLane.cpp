@@ -47,9 +47,11 @@ constexpr QPoint kValidate{256, 610};            // "btnPadNumValide"
 constexpr QPoint kVerdictPanel{975, 354};        // "widgetScanResult", bottom right
 constexpr QRect kResultText{485, 170, 331, 56};  // barcode and verdict labels
 
-bool isBlue(QRgb c)
+// The design's action colour, magenta: the buttons that say which screen is up. Blue far
+// below red keeps the red verdict panel out.
+bool isAccent(QRgb c)
 {
-    return qBlue(c) > 150 && qRed(c) < 140 && qGreen(c) < 190;
+    return qRed(c) > 160 && qGreen(c) < 100 && qBlue(c) > 80 && qBlue(c) < qRed(c);
 }
 
 bool isDark(QRgb c)
@@ -209,20 +211,20 @@ KillLane::Look KillLane::look() const
 {
     const QRgb dialog = pixel(kDialogBody.x(), kDialogBody.y());
     if (isDark(dialog)) {
-        if (isBlue(pixel(kDialogOk.x(), kDialogOk.y()))) {
+        if (isAccent(pixel(kDialogOk.x(), kDialogOk.y()))) {
             return Look::ZoneDialog;
         }
-        if (isBlue(pixel(kMessageAck.x(), kMessageAck.y()))) {
+        if (isAccent(pixel(kMessageAck.x(), kMessageAck.y()))) {
             return Look::MessageBox;
         }
         return Look::Other;
     }
     // Starting to scan maps the window again: the screen is black for a moment.
-    if (isDark(pixel(kScanPage.x(), kScanPage.y())) && isBlue(pixel(kValidate.x(), kValidate.y()))) {
+    if (isDark(pixel(kScanPage.x(), kScanPage.y())) && isAccent(pixel(kValidate.x(), kValidate.y()))) {
         return Look::ScanPage;
     }
     const QRgb background = pixel(kLoginPage.x(), kLoginPage.y());
-    if (qRed(background) < 245 && isBlue(pixel(kLoginButton.x(), kLoginButton.y()))) {
+    if (qRed(background) < 245 && isAccent(pixel(kLoginButton.x(), kLoginButton.y()))) {
         return Look::Login;
     }
     if (qRed(background) >= 250) {
@@ -244,7 +246,7 @@ bool KillLane::tileDownloaded() const
 
 bool KillLane::startScanVisible() const
 {
-    return isBlue(pixel(kStartScan.x(), kStartScan.y()));
+    return isAccent(pixel(kStartScan.x(), kStartScan.y()));
 }
 
 QImage KillLane::resultArea() const
@@ -316,7 +318,7 @@ bool KillLane::reachScanning(bool downloadOnly)
     }
     click(kDialogOk.x(), kDialogOk.y());
     const auto tileShown = [this] {
-        return look() == Look::RepPage && (isBlue(pixel(kTileGet.x(), kTileGet.y())) || tileDownloaded());
+        return look() == Look::RepPage && (isAccent(pixel(kTileGet.x(), kTileGet.y())) || tileDownloaded());
     };
     if (!expect(tileShown, 15000, "no performance page")) {
         return false;

@@ -20,7 +20,9 @@ public:
         }
         ProgressBar->resize(400, 99);
 
-        lblWaiting = form::make<QLabel>(ProgressBar, "lblWaiting", 20, 10, 361, 21);
+        // Wider and taller than the title labels: the longest wait text, in 20-pixel type,
+        // needs 385 pixels.
+        lblWaiting = form::make<QLabel>(ProgressBar, "lblWaiting", 10, 10, 386, 31);
         lblWaiting->setAlignment(form::kLeft);
 
         pbWaiting = form::make<QProgressBar>(ProgressBar, "pbWaiting", 10, 60, 381, 23);

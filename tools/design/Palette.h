@@ -21,7 +21,7 @@ struct Palette
     QColor line;        // borders and separators
     QColor accent;      // primary actions, focus
     QColor accentDark;  // primary actions held down
-    QColor accentMid;   // filled part of progress bars
+    QColor accentMid;   // light end of the accent gradients: filled bars, list selections
     QColor accentSoft;  // selections
     QColor ok;          // accepted ticket, online, on sale
     QColor okDark;

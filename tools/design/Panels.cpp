@@ -230,7 +230,7 @@ QImage defaultEvent(const Palette& c)
 QImage noPicture(const Palette& c)
 {
     // In place of the holder's picture on the result panel, 64 by 89; light on the
-    // panel's green, red or slate.
+    // panel's green, red or dark grey.
     QImage image = kit::canvas(64, 89);
     QPainter p(&image);
     kit::fillFace(
