@@ -285,6 +285,8 @@ void MainWindow::loadAndJudge(const QString& barcode, unsigned int editeurId, bo
 
 void MainWindow::judgeCurrentTicket(bool mayPunch)
 {
+    // A ticket looked up shows its price list closed, whatever was left open before.
+    ui->lstResultTarif->hide();
     Verdict verdict = verdictOf(currentBillet);
     if (verdict == Verdict::Valide && mayPunch && gParam->isDirectPunch) {
         verdict = punchCurrentTicket();
@@ -395,7 +397,7 @@ void MainWindow::signalFraudeClicked()
 
 void MainWindow::displayTarifClicked()
 {
-    ui->lstResultTarif->setVisible(!ui->lstResultTarif->isVisible());
+    ui->lstResultTarif->setHidden(!ui->lstResultTarif->isHidden());
     ui->editBarcode->setFocus(Qt::OtherFocusReason);
 }
 
@@ -415,6 +417,7 @@ void MainWindow::clearResultDisplay()
     }
     ui->lblResultImg->clear();
     ui->btnResultNbPlace->hide();
+    ui->lstResultTarif->hide();
     ui->lstResultTarif->clear();
     ui->lstInfoUser->clear();
     ui->lstInfoHist->clear();
@@ -422,6 +425,7 @@ void MainWindow::clearResultDisplay()
     ui->btnSignalFraude->hide();
     setPanelLook(PanelLook::Attente);
     shownVerdict = Verdict::Aucun;
+    resultFlash.end();
 }
 
 void MainWindow::showVerdict(Verdict verdict)
@@ -443,6 +447,8 @@ void MainWindow::showVerdict(Verdict verdict)
     }
     ui->btnPunch->setVisible(buttons.punchLabel > 0);
     ui->btnSignalFraude->setVisible(buttons.fraude);
+    // The panel is filled and the punch written: the flash only draws the eye to it.
+    resultFlash.start(ui->stackedWidgetResult, ui->widgetScanFlash, panelLookOf(verdict));
     playSound(sonOf(verdict));
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "control/CFlashResultat.h"
 #include "control/Verdict.h"
 #include "data/CDataBillet.h"
 #include "data/CDataCompostage.h"
@@ -381,6 +382,8 @@ public:
 
     // The verdict on screen, the sound played for it (none for a mere reading).
     Verdict shownVerdict = Verdict::Aucun;
+    // The flash over the verdict panel after each verdict; its timer is "flashTimer".
+    CFlashResultat resultFlash;
     Son lastSound = Son::Aucun;
     // Barcode of the local ticket whose deletion waits for confirmation.
     QString localTicketBarcodeToDelete;

@@ -52,11 +52,29 @@ QString nbOf(MainWindow& window, const QString& code, unsigned int editeur = 7)
         .value(0);
 }
 
-// The colour the verdict panel is painted in, read in a corner free of text.
+// The colour a panel is painted in, read in a corner free of text.
+QString colourOf(QWidget* panel)
+{
+    const QColor colour = panel->grab().toImage().pixelColor(620, 265);
+    return colour.green() > colour.red() + 40 ? u"green"_s : colour.red() > colour.green() + 40 ? u"red"_s : u"slate"_s;
+}
+
 QString panelColour(MainWindow& window)
 {
-    const QColor colour = window.ui->widgetScanResult->grab().toImage().pixelColor(620, 265);
-    return colour.green() > colour.red() + 40 ? u"green"_s : colour.red() > colour.green() + 40 ? u"red"_s : u"slate"_s;
+    return colourOf(window.ui->widgetScanResult);
+}
+
+// "flash" and its colour while the result stack shows the flash, else "panel".
+QString resultPage(MainWindow& window)
+{
+    return window.ui->stackedWidgetResult->currentIndex() == 1 ? u"flash "_s + colourOf(window.ui->widgetScanFlash)
+                                                               : u"panel"_s;
+}
+
+// As the flash's timer fires it.
+void endFlash(MainWindow& window)
+{
+    QVERIFY(QMetaObject::invokeMethod(&window.resultFlash.timer, "timeout"));
 }
 
 QStringList column(QTableWidget* table, int index)
@@ -317,6 +335,157 @@ private slots:
         QCOMPARE(rows(*window, kJournal).size(), 3);
     }
 
+    // The flash shows over a panel already filled and a punch already written, in the
+    // verdict's colour, and gives way to the panel by itself.
+    void flash_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<bool>("directPunch");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("punched") << u"ONE"_s << true << u"green|64|0|1"_s;
+        QTest::newRow("valid, read mode") << u"ONE"_s << false << u"green|45|1|0"_s;
+        QTest::newRow("no entry left") << u"ZERO"_s << true << u"red|46|0|0"_s;
+        QTest::newRow("unknown") << u"NOPE"_s << true << u"red|48||0"_s;
+    }
+
+    void flash()
+    {
+        QFETCH(QString, typed);
+        QFETCH(bool, directPunch);
+        QFETCH(QString, outcome);
+        auto window = startScanning(kTickets);
+        gParam->isDirectPunch = directPunch;
+        scan(*window, typed);
+        const QString colour = outcome.section(u'|', 0, 0);
+        QCOMPARE(resultPage(*window), u"flash "_s + colour);
+        QVERIFY(window->resultFlash.timer.isActive());
+        QCOMPARE(
+            QStringList({panelColour(*window),
+                         status(*window),
+                         nbOf(*window, typed),
+                         QString::number(rows(*window, kJournal).size())})
+                .join(u'|'),
+            QStringList({colour, label(outcome.section(u'|', 1, 1).toInt()), outcome.section(u'|', 2)}).join(u'|'));
+        QTRY_COMPARE(resultPage(*window), u"panel"_s);
+        QVERIFY(window->ui->lblResultStatus->isVisible());
+    }
+
+    // A ticket read during a flash is judged and punched at once, with a flash of its own;
+    // a manual action flashes too.
+    void barcodeDuringFlash()
+    {
+        auto window = startScanning(kTickets);
+        scan(*window, u"DEL"_s);
+        QCOMPARE(resultPage(*window), u"flash red"_s);
+        scan(*window, u"MULTI"_s);
+        QCOMPARE(status(*window), label(64));
+        QCOMPARE(nbOf(*window, u"MULTI"_s), u"2"_s);
+        QCOMPARE(rows(*window, kJournal).size(), 1);
+        QCOMPARE(resultPage(*window), u"flash green"_s);
+        QVERIFY(window->resultFlash.timer.isActive());
+        scan(*window, u"ZERO"_s);
+        QCOMPARE(status(*window), label(46));
+        QCOMPARE(resultPage(*window), u"flash red"_s);
+        endFlash(*window);
+        QCOMPARE(resultPage(*window), u"panel"_s);
+
+        gParam->isDirectPunch = false;
+        scan(*window, u"ONE"_s);
+        endFlash(*window);
+        QTest::mouseClick(window->ui->btnPunch, Qt::LeftButton);
+        QCOMPARE(status(*window), label(64));
+        QCOMPARE(resultPage(*window), u"flash green"_s);
+    }
+
+    // Leaving the page or clearing the panel ends the flash at once; back on the page the
+    // verdict panel shows.
+    void flashEnds_data()
+    {
+        QTest::addColumn<QString>("how");
+        QTest::newRow("search page") << u"search"_s;
+        QTest::newRow("settings page") << u"settings"_s;
+        QTest::newRow("issuer question") << u"issuer"_s;
+        QTest::newRow("scanning started again") << u"start"_s;
+    }
+
+    void flashEnds()
+    {
+        QFETCH(QString, how);
+        auto window = startScanning(kTickets);
+        scan(*window, u"ONE"_s);
+        QCOMPARE(resultPage(*window), u"flash green"_s);
+        if (how == u"search"_s) {
+            QTest::mouseClick(window->ui->btnPadNumSearch, Qt::LeftButton);
+        } else if (how == u"settings"_s) {
+            QTest::mouseClick(window->ui->btnConfigAccess, Qt::LeftButton);
+            QCOMPARE(window->ui->stackedWidget->currentIndex(), 4);
+        } else if (how == u"issuer"_s) {
+            scan(*window, u"TWICE"_s);
+            QVERIFY(window->saisieDlg->isVisible());
+        } else {
+            window->startScanClicked();
+        }
+        QCOMPARE(resultPage(*window), u"panel"_s);
+        QVERIFY(!window->resultFlash.timer.isActive());
+        if (how == u"search"_s) {
+            window->backToScanClicked();
+        } else if (how == u"settings"_s) {
+            window->cancelParamClicked();
+        }
+        QCOMPARE(window->ui->stackedWidget->currentIndex(), 2);
+        QVERIFY(window->ui->widgetScanResult->isVisible());
+    }
+
+    // "+": a press on the seat count. Each ticket looked up shows its price list closed,
+    // whatever the one before was left at.
+    void priceList_data()
+    {
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<bool>("open");
+        QTest::newRow("closed at first") << u"ONE"_s << false;
+        QTest::newRow("a press opens") << u"ONE +"_s << true;
+        QTest::newRow("a second press closes") << u"ONE + +"_s << false;
+        QTest::newRow("next ticket closed") << u"ONE + MULTI"_s << false;
+        QTest::newRow("closed ticket, then the next") << u"ONE + + MULTI +"_s << true;
+        QTest::newRow("unknown barcode after") << u"ONE + NOPE"_s << false;
+        QTest::newRow("search hit after") << u"ONE + ?MULTI"_s << false;
+    }
+
+    void priceList()
+    {
+        QFETCH(QString, steps);
+        QFETCH(bool, open);
+        auto window = startScanning(kTickets);
+        gParam->isDirectPunch = false;
+        QVERIFY(run(*window, u"insert into TARIF (ID, NOM) values (3, 'Plein'), (4, 'Réduit')"_s));
+        QVERIFY(run(*window,
+                    u"insert into PLACE (CODE_BARRE, TARIF_ID, EDITEUR_ID, PLACEMENT) values "
+                    "('ONE', 3, 7, 'A1'), ('MULTI', 3, 7, 'B1'), ('MULTI', 4, 7, 'B2')"_s));
+        QString last;
+        for (const QString& step : steps.split(u' ')) {
+            if (step == u"+"_s) {
+                QTest::mouseClick(window->ui->btnResultNbPlace, Qt::LeftButton);
+                continue;
+            }
+            if (step.startsWith(u'?')) {
+                window->padNumSearchClicked();
+                window->ui->editSearch->setText(step.mid(1));
+                window->searchClicked();
+                window->resultDoubleClicked(0, 3);
+            } else {
+                scan(*window, step);
+            }
+            endFlash(*window);
+            last = step.mid(step.startsWith(u'?') ? 1 : 0);
+        }
+        QCOMPARE(window->ui->lstResultTarif->isVisible(), open);
+        if (last != u"NOPE"_s) {
+            QCOMPARE(window->ui->btnResultNbPlace->text(),
+                     u"x "_s + rows(*window, u"select count(*) from PLACE where CODE_BARRE='%1'"_s.arg(last)).value(0));
+            QCOMPARE(window->ui->lstResultTarif->item(0)->text(), last == u"ONE"_s ? u"Plein A1"_s : u"Plein B1"_s);
+        }
+    }
+
     // Counted at the start; a punch or un-punch here moves the totals by its change.
     void gauge()
     {
@@ -438,6 +607,7 @@ private slots:
             gParam->initParametre(LANGUE, QString::number(language));
             window.changeLangue(language);
             scan(window, code);
+            endFlash(window);
             QCoreApplication::processEvents();
             return window.ui->pageScanWebcam->grab().toImage();
         };
