@@ -391,6 +391,11 @@ void StandinServer::setTicketsSessionId(const QString& sessionId)
     m_ticketsSessionId = sessionId;
 }
 
+void StandinServer::setDeltaId(const QString& idRep, DeltaId how)
+{
+    m_deltaIds.insert(idRep, how);
+}
+
 void StandinServer::setNextParams(const QJsonObject& params, const QJsonObject& evtData)
 {
     m_nextParams = params;
@@ -732,7 +737,10 @@ QJsonObject StandinServer::ticketsDocument(const QHash<QString, QString>& values
     if (!m_ticketsSessionId.isEmpty()) {
         document.insert(QStringLiteral("si"), m_ticketsSessionId);
     }
-    document.insert(QStringLiteral("dt"), static_cast<qint64>(m_delta));
+    const DeltaId deltaId = m_deltaIds.value(values.value(QStringLiteral("id")), DeltaId::Sent);
+    if (deltaId != DeltaId::Absent) {
+        document.insert(QStringLiteral("dt"), deltaId == DeltaId::Zero ? 0 : static_cast<qint64>(m_delta));
+    }
     document.insert(QStringLiteral("da"), nowFigures());
 
     const QList<unsigned int> reps =

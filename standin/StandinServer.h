@@ -171,6 +171,16 @@ public:
     void requestDrop();
     // "si" in every reply; empty: none.
     void setTicketsSessionId(const QString& sessionId);
+    // How the replies for one list carry "dt": the delta id (the default), 0, or not
+    // at all, as a service may answer for a list it keeps no change stream of.
+    enum class DeltaId
+    {
+        Sent,
+        Zero,
+        Absent,
+    };
+    // For the replies whose request names `idRep` as "id", until set again.
+    void setDeltaId(const QString& idRep, DeltaId how);
     // "params" (and "evtData" when not empty) in the next reply.
     void setNextParams(const QJsonObject& params, const QJsonObject& evtData = QJsonObject());
 
@@ -241,6 +251,7 @@ private:
     QString m_offeredVersion;
     bool m_dropNext = false;
     QString m_ticketsSessionId;
+    QHash<QString, DeltaId> m_deltaIds;
     QJsonObject m_nextParams;
     QJsonObject m_nextEvtData;
     int m_sessionCounter = 0;

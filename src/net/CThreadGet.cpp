@@ -13,6 +13,16 @@
 #include <QFileInfo>
 #include <QJsonObject>
 #include <QMutexLocker>
+#include <QSqlQuery>
+#include <QVariant>
+
+namespace
+{
+
+// Kept in the file's header, so that it commits or rolls back with the rows.
+constexpr int kListWhole = 1;
+
+}  // namespace
 
 CThreadGet::CThreadGet(QObject* parent)
     : QThread(parent)
@@ -44,6 +54,26 @@ void CThreadGet::setDrained(const CDataModifListe& rows)
 const CDataModifListe& CThreadGet::drained() const
 {
     return m_drained;
+}
+
+bool CThreadGet::markListWhole(QSqlDatabase& db, QMutex* mutex, bool whole)
+{
+    return sqlrun::exec(db,
+                        mutex,
+                        QStringLiteral("pragma user_version=") + QString::number(whole ? kListWhole : 0),
+                        QStringLiteral("Erreur marque liste "));
+}
+
+bool CThreadGet::isListMarkedWhole(QSqlDatabase& db, QMutex* mutex, bool& whole)
+{
+    whole = false;
+    return sqlrun::exec(db,
+                        mutex,
+                        QStringLiteral("pragma user_version"),
+                        QStringLiteral("Erreur lecture marque liste "),
+                        [&whole](QSqlQuery& query) {
+                            whole = query.value(0).toInt() == kListWhole;
+                        });
 }
 
 void CThreadGet::run()
@@ -91,8 +121,12 @@ void CThreadGet::run()
             QMutexLocker whole(holdMutex ? mutex : nullptr);
             QMutex* perStatement = holdMutex ? nullptr : mutex;
             sqlrun::Transaction transaction(connection.db(), perStatement);
-            stored =
-                transaction.isOpen() && ticketRun.storeTickets(connection.db(), perStatement) && transaction.commit();
+            // A delta holding no list leaves the list as it was; a reload without one
+            // has emptied it.
+            const bool isList = ticketlist::holdsList(document);
+            stored = transaction.isOpen() && ticketRun.storeTickets(connection.db(), perStatement)
+                     && ((isDelta && !isList) || markListWhole(connection.db(), perStatement, isList))
+                     && transaction.commit();
         }
     }
     if (!stored) {

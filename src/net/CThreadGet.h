@@ -39,6 +39,14 @@ public:
     void setDrained(const CDataModifListe& rows);
     const CDataModifListe& drained() const;
 
+    // The mark of a ticket-list file whose list a run stored whole, written in the
+    // run's own transaction when the document holds a list (ticketlist::holdsList),
+    // and taken away by a full load of one that holds none. Files stored by an older
+    // program lack it. Both hold `mutex` (may be null) for their statement; false
+    // (logged) when it failed. Any thread.
+    static bool markListWhole(QSqlDatabase& db, QMutex* mutex, bool whole);
+    static bool isListMarkedWhole(QSqlDatabase& db, QMutex* mutex, bool& whole);
+
     // The reply is a delta of the current ticket list rather than a whole list.
     bool isDelta = false;
     QByteArray data;

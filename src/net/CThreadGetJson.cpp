@@ -1,6 +1,7 @@
 #include "net/CThreadGetJson.h"
 
 #include "core/CDateHeure.h"
+#include "net/JsonReply.h"
 
 #include <algorithm>
 
@@ -42,6 +43,17 @@ QString serviceDateTime(const QString& figures)
         return QString();
     }
     return date.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1Char(' ') + time.toString(QStringLiteral("hh:mm:ss"));
+}
+
+bool holdsList(const QJsonObject& document)
+{
+    if (jsonreply::toUInt32(member(document, "dt")) != 0) {
+        return true;
+    }
+    const char* const sections[] = {"rep", "evt", "tarif", "agent", "pub", "caisse", "canal", "tickets", "modifs"};
+    return std::any_of(std::cbegin(sections), std::cend(sections), [&document](const char* name) {
+        return document.contains(QLatin1String(name));
+    });
 }
 
 QJsonValue member(const QJsonObject& object, const char* name)

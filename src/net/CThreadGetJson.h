@@ -24,6 +24,11 @@ quint32 keyToUInt32(const QString& key);
 // valid date and time. Texts in and out: no time zone is involved.
 QString serviceDateTime(const QString& figures);
 
+// Whether the document holds a ticket list: a delta id other than 0, or one of the
+// list's sections ("rep" to "modifs"), even empty or of another type. A reply with
+// none of them (an error document) holds no list, whatever else it carries.
+bool holdsList(const QJsonObject& document);
+
 // The member `name` of `object`; undefined when missing.
 QJsonValue member(const QJsonObject& object, const char* name);
 

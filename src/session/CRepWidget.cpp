@@ -108,10 +108,13 @@ CRepWidget::CRepWidget(QWidget* parent)
     });
 }
 
+// The window closes the connection before its children go: closing it here again
+// harms nothing, and a tile never outlives the window's use of it.
 CRepWidget::~CRepWidget()
 {
     threadGet.requestInterruption();
     threadGet.wait();
+    db.close();
 }
 
 void CRepWidget::setVisibleSep(bool visible)
@@ -293,15 +296,18 @@ bool CRepWidget::isDownloadedList(QSqlDatabase& db, QMutex* mutex, const QString
     if (path.isEmpty() || !QFileInfo(path).isFile()) {
         return false;
     }
-    bool hasDelta = false;
+    bool isList = false;
     if (openRepBDD(db, mutex, path)) {
         pending.initLocalPunchParSql(db, mutex);
+        // A list stored before the mark existed is known by its DELTA row.
         CDataDelta delta;
         delta.initDefaut();
-        hasDelta = delta.initParSql(db, mutex) && delta.ID != 0;
+        bool marked = false;
+        isList = (CThreadGet::isListMarkedWhole(db, mutex, marked) && marked)
+                 || (delta.initParSql(db, mutex) && delta.ID != 0);
     }
     openBDD(db, mutex);
-    return hasDelta || !pending.isEmpty();
+    return isList || !pending.isEmpty();
 }
 
 void CRepWidget::lookForRepFile()

@@ -58,7 +58,8 @@ class CRepWidget : public QWidget
 public:
     // Covers `parent` at its present size.
     explicit CRepWidget(QWidget* parent);
-    // Waits for the worker: it reports to this tile.
+    // Waits for the worker (it reports to this tile), then closes the connection it
+    // was given.
     ~CRepWidget() override;
 
     // Fills the tile for one event or pass; `db` must be open on the main database,
@@ -152,9 +153,10 @@ public:
     void actionResponseGetImage(const QByteArray& response, const PictureRequest& request);
     void actionErrorGetImage(int code, const PictureRequest& request);
 
-    // A list file holds a complete list once its DELTA row is written with it; a file
-    // without one that still holds unsent punches is shown too, so that they can be
-    // uploaded or moved to the drain queue.
+    // A list file holds a complete list when the run that stored it marked it whole,
+    // with or without a delta id; one stored by an older program, when it has a DELTA
+    // row. A file that is neither but still holds unsent punches is shown too, so that
+    // they can be uploaded or moved to the drain queue.
     static bool isDownloadedList(QSqlDatabase& db, QMutex* mutex, const QString& path, CDataModifListe& pending);
     // Where a first download of `path` is built, under a name no database sweep takes.
     static QString buildPath(const QString& path);

@@ -245,8 +245,8 @@ void CRepWidget::actionGetRepTerminated()
     if (!m_chain) {
         return;
     }
-    // An answer that parses but holds no list (an error document) writes no DELTA row:
-    // installed, it would be an empty list made current.
+    // An answer that parses but holds no list (an error document) leaves the file
+    // unmarked: installed, it would be an empty list made current.
     CDataModifListe built;
     if (m_isParseFailed || (!m_chain->isUpdate && !isDownloadedList(db, mutex, buildPath(m_chain->path), built))) {
         workerFailed();

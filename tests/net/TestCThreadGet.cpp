@@ -209,6 +209,38 @@ private slots:
         QCOMPARE(rows(u"select ID,LAST_UPDATE,LOGIN,PASSWORD,ZONE_ID from DELTA order by rowid"_s).join(u' '), stored);
     }
 
+    // A run that stores a list marks the file whole, with or without a delta id. A reply
+    // holding no list (an error document) leaves no mark, and a delta of one takes none
+    // away, unless it reloads. The mark after a full load, then after a delta on a marked file.
+    void wholeMark_data()
+    {
+        QTest::addColumn<QByteArray>("document");
+        QTest::addColumn<QString>("marks");
+        QTest::newRow("error document") << QByteArray(R"({"request":"getTickets","error":"3"})") << "0 1";
+        QTest::newRow("error document, dt 0") << QByteArray(R"({"error":3,"dt":0,"da":"20140501203000"})") << "0 1";
+        QTest::newRow("session and settings only") << QByteArray(R"({"si":"s","params":{"dwd":0}})") << "0 1";
+        QTest::newRow("reload without a list") << QByteArray(R"({"drop":true})") << "0 0";
+        QTest::newRow("dt alone") << QByteArray(R"({"dt":"815"})") << "1 1";
+        QTest::newRow("dt 0, empty tickets") << QByteArray(R"({"dt":0,"tickets":{}})") << "1 1";
+        QTest::newRow("no dt, tickets as an array") << QByteArray(R"({"tickets":[]})") << "1 1";
+        QTest::newRow("no dt, history only") << QByteArray(R"({"modifs":{"A":[]}})") << "1 1";
+    }
+
+    void wholeMark()
+    {
+        QFETCH(QByteArray, document);
+        QFETCH(QString, marks);
+        QStringList got;
+        for (const bool isDelta : {false, true}) {
+            QVERIFY(CThreadGet::markListWhole(db, &mutex, isDelta));
+            QCOMPARE(run(document, isDelta), QStringList{u"nb:0,0"_s});
+            bool whole = false;
+            QVERIFY(CThreadGet::isListMarkedWhole(db, &mutex, whole));
+            got << QString::number(whole);
+        }
+        QCOMPARE(got.join(u' '), marks);
+    }
+
     // Every member in its column, "13" in both phones, a quote as a blank; seats past
     // a statement's 100 rows; keys read as whole numbers (a sign or a blank gives 0),
     // agents' as written, in text order.

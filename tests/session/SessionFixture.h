@@ -192,6 +192,19 @@ protected:
         fill(eventRecord(301, 0));
     }
 
+    // The last ticket of `repId` the service holds usable with entries left: one the
+    // other tests leave alone.
+    standin::Ticket liveTicket(unsigned int repId)
+    {
+        standin::Ticket live;
+        for (const standin::Ticket& ticket : m_server->organiser().tickets) {
+            if (ticket.repId == repId && ticket.nbCompostage > 0 && ticket.isUsable && !ticket.isDeleted) {
+                live = ticket;
+            }
+        }
+        return live;
+    }
+
     void fill(const CDataEvenement& evenement)
     {
         m_tile->init(evenement, m_window->dbMutex, db(), m_window->networkManager);
@@ -239,7 +252,8 @@ protected:
 
 private slots:
 
-    // No database, the stand-in's session saved, a new window whose first ping came.
+    // No database, the stand-in's session saved and every list's delta id sent, a new window
+    // whose first ping came.
     void init()
     {
         m_window.reset();
@@ -254,6 +268,7 @@ private slots:
         gParam->sauvegarde(QString(), true);
         fixture::clearLog();
         gParam->isOnline = false;
+        m_server->setDeltaId(QStringLiteral("4001"), standin::StandinServer::DeltaId::Sent);
         m_window = std::make_unique<MainWindow>();
         m_tile = m_window->repWidgets[0];
         QTRY_VERIFY(gParam->isOnline);

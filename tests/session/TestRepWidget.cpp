@@ -1,6 +1,11 @@
 #include "SessionFixture.h"
 #include "TestMain.h"
 
+#include <QSemaphore>
+
+using DeltaId = standin::StandinServer::DeltaId;
+Q_DECLARE_METATYPE(DeltaId)
+
 class TestRepWidget : public SessionTestBase
 {
     Q_OBJECT
@@ -144,6 +149,8 @@ private slots:
         QTest::newRow("broken, first download") << "53" << ScriptedReply::invalidJson() << false << false << 3;
         QTest::newRow("no list, first download")
             << "53" << ScriptedReply::bytes(R"({"request":"getTickets","error":"3"})") << false << false << 3;
+        QTest::newRow("no list, dt 0, first download")
+            << "53" << ScriptedReply::bytes(R"({"request":"getTickets","error":"3","dt":0})") << false << false << 3;
         QTest::newRow("broken, update") << "53" << ScriptedReply::invalidJson() << true << false << 3;
         QTest::newRow("not stored, update") << "53" << ScriptedReply::normal() << true << false << 5;
         QTest::newRow("upload refused") << "61" << ScriptedReply::httpError(404) << true << false << 4;
@@ -219,12 +226,7 @@ private slots:
     // A drained punch is applied to the list downloaded again, and not queued twice.
     void downloadAfterDeletion()
     {
-        standin::Ticket ticket;
-        for (const standin::Ticket& candidate : m_server->organiser().tickets) {
-            if (candidate.repId == 4001 && candidate.nbCompostage > 0 && !candidate.isDeleted) {
-                ticket = candidate;
-            }
-        }
+        const standin::Ticket ticket = liveTicket(4001);
         tile4001({netfixture::pendingRow(8, ticket.barcode, "2030-01-01 10:00:00", 4001, ticket.editeurId)});
         m_tile->dropRepClicked();
         getRep();
@@ -298,6 +300,96 @@ private slots:
                  QStringList({"P1", "P2", "0"}));
         QCOMPARE(current() + ' ' + tileList(), "4001 R4001_Z7.db 4002 R4002_Z7.db");
         QVERIFY(!m_tile->lblDrainNeeded->isHidden());
+    }
+
+    // A list whose documents bring no delta id is a list: downloaded and selected, shown
+    // again, scanned. The delta that brings one writes its DELTA row, which the next
+    // request sends.
+    void listWithoutDeltaId_data()
+    {
+        QTest::addColumn<DeltaId>("deltaId");
+        QTest::newRow("dt 0") << DeltaId::Zero;
+        QTest::newRow("dt absent") << DeltaId::Absent;
+    }
+
+    void listWithoutDeltaId()
+    {
+        QFETCH(DeltaId, deltaId);
+        const QString path = dbPath("R4001_Z7.db");
+        m_server->setDeltaId("4001", deltaId);
+        tile4001({}, 0, false);
+        getRep();
+        QCOMPARE(shownMessage() + current(), "4001 R4001_Z7.db");
+        QCOMPARE(rows(path, "select count(*) > 0 from BILLET union all select count(*) from DELTA"),
+                 QStringList({"1", "0"}));
+        fill(eventRecord(301, 0));
+        QVERIFY(m_tile->repFileExists && !m_tile->btnSelect->isHidden());
+
+        window().show();
+        m_window->startScanClicked();
+        QTRY_VERIFY(QApplication::activeWindow() == m_window.get());
+        const standin::Ticket ticket = liveTicket(4001);
+        QTest::keyClicks(window().ui->editBarcode, ticket.barcode);
+        QTest::keyClick(window().ui->editBarcode, Qt::Key_Return);
+        QCOMPARE(window().ui->lblResultStatus->text(), label(64));
+
+        m_server->setDeltaId("4001", DeltaId::Sent);
+        for (int cycle = 0; cycle < 2; ++cycle) {
+            m_window->deltaTimer.stop();
+            m_window->timerDelta();
+            QTRY_VERIFY(m_window->deltaTimer.isActive() && !m_window->isSyncRunning);
+        }
+        const QString id = QString::number(m_server->currentDelta());
+        const QList<standin::RecordedRequest> asked = m_server->requests(QStringLiteral("53"));
+        QCOMPARE(asked.value(1).value("dt") + ' ' + asked.value(2).value("dt"), "0 " + id);
+        QCOMPARE(m_server->receivedPunches().value(0).barcode, ticket.barcode);
+        QVERIFY(openRepBDD(db(), m_window->dbMutex, path));
+        QCOMPARE(sqlRows(db(), "select ID from DELTA union all select count(*) from MODIF where STATUS=1"),
+                 QStringList({id, "0"}));
+    }
+
+    // The program stopped during a first download leaves no list under the list's name:
+    // started again, the tile offers the download, which goes over what was left.
+    void stopDuringFirstDownload()
+    {
+        m_server->setDeltaId("4001", DeltaId::Zero);
+        tile4001({}, 0, false);
+        QSemaphore reached;
+        QSemaphore resume;
+        connect(
+            &m_tile->threadGet,
+            &CThreadGet::signalProgressText,
+            &m_tile->threadGet,
+            [&reached, &resume](const QString& text) {
+                if (text == message(10)) {
+                    reached.release();
+                    resume.acquire();
+                }
+            },
+            Qt::DirectConnection);
+        m_tile->getRepClicked();
+        QTRY_VERIFY(reached.available() > 0);
+        resume.release();
+        m_window.reset();
+        m_window = std::make_unique<MainWindow>();
+        m_tile = m_window->repWidgets[0];
+        fill(eventRecord(301, 0));
+        QVERIFY(!QFile::exists(dbPath("R4001_Z7.db")) && !m_tile->repFileExists && m_tile->btnSelect->isHidden());
+        getRep();
+        QCOMPARE(current(), "4001 R4001_Z7.db");
+    }
+
+    // A tile closes the connection it was given when it goes; the window's tiles go
+    // after the window has closed it.
+    void tileClosesConnection()
+    {
+        QWidget placeholder;
+        placeholder.resize(570, 101);
+        auto tile = std::make_unique<CRepWidget>(&placeholder);
+        tile->init(eventRecord(301, 0), m_window->dbMutex, db(), m_window->networkManager);
+        QVERIFY(db().isOpen());
+        tile.reset();
+        QVERIFY(!db().isOpen());
     }
 
     // A file without DELTA holds no list: the first download is built aside, renamed once whole.

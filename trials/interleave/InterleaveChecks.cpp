@@ -196,7 +196,7 @@ void InterleaveTrial::checkStep()
             fail(QStringLiteral("current list %1 sent as id %2").arg(current, gParam->currentIdRep.get()));
             return;
         }
-        if (countOf(current, QStringLiteral("select count(*) from DELTA")) <= 0) {
+        if (countOf(current, QStringLiteral("pragma user_version")) <= 0) {
             ++figures.wrongLists;
             fail(QStringLiteral("current list %1 is not a downloaded list").arg(QFileInfo(current).fileName()));
             return;
