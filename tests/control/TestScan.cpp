@@ -2,7 +2,9 @@
 #include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "core/Database.h"
+#include "ui/CKeyboardWidget.h"
 #include "ui/DesignStyleSheet.h"
+#include "ui/KeyboardLayout.h"
 #include "ui/MainWindow.h"
 #include "ui/MessageDlg.h"
 #include "ui/OpaqueBackdrop.h"
@@ -22,6 +24,7 @@
 #include <QLabel>
 #include <QPixmap>
 #include <QPushButton>
+#include <QScreen>
 
 using namespace Qt::StringLiterals;
 using namespace scanfixture;
@@ -62,6 +65,32 @@ QString colourOf(QWidget* panel)
 QString panelColour(MainWindow& window)
 {
     return colourOf(window.ui->widgetScanResult);
+}
+
+// The panel's colour as last painted on the screen; grab() would paint it anew.
+QString screenColour(MainWindow& window)
+{
+    const QPoint corner = window.ui->widgetScanResult->mapTo(&window, QPoint(620, 265));
+    const QColor colour = window.screen()->grabWindow(window.winId()).toImage().pixelColor(corner);
+    return colour.green() > colour.red() + 40 ? u"green"_s : colour.red() > colour.green() + 40 ? u"red"_s : u"slate"_s;
+}
+
+// A widget of the scan page by object name, or a key of its keyboard: "key A", "key back", "key exit".
+QWidget* scanPageWidget(MainWindow& window, const QString& name)
+{
+    if (!name.startsWith(u"key "_s)) {
+        return window.findChild<QWidget*>(name);
+    }
+    const QString key = name.mid(4);
+    for (const KeyboardKey& k : kKeyboardKeys) {
+        const bool match = key == u"back"_s   ? k.action == KeyboardKeyAction::Back
+                           : key == u"exit"_s ? k.action == KeyboardKeyAction::Exit
+                                              : key == QLatin1String(k.text);
+        if (match) {
+            return window.keyboardScan->childAt(k.x + k.w / 2, k.y + k.h / 2);
+        }
+    }
+    return nullptr;
 }
 
 // "flash" and its colour while the result stack shows the flash, else "panel".
@@ -335,6 +364,88 @@ private slots:
         QCOMPARE(rows(*window, kJournal).size(), 3);
     }
 
+    // A press on a key or button of the page takes the focus; its release gives it back to
+    // the barcode field, where the reader types. "field|pad (0) or keyboard (1) shown".
+    void scanPageClicks_data()
+    {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("clicked");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("pad figure") << u"AB"_s << u"btnPadNum7"_s << u"AB7|0"_s;
+        QTest::newRow("pad comma") << QString() << u"btnPadNumVirgule"_s << u",|0"_s;
+        QTest::newRow("pad backspace") << u"AB12"_s << u"btnPadNumBack"_s << u"AB1|0"_s;
+        QTest::newRow("pad backspace, field empty") << QString() << u"btnPadNumBack"_s << u"|0"_s;
+        QTest::newRow("pad validate") << u"NOPE"_s << u"btnPadNumValide"_s << u"|0"_s;
+        QTest::newRow("keyboard opened") << u"AB"_s << u"btnPadNumAlpha"_s << u"AB|1"_s;
+        QTest::newRow("keyboard letter") << u"AB"_s << u"key A"_s << u"ABA|1"_s;
+        QTest::newRow("keyboard backspace") << u"AB12"_s << u"key back"_s << u"AB1|1"_s;
+        QTest::newRow("keyboard closed") << u"AB"_s << u"key exit"_s << u"AB|0"_s;
+        QTest::newRow("seat count") << u"AB"_s << u"btnResultNbPlace"_s << u"AB|0"_s;
+        QTest::newRow("punch") << u"AB"_s << u"btnPunch"_s << u"AB|0"_s;
+        QTest::newRow("fraud report") << u"AB"_s << u"btnSignalFraude"_s << u"AB|0"_s;
+        QTest::newRow("mode switch") << u"AB"_s << u"btnSwitchDirectPunch"_s << u"AB|0"_s;
+    }
+
+    void scanPageClicks()
+    {
+        QFETCH(QString, before);
+        QFETCH(QString, clicked);
+        QFETCH(QString, outcome);
+        auto window = startScanning(kTickets);
+        gParam->isDirectPunch = false;
+        QVERIFY(run(*window, u"insert into PLACE (CODE_BARRE, TARIF_ID, EDITEUR_ID) values ('MULTI', 3, 7)"_s));
+        scan(*window, u"MULTI"_s);
+        endFlash(*window);
+        if (clicked.startsWith(u"key "_s)) {
+            window->padNumAlphaClicked();
+        }
+        window->ui->editBarcode->setText(before);
+        QWidget* target = scanPageWidget(*window, clicked);
+        QVERIFY(target && target->isVisible());
+        QTest::mousePress(target, Qt::LeftButton);
+        QCOMPARE(window->focusWidget(), target);
+        QTest::mouseRelease(target, Qt::LeftButton);
+        QCOMPARE(window->ui->editBarcode->text() + u'|'
+                     + QString::number(window->ui->stackedWidgetScan->currentIndex()),
+                 outcome);
+        QCOMPARE(window->focusWidget(), window->ui->editBarcode);
+    }
+
+    // The mode switch shows its mode in the language of the moment: "language|punch mode".
+    void directPunchSwitch_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QString>("shown");
+        QTest::newRow("at start") << QStringList() << u"0|1"_s;
+        QTest::newRow("read mode") << QStringList{u"click"_s} << u"0|0"_s;
+        QTest::newRow("punch mode again") << QStringList{u"click"_s, u"click"_s} << u"0|1"_s;
+        QTest::newRow("read mode, then English") << QStringList{u"click"_s, u"1"_s} << u"1|0"_s;
+        QTest::newRow("Spanish, then read mode") << QStringList{u"2"_s, u"click"_s} << u"2|0"_s;
+        QTest::newRow("read mode, Spanish, punch mode") << QStringList{u"click"_s, u"2"_s, u"click"_s} << u"2|1"_s;
+    }
+
+    void directPunchSwitch()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(QString, shown);
+        auto window = startScanning(kTickets);
+        for (const QString& step : steps) {
+            if (step == u"click"_s) {
+                QTest::mouseClick(window->ui->btnSwitchDirectPunch, Qt::LeftButton);
+            } else {
+                gParam->initParametre(LANGUE, step);
+                window->changeLangue(step.toInt());
+            }
+        }
+        const int language = shown.section(u'|', 0, 0).toInt();
+        const bool punchMode = shown.section(u'|', 1) == u"1"_s;
+        QCOMPARE(bool(gParam->isDirectPunch), punchMode);
+        QCOMPARE(window->ui->btnSwitchDirectPunch->text(), gAffichage->getTraduction(language, punchMode ? 36 : 37));
+        QCOMPARE(window->ui->btnSwitchDirectPunch->styleSheet(),
+                 punchMode ? u"background-position: bottom; text-align: left; color: white;"_s
+                           : u"background-position: top; text-align: right; color: black"_s);
+    }
+
     // The flash shows over a panel already filled and a punch already written, in the
     // verdict's colour, and gives way to the panel by itself.
     void flash_data()
@@ -434,6 +545,31 @@ private slots:
         }
         QCOMPARE(window->ui->stackedWidget->currentIndex(), 2);
         QVERIFY(window->ui->widgetScanResult->isVisible());
+    }
+
+    // What the screen shows after the flash: a look changed without a flash (the issuer
+    // question clears the panel) is painted too.
+    void panelOnScreen_data()
+    {
+        QTest::addColumn<QStringList>("scanned");
+        QTest::addColumn<QString>("colour");
+        QTest::newRow("valid") << QStringList{u"MULTI"_s} << u"green"_s;
+        QTest::newRow("refused after valid") << QStringList{u"MULTI"_s, u"DEL"_s} << u"red"_s;
+        QTest::newRow("issuer question after valid") << QStringList{u"MULTI"_s, u"TWICE"_s} << u"slate"_s;
+        QTest::newRow("issuer question after refused") << QStringList{u"DEL"_s, u"TWICE"_s} << u"slate"_s;
+    }
+
+    void panelOnScreen()
+    {
+        QFETCH(QStringList, scanned);
+        QFETCH(QString, colour);
+        auto window = startScanning(kTickets);
+        for (const QString& code : scanned) {
+            scan(*window, code);
+            endFlash(*window);
+            QTRY_COMPARE(screenColour(*window), panelColour(*window));
+        }
+        QCOMPARE(panelColour(*window), colour);
     }
 
     // "+": a press on the seat count. Each ticket looked up shows its price list closed,
@@ -757,6 +893,67 @@ private slots:
                      QStringList{u"7"_s});
         }
         QCOMPARE(window->nbTicket, 3);
+    }
+
+    // Typed into the entries field of a new ticket: "field|a count it takes|entries stored".
+    void entriesField_data()
+    {
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("one") << u"1"_s << u"1|1|1"_s;
+        QTest::newRow("zero: one entry") << u"0"_s << u"0|0|1"_s;
+        QTest::newRow("highest") << u"999"_s << u"999|1|999"_s;
+        QTest::newRow("fourth figure refused") << u"1000"_s << u"100|1|100"_s;
+        QTest::newRow("sign and letter refused") << u"-7x"_s << u"7|1|7"_s;
+    }
+
+    void entriesField()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, outcome);
+        auto window = startScanning({});
+        window->localTicketPageClicked();
+        fillForm(*window, u"NEW"_s, u"Durand"_s, typed);
+        const QLineEdit* field = window->ui->editNbPunchLocal;
+        const QString shown = field->text() + u'|' + QString::number(field->hasAcceptableInput());
+        window->addTicketClicked();
+        QCOMPARE(shown + u'|' + rows(*window, u"select NB_COMPOSTAGE from BILLET where CODE_BARRE='NEW'"_s).value(0),
+                 outcome);
+    }
+
+    // A ticket of the table opened in the form, field by field, the holder's name alone.
+    void localFormFilled_data()
+    {
+        QTest::addColumn<bool>("doubleClick");
+        QTest::newRow("edit column") << false;
+        QTest::newRow("double click") << true;
+    }
+
+    void localFormFilled()
+    {
+        QFETCH(bool, doubleClick);
+        auto window = startScanning({});
+        window->localTicketPageClicked();
+        fillForm(*window, u"ABC"_s, u"Le Goff"_s, u"2"_s);
+        window->ui->editPhoneLocal->setText(u"0601"_s);
+        window->ui->editMailLocal->setText(u"l@x.fr"_s);
+        window->addTicketClicked();
+        if (doubleClick) {
+            window->localTicketDoubleClicked(0, 2);
+        } else {
+            window->localTicketClicked(0, 11);
+        }
+        const Ui_MainWindow* ui = window->ui;
+        QCOMPARE(QStringList({ui->editNameLocal->text(),
+                              ui->editFirstnameLocal->text(),
+                              ui->editPhoneLocal->text(),
+                              ui->editMailLocal->text(),
+                              ui->editBarcodeLocal->text(),
+                              ui->editNbPunchLocal->text(),
+                              ui->editPlaceLocal->text(),
+                              ui->comboRepLocal->currentData().toString()})
+                     .join(u'|'),
+                 u"Le Goff|Léa|0601|l@x.fr|ABC|2|B12|12"_s);
     }
 
     // Fetched once, cached and shown; no request for a fresh cached file, offline, or a bad name.

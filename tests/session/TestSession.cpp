@@ -1,6 +1,27 @@
 #include "SessionFixture.h"
 #include "TestMain.h"
 
+namespace
+{
+
+// "text|value" of the waiting dialog each time it is shown.
+struct WaitingShown : QObject
+{
+    QStringList shown;
+
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::ShowToParent) {
+            const auto* dialog = static_cast<QWidget*>(watched);
+            shown << dialog->findChild<QLabel*>(QStringLiteral("lblWaiting"))->text() + '|'
+                         + QString::number(dialog->findChild<QProgressBar*>(QStringLiteral("pbWaiting"))->value());
+        }
+        return false;
+    }
+};
+
+}  // namespace
+
 class TestSession : public SessionTestBase
 {
     Q_OBJECT
@@ -431,6 +452,56 @@ private slots:
                      .size(),
                  1);
         QCOMPARE(db().databaseName(), mainDatabasePath());
+    }
+
+    // Each choice of a list shows the local-ticket button by the exact setting "1" of that moment.
+    void localTicketButton_data()
+    {
+        QTest::addColumn<QStringList>("settings");
+        QTest::addColumn<bool>("shown");
+        QTest::newRow("on") << QStringList{"1"} << true;
+        QTest::newRow("off") << QStringList{"0"} << false;
+        QTest::newRow("empty") << QStringList{""} << false;
+        QTest::newRow("on, then off") << QStringList{"1", "0"} << false;
+    }
+
+    void localTicketButton()
+    {
+        QFETCH(QStringList, settings);
+        QFETCH(bool, shown);
+        tile4001();
+        for (const QString& setting : settings) {
+            gParam->initParametre(USE_LOCAL_TICKET, setting);
+            m_tile->selectClicked();
+            QCOMPARE(current(), QStringLiteral("4001 R4001_Z7.db"));
+        }
+        QCOMPARE(!window().ui->btnLocalTicket->isHidden(), shown);
+    }
+
+    // A file import shows the waiting text from its start, over whatever was shown before.
+    void importWaitingText_data()
+    {
+        QTest::addColumn<QString>("file");
+        QTest::newRow("event file") << "event.kst";
+        QTest::newRow("local-ticket file") << "tickets.csv";
+    }
+
+    void importWaitingText()
+    {
+        QFETCH(QString, file);
+        makeRepFile("R4001_Z7.db", {});
+        m_window->currentRepDbName = dbPath("R4001_Z7.db");
+        window().progressBar->setText("before");
+        window().progressBar->setMax(10);
+        window().progressBar->setValue(5);
+        WaitingShown waiting;
+        window().progressBar->installEventFilter(&waiting);
+        importFile(file,
+                   file.endsWith(".csv") ? QByteArray("111;Dupont;Jean;0601;j@x;2;A1;4001\n")
+                                         : QJsonDocument(m_server->eventFileDocument("R4001", 0)).toJson());
+        QCOMPARE(waiting.shown.value(0), message(7) + "|0");
+        QVERIFY(window().progressBar->isHidden() && window().isEnabled());
+        QVERIFY(m_window->currentRepDbName.endsWith(file.endsWith(".csv") ? "R4001_Z7.db" : "R4001_Z0.db"));
     }
 
     // Old performances without a list on disk go, then entries left empty (pass 0 too).
