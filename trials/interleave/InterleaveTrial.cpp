@@ -259,9 +259,21 @@ QString InterleaveTrial::dbFolder() const
     return home() + QStringLiteral("/db/");
 }
 
+// The run's temporary folder and the service's port, which change from run to run, are
+// written as "~" and "PORT".
+QString InterleaveTrial::portable(const QString& text) const
+{
+    QString out = text;
+    out.replace(m_home.path(), QStringLiteral("~"));
+    if (m_server) {
+        out.replace(QStringLiteral("127.0.0.1:%1").arg(m_server->port()), QStringLiteral("127.0.0.1:PORT"));
+    }
+    return out;
+}
+
 void InterleaveTrial::note(const QString& line)
 {
-    steps << QStringLiteral("%1. %2").arg(steps.size() + 1).arg(line);
+    steps << QStringLiteral("%1. %2").arg(steps.size() + 1).arg(portable(line));
 }
 
 void InterleaveTrial::fail(const QString& what)
@@ -269,7 +281,7 @@ void InterleaveTrial::fail(const QString& what)
     if (!failure.isEmpty()) {
         return;
     }
-    failure = what;
+    failure = portable(what);
     ++figures.failures;
     note(QStringLiteral("FAILED: ") + what);
     // The program's own account of its last moments.

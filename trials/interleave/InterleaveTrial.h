@@ -94,6 +94,7 @@ private:
     bool killWhileStoring();
     QString home() const;
     QString dbFolder() const;
+    QString portable(const QString& text) const;
     void note(const QString& line);
     void fail(const QString& what);
     int roll(int bound);
