@@ -1,5 +1,6 @@
 #include "InterleaveTrial.h"
 
+#include "control/CWebCam.h"
 #include "core/AppFolder.h"
 #include "core/BoxPresenter.h"
 #include "core/CAffichage.h"
@@ -630,6 +631,9 @@ bool InterleaveTrial::startProgram()
     // The cycle and the ping run when the trial says time passes.
     m_window->deltaTimer.setInterval(24 * 3600 * 1000);
     m_window->pingTimer.setInterval(24 * 3600 * 1000);
+    m_window->webCam->setClock([this] {
+        return m_now.load();
+    });
     watchWorkers();
     m_window->show();
     m_acceptableCurrent.clear();
@@ -736,7 +740,11 @@ bool InterleaveTrial::killWhileStoring()
                 m_workerGate.released.insert(worker);
                 m_workerGate.changed.wakeAll();
             }
-            worker->wait();
+            if (!worker->wait(QDeadlineTimer(60000))) {
+                fail(QStringLiteral("a worker storing an answer never ended"));
+                releaseWorkers();
+                return true;
+            }
         }
     }
     killProgram();
