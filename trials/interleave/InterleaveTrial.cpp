@@ -348,7 +348,11 @@ void InterleaveTrial::adopt(QTimer* timer)
 
 void InterleaveTrial::fireDue()
 {
-    while (m_window && failure.isEmpty()) {
+    for (int fired = 0; m_window && failure.isEmpty(); ++fired) {
+        if (fired == 1000) {
+            fail(QStringLiteral("the program's timers keep firing without time passing"));
+            return;
+        }
         QTimer* next = nullptr;
         const DrivenTimer* first = nullptr;
         for (const auto& entry : m_timers) {
@@ -370,12 +374,14 @@ void InterleaveTrial::fireDue()
 
 // The timer's time is up: it fires, and the step goes on once the service saw the
 // requests it gave up on closed and the program is at rest again.
-void InterleaveTrial::fire(QTimer* timer)
+void InterleaveTrial::fire(QTimer* timer, bool whenever)
 {
     // Coming to rest may end what the timer belongs to.
     const QPointer<QTimer> alive(timer);
     quiesce();
-    if (!m_window || !alive || m_timers.count(timer) == 0 || !timer->isActive()) {
+    const auto driven = alive ? m_timers.find(timer) : m_timers.end();
+    if (!m_window || driven == m_timers.end() || !timer->isActive()
+        || (!whenever && (driven->second->due < 0 || driven->second->due > m_now.load()))) {
         return;
     }
     QList<QPointer<QNetworkReply>> running;
@@ -950,7 +956,7 @@ bool InterleaveTrial::run()
             advance(5000);
             fireDue();
             if (m_window && m_window->deltaTimer.isActive()) {
-                fire(&m_window->deltaTimer);
+                fire(&m_window->deltaTimer, true);
             }
         }
         if (m_window && m_window->pingTimer.isActive() && chance(5)) {
@@ -961,7 +967,7 @@ bool InterleaveTrial::run()
             advance(30000);
             fireDue();
             if (m_window && m_window->pingTimer.isActive() && !fallsDue) {
-                fire(&m_window->pingTimer);
+                fire(&m_window->pingTimer, true);
             }
         }
         if (failure.isEmpty()) {

@@ -116,7 +116,8 @@ private:
     QDateTime now() const;
     void adopt(QTimer* timer);
     void fireDue();
-    void fire(QTimer* timer);
+    // Fires `timer` once its time has come, or now when the trial says time passed for it.
+    void fire(QTimer* timer, bool whenever = false);
     void watchWorkers();
     void parkIfArmed(QThread* worker);
     void releaseWorkers();
