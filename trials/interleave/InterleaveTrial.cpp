@@ -391,6 +391,11 @@ void InterleaveTrial::fire(QTimer* timer, bool whenever)
         }
     }
     const QList<int> open = m_server->unansweredOpen();
+    trace << QStringLiteral("step %1: timer %2 (%3) at %4")
+                 .arg(m_step)
+                 .arg(driven->second->made)
+                 .arg(timer->objectName())
+                 .arg(m_now.load() - startOfTime().toMSecsSinceEpoch());
     m_firing = timer;
     QTimerEvent event(timer->timerId());
     QCoreApplication::sendEvent(timer, &event);
@@ -769,6 +774,7 @@ ScriptedReply InterleaveTrial::fate(const standin::RecordedRequest& request, int
     const quint32 key[] = {m_seed, 0xfa7eu, routeCode(route), static_cast<quint32>(++m_takenByRoute[route])};
     QRandomGenerator draws(key);
     const quint32 draw = draws.bounded(100u);
+    trace << QStringLiteral("step %1: request #%2 %3").arg(m_step).arg(number).arg(portable(orderKey(request)));
     ScriptedReply reply = ScriptedReply::normal();
     QString told;
     if (route == QLatin1String("11") || route == QLatin1String("image") || route == QLatin1String("17")) {

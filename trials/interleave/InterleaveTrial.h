@@ -75,6 +75,9 @@ public:
     // starting with kLogLine quote the program's log after a failure.
     QStringList steps;
     static const QString kLogLine;
+    // What a person need not read but a replay must repeat too: every request the
+    // service took and every timer that fired, with its step.
+    QStringList trace;
 
     // Up to this many ms of the wall clock lost at random whenever the trial lets the
     // program run, as on a loaded machine: nothing a trial does may change with it.

@@ -128,11 +128,11 @@ QString replayCommand(quint32 seed, int steps, int tickets)
 }
 
 // A transcript as compared: the steps, without the program's log quoted after a
-// failure (its times and addresses are the machine's).
-QStringList comparable(const QStringList& steps)
+// failure (its times and addresses are the machine's), then the trace.
+QStringList comparable(const QStringList& steps, const QStringList& trace = {})
 {
     QStringList lines;
-    for (const QString& line : steps) {
+    for (const QString& line : steps + trace) {
         if (!line.startsWith(trials::InterleaveTrial::kLogLine)) {
             lines << line;
         }
@@ -207,7 +207,7 @@ void printTable(QTextStream& out, const trials::InterleaveFigures& f, qint64 ms)
 
 // The shortest run of a failing seed that still fails, checked to fail again the same
 // way when replayed.
-void printShortest(QTextStream& out, const Options& options, quint32 seed, QStringList steps)
+void printShortest(QTextStream& out, const Options& options, quint32 seed, QStringList steps, QStringList trace)
 {
     int shortest = options.steps;
     if (options.shrink) {
@@ -218,6 +218,7 @@ void printShortest(QTextStream& out, const Options& options, quint32 seed, QStri
             if (!replay.run()) {
                 shortest = middle;
                 steps = replay.steps;
+                trace = replay.trace;
             } else {
                 low = middle + 1;
             }
@@ -230,10 +231,10 @@ void printShortest(QTextStream& out, const Options& options, quint32 seed, QStri
     }
     trials::InterleaveTrial again(seed, shortest, options.tickets);
     again.run();
-    const int at = firstDifference(comparable(steps), comparable(again.steps));
+    const int at = firstDifference(comparable(steps, trace), comparable(again.steps, again.trace));
     if (at >= 0) {
         out << "The replay of that run did not repeat it, from line " << at + 1 << ":\n";
-        printDifference(out, comparable(steps), comparable(again.steps), at);
+        printDifference(out, comparable(steps, trace), comparable(again.steps, again.trace), at);
     }
 }
 
@@ -252,6 +253,7 @@ trials::InterleaveFigures runTrials(const Options& options, QTextStream& out, co
     for (int index : std::as_const(indexes)) {
         const quint32 seed = seedOf(options, index);
         QStringList steps;
+        QStringList trace;
         QString failure;
         {
             trials::InterleaveTrial trial(seed, options.steps, options.tickets);
@@ -259,9 +261,10 @@ trials::InterleaveFigures runTrials(const Options& options, QTextStream& out, co
             total.add(trial.figures);
             failure = trial.failure;
             steps = trial.steps;
+            trace = trial.trace;
         }
         if (!options.transcripts.isEmpty()) {
-            writeTranscript(options.transcripts, seed, steps);
+            writeTranscript(options.transcripts, seed, comparable(steps, trace));
         }
         if (options.quiet) {
             continue;
@@ -276,7 +279,7 @@ trials::InterleaveFigures runTrials(const Options& options, QTextStream& out, co
         }
         out << "\nFAIL: trial seed " << seed << " (trial " << index + 1 << ", found after " << clock.elapsed() / 1000
             << " s): " << failure << "\n";
-        printShortest(out, options, seed, steps);
+        printShortest(out, options, seed, steps, trace);
         out.flush();
     }
     return total;
