@@ -11,6 +11,8 @@
 #include <QTcpSocket>
 #include <QTimer>
 
+#include <algorithm>
+
 namespace standin
 {
 
@@ -263,6 +265,20 @@ ScriptedReply ScriptedReply::invalidJson()
     return bytes(QByteArrayLiteral("{\"request\":\"getEvents\",\"events\":{"));
 }
 
+ScriptedReply ScriptedReply::proxyPage()
+{
+    return bytes(QByteArrayLiteral("<!DOCTYPE html>\n<html><head><title>Authentification requise</title></head>"
+                                   "<body><h1>Proxy</h1><p>Veuillez vous identifier pour acceder a Internet.</p>"
+                                   "</body></html>\n"));
+}
+
+ScriptedReply ScriptedReply::truncatedDocument()
+{
+    ScriptedReply reply;
+    reply.truncated = true;
+    return reply;
+}
+
 ScriptedReply ScriptedReply::scalar()
 {
     return bytes(QByteArrayLiteral("0"));
@@ -426,6 +442,28 @@ int StandinServer::waitingHeld() const
     return waiting;
 }
 
+QList<int> StandinServer::unansweredOpen() const
+{
+    QList<int> open;
+    for (auto it = m_held.cbegin(); it != m_held.cend(); ++it) {
+        if (it->socket && it->socket->state() == QAbstractSocket::ConnectedState) {
+            open.append(it.key());
+        }
+    }
+    for (auto it = m_silent.cbegin(); it != m_silent.cend(); ++it) {
+        if (it.value() && it.value()->state() == QAbstractSocket::ConnectedState) {
+            open.append(it.key());
+        }
+    }
+    std::sort(open.begin(), open.end());
+    return open;
+}
+
+int StandinServer::openConnections() const
+{
+    return static_cast<int>(m_open.size());
+}
+
 void StandinServer::release(int index)
 {
     const auto it = m_held.constFind(index);
@@ -487,12 +525,17 @@ void StandinServer::onNewConnection()
 {
     while (QTcpSocket* socket = m_server->nextPendingConnection()) {
         m_buffers.insert(socket, QByteArray());
+        m_open.insert(socket);
         connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
             onReadyRead(socket);
         });
         connect(socket, &QTcpSocket::disconnected, this, [this, socket] {
             m_buffers.remove(socket);
+            m_open.remove(socket);
             socket->deleteLater();
+        });
+        connect(socket, &QObject::destroyed, this, [this, socket] {
+            m_open.remove(socket);
         });
     }
 }
@@ -537,34 +580,72 @@ void StandinServer::onReadyRead(QTcpSocket* socket)
     }
     readKeys(request.json, request.keys, request.values);
     m_requests.append(request);
-    handle(socket, request);
-    emit requestReceived(static_cast<int>(m_requests.size() - 1));
+    const int index = static_cast<int>(m_requests.size() - 1);
+    if (m_deferred) {
+        m_waiting.insert(index, socket);
+        return;
+    }
+    handle(socket, request, index);
+    emit requestReceived(index);
 }
 
-ScriptedReply StandinServer::takeScripted(const RecordedRequest& request)
+void StandinServer::setDeferred(bool deferred)
+{
+    m_deferred = deferred;
+    if (!deferred) {
+        for (const int index : m_waiting.keys()) {
+            process(index);
+        }
+    }
+}
+
+QList<int> StandinServer::deferredRequests() const
+{
+    QList<int> waiting;
+    for (auto it = m_waiting.cbegin(); it != m_waiting.cend(); ++it) {
+        if (it.value() && it.value()->state() == QAbstractSocket::ConnectedState) {
+            waiting.append(it.key());
+        }
+    }
+    return waiting;
+}
+
+void StandinServer::process(int index)
+{
+    const QPointer<QTcpSocket> socket = m_waiting.take(index);
+    if (!socket || socket->state() != QAbstractSocket::ConnectedState || index < 0 || index >= m_requests.size()) {
+        return;
+    }
+    handle(socket, m_requests.at(index), index);
+    emit requestReceived(index);
+}
+
+ScriptedReply StandinServer::takeScripted(const RecordedRequest& request, int index)
 {
     auto it = m_scripted.find(request.route());
     if (it == m_scripted.end() || it->isEmpty()) {
-        return m_policy ? m_policy(request, static_cast<int>(m_requests.size() - 1)) : ScriptedReply::normal();
+        return m_policy ? m_policy(request, index) : ScriptedReply::normal();
     }
     return it->takeFirst();
 }
 
-void StandinServer::handle(QTcpSocket* socket, const RecordedRequest& request)
+void StandinServer::handle(QTcpSocket* socket, const RecordedRequest& request, int index)
 {
     const QString route = request.route();
-    const int index = static_cast<int>(m_requests.size() - 1);
-    ScriptedReply reply = takeScripted(request);
+    ScriptedReply reply = takeScripted(request, index);
     if (reply.twice) {
         // The first delivery's answer is lost on the way; the service took it all the same.
         m_redelivering = true;
-        normalReply(request);
+        normalReply(request, index);
         m_redelivering = false;
     }
     const bool isHeld = reply.kind == ScriptedReply::Kind::Held;
     if (reply.kind == ScriptedReply::Kind::Normal || isHeld) {
         reply.kind = ScriptedReply::Kind::Bytes;
-        reply.body = normalReply(request);
+        reply.body = normalReply(request, index);
+        if (reply.truncated) {
+            reply.body.truncate(reply.body.size() / 2);
+        }
         if (route.isEmpty()) {
             reply.status = 404;
         }
@@ -577,6 +658,10 @@ void StandinServer::handle(QTcpSocket* socket, const RecordedRequest& request)
         connect(socket, &QObject::destroyed, this, [this, index] {
             m_held.remove(index);
         });
+        return;
+    }
+    if (reply.kind == ScriptedReply::Kind::Silent) {
+        m_silent.insert(index, socket);
         return;
     }
     if (reply.delayMs > 0) {
@@ -625,7 +710,7 @@ void StandinServer::send(QTcpSocket* socket, const ScriptedReply& reply)
     socket->disconnectFromHost();
 }
 
-QByteArray StandinServer::normalReply(const RecordedRequest& request)
+QByteArray StandinServer::normalReply(const RecordedRequest& request, int index)
 {
     const QString route = request.route();
     if (route == QLatin1String("11")) {
@@ -650,7 +735,7 @@ QByteArray StandinServer::normalReply(const RecordedRequest& request)
         return compact(ticketsDocument(request.values));
     }
     if (route == QLatin1String("61")) {
-        return punchReply(request, static_cast<int>(m_requests.size() - 1));
+        return punchReply(request, index);
     }
     if (route == QLatin1String("image")) {
         return pictureBytes(QString::fromLatin1(request.path.mid(5)));

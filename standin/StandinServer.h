@@ -10,14 +10,15 @@
 #include <QMap>
 #include <QObject>
 #include <QPair>
+#include <QPointer>
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QTcpSocket>
 
 #include <functional>
 
 class QTcpServer;
-class QTcpSocket;
 
 // A local stand-in of the access-control web service, for tests, benchmarks and
 // trying the program by hand. It listens on 127.0.0.1 only, answers one HTTP/1.1
@@ -101,6 +102,9 @@ struct ScriptedReply
     int delayMs = 0;
     // The request is taken twice, as when a retry on the way delivered it again.
     bool twice = false;
+    // The service's own answer (Normal or Held) cut to its first half, sent as a whole
+    // response: a document that ends too early, with nothing on the way to tell.
+    bool truncated = false;
     // Headers added to the response, e.g. a "Location" of a redirect.
     QList<QPair<QByteArray, QByteArray>> headers;
 
@@ -122,6 +126,11 @@ struct ScriptedReply
     // UTF-8, and a ticket list whose names hold NUL and lone surrogates ("\u0000",
     // "\ud800") around SQL text.
     static ScriptedReply invalidJson();
+    // A whole page that is not the document asked for, with status 200, as a proxy or a
+    // captive portal sends in the service's place.
+    static ScriptedReply proxyPage();
+    // The service's own answer, truncated (see `truncated`).
+    static ScriptedReply truncatedDocument();
     static ScriptedReply scalar();
     static ScriptedReply latin1Names();
     static ScriptedReply hostileNames();
@@ -198,6 +207,24 @@ public:
     int waitingHeld() const;
     // Sends the held reply of request `index` (nothing if its client is gone).
     void release(int index);
+    // The requests whose client still waits on a connection the server never answered
+    // (held or silent), oldest first.
+    QList<int> unansweredOpen() const;
+    // Connections accepted and not yet closed, whatever their state.
+    int openConnections() const;
+
+    // ---- the order in which concurrent requests are taken ----
+    // With `deferred`, a request is recorded when it has arrived whole but is neither
+    // taken nor answered until process() is called for it, so that the caller decides
+    // in which order the service sees requests that travel at the same time. Turning
+    // it off processes those still waiting, in order.
+    void setDeferred(bool deferred);
+    // The requests waiting to be processed whose client is still connected, oldest
+    // first.
+    QList<int> deferredRequests() const;
+    // Takes and answers request `index` as if it had just arrived (scripts, policy and
+    // all); nothing if it is not waiting or its client has gone.
+    void process(int index);
 
     // ---- what was received ----
     QList<RecordedRequest> requests() const;
@@ -228,9 +255,9 @@ signals:
 private:
     void onNewConnection();
     void onReadyRead(QTcpSocket* socket);
-    void handle(QTcpSocket* socket, const RecordedRequest& request);
-    ScriptedReply takeScripted(const RecordedRequest& request);
-    QByteArray normalReply(const RecordedRequest& request);
+    void handle(QTcpSocket* socket, const RecordedRequest& request, int index);
+    ScriptedReply takeScripted(const RecordedRequest& request, int index);
+    QByteArray normalReply(const RecordedRequest& request, int index);
     QJsonObject loginReply(const RecordedRequest& request);
     QJsonObject eventsReply(unsigned int zoneId);
     QByteArray punchReply(const RecordedRequest& request, int index);
@@ -265,6 +292,11 @@ private:
     };
 
     QMap<int, Held> m_held;
+    bool m_deferred = false;
+    QMap<int, QPointer<QTcpSocket>> m_waiting;
+    // Connections left without an answer for ever, by request.
+    QMap<int, QPointer<QTcpSocket>> m_silent;
+    QSet<QTcpSocket*> m_open;
     QList<RecordedRequest> m_requests;
     QList<ReceivedPunch> m_punches;
     bool m_repeatsTakenOnce = true;

@@ -1,5 +1,6 @@
 #include "control/CWebCam.h"
 
+#include "core/DrivenTimers.h"
 #include "core/Log.h"
 
 #include <QImage>
@@ -33,6 +34,8 @@ CWebCam::CWebCam(QWidget* parent)
     m_captureTimer.setInterval(kCaptureMs);
     connect(&m_captureTimer, &QTimer::timeout, this, &CWebCam::captureFrame);
     m_resumeTimer.setSingleShot(true);
+    driventimers::enrol(&m_captureTimer);
+    driventimers::enrol(&m_resumeTimer);
     connect(&m_resumeTimer, &QTimer::timeout, this, [this] {
         m_paused = false;
     });

@@ -1,5 +1,8 @@
 #include "core/CDateHeure.h"
 
+#include <QMutex>
+#include <QMutexLocker>
+
 const QStringList dateListeJours = {
     QStringLiteral("Lundi"),
     QStringLiteral("Mardi"),
@@ -114,15 +117,28 @@ QDateTime localOrNull(const QDate& date, const QTime& time)
     return QDateTime(date, time, Qt::LocalTime);
 }
 
+QMutex nowMutex;
+std::function<QDateTime()> nowSource;
+
+QDateTime now()
+{
+    std::function<QDateTime()> source;
+    {
+        QMutexLocker lock(&nowMutex);
+        source = nowSource;
+    }
+    return source ? source().toLocalTime() : QDateTime::currentDateTime();
+}
+
 QDateTime dateHeureSelonMode(unsigned int mode)
 {
     switch (mode) {
     case 0:
-        return QDateTime::fromSecsSinceEpoch(QDateTime::currentSecsSinceEpoch(), Qt::LocalTime);
+        return QDateTime::fromSecsSinceEpoch(now().toSecsSinceEpoch(), Qt::LocalTime);
     case 1:
         return finDesTemps();
     case 2:
-        return QDateTime::currentDateTime();
+        return now();
     default:
         return QDateTime();
     }
@@ -160,6 +176,12 @@ QString formeLongue(const QDateTime& dt, const QString& pattern, const QStringLi
 }
 
 }  // namespace
+
+void setDateHeureNow(std::function<QDateTime()> now)
+{
+    QMutexLocker lock(&nowMutex);
+    nowSource = std::move(now);
+}
 
 // ---- CDate ----
 

@@ -8,6 +8,8 @@
 #include <QStringList>
 #include <QTime>
 
+#include <functional>
+
 // Day and month names of the long display forms (no accents; the spellings are the
 // ones stored texts and screens have always shown).
 extern const QStringList dateListeJours;
@@ -81,6 +83,11 @@ public:
     bool initParTrameRS485(QByteArray frame, bool withSeconds);
     bool initParTrameVardel(QByteArray frame);
 };
+
+// What modes 0 and 2 take as now; empty: the system clock. Set by a driver with a
+// clock of its own (the interleaving trials) while no worker runs; `now` may then be
+// called from any thread.
+void setDateHeureNow(std::function<QDateTime()> now);
 
 // Splits minutes into days, hours and minutes with their units.
 QByteArray dateCalculeMinute(unsigned int minutes, QStringList units, QList<unsigned int> widths, bool showZero);

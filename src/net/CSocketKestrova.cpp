@@ -1,5 +1,7 @@
 #include "net/CSocketKestrova.h"
 
+#include "core/DrivenTimers.h"
+
 #include <QUrl>
 
 namespace
@@ -36,6 +38,7 @@ CSocketKestrova::CSocketKestrova(QObject* parent)
     : QTcpSocket(parent)
 {
     m_timer.setSingleShot(true);
+    driventimers::enrol(&m_timer);
     connect(&m_timer, &QTimer::timeout, this, &CSocketKestrova::deconnecte, Qt::DirectConnection);
     connect(this, &QTcpSocket::disconnected, this, &CSocketKestrova::peerClosed, Qt::DirectConnection);
     connect(this, &QTcpSocket::connected, this, &CSocketKestrova::estConnecte, Qt::DirectConnection);

@@ -1,6 +1,7 @@
 #include "net/KestNet.h"
 
 #include "core/CParam.h"
+#include "core/DrivenTimers.h"
 #include "core/Log.h"
 
 #include <QDebug>
@@ -26,6 +27,7 @@ KestNet::KestNet(QNetworkAccessManager* manager, QObject* parent)
     QNetworkProxyFactory::setUseSystemConfiguration(false);
 
     timer.setSingleShot(true);
+    driventimers::enrol(&timer);
     connect(&timer, &QTimer::timeout, this, &KestNet::Disconnect, Qt::DirectConnection);
     // The manager takes its replies with it; a request left without them has no one
     // to report to either.

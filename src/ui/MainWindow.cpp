@@ -5,6 +5,7 @@
 #include "core/CAffichage.h"
 #include "core/CParam.h"
 #include "core/Database.h"
+#include "core/DrivenTimers.h"
 #include "core/Log.h"
 #include "session/CRepWidget.h"
 #include "session/DatabaseWipe.h"
@@ -57,6 +58,9 @@ MainWindow::MainWindow(QWidget* parent)
     pingTimer.setObjectName(QStringLiteral("pingTimer"));
     focusTimer.setObjectName(QStringLiteral("focusTimer"));
     deltaTimer.setObjectName(QStringLiteral("deltaTimer"));
+    for (QTimer* timer : {&pingTimer, &focusTimer, &deltaTimer}) {
+        driventimers::enrol(timer);
+    }
     threadEvt.setObjectName(QStringLiteral("threadEvt"));
     threadGetDelta.setObjectName(QStringLiteral("threadGetDelta"));
     threadGetFile.setObjectName(QStringLiteral("threadGetFile"));

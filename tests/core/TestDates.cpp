@@ -54,6 +54,23 @@ private slots:
         QCOMPARE(QDateTime(CDateHeure("05/12/2026", "9", "5")), local(2026, 12, 5, 9, 5));
     }
 
+    // A clock of the caller's for now, to the second and to the millisecond, given in
+    // any zone; without one, the system's again.
+    void nowFromAClockOfItsOwn()
+    {
+        const QDateTime set = QDateTime(QDate(2031, 3, 4), QTime(9, 0, 7, 250), Qt::UTC);
+        setDateHeureNow([&set] {
+            return set;
+        });
+        const CDateHeure seconds(0u);
+        const CDateHeure millis(2u);
+        setDateHeureNow({});
+        QCOMPARE(QDateTime(seconds), set.addMSecs(-250).toLocalTime());
+        QCOMPARE(seconds.timeSpec(), Qt::LocalTime);
+        QCOMPARE(QDateTime(millis), set.toLocalTime());
+        QVERIFY(qAbs(CDateHeure(0u).secsTo(QDateTime::currentDateTime())) <= 2);
+    }
+
     void parsers_data()
     {
         QTest::addColumn<QString>("parser");

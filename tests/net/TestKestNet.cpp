@@ -1,10 +1,12 @@
 #include "core/CParam.h"
+#include "core/DrivenTimers.h"
 #include "net/KestNet.h"
 
 #include "CoreFixture.h"
 #include "NetFixture.h"
 #include "TestMain.h"
 
+#include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
 
@@ -112,6 +114,87 @@ private slots:
         QFETCH(QString, setting);
         QFETCH(int, ms);
         QCOMPARE(KestNet::timeoutMs(setting), ms);
+    }
+
+    // The time-out is handed to a driver when there is one: it runs with the setting's
+    // length from the request on, and fires when the driver says, not before.
+    void timeOutDriven()
+    {
+        QList<QTimer*> enrolled;
+        driventimers::setDriver([&enrolled](QTimer* timer) {
+            enrolled << timer;
+        });
+        gParam->initParametre(TIMEOUT, QStringLiteral("1"));
+        m_server->enqueue(QStringLiteral("11"), ScriptedReply::silent());
+        auto* request = new KestNet(m_manager.get());
+        driventimers::setDriver({});
+        QSignalSpy errors(request, &KestNet::signal_Error);
+        QCOMPARE(enrolled.size(), 1);
+        QCOMPARE(enrolled.first(), &request->timer);
+        request->Init(m_server->serviceUrl(), QStringLiteral("ping"), QByteArrayLiteral("d={\"pa\":\"11\"}"));
+        request->Request();
+        QVERIFY(request->timer.isActive());
+        QCOMPARE(request->timer.interval(), 1000);
+        QTimerEvent due(request->timer.timerId());
+        QCoreApplication::sendEvent(&request->timer, &due);
+        QCOMPARE(errors.size(), 1);
+        QCOMPARE(errors.first().first().toInt(), 4);
+    }
+
+    // What the service may send in its own answer's place, and requests it keeps
+    // waiting: held, never answered, or not taken until the caller says.
+    void serviceAnswers_data()
+    {
+        QTest::addColumn<ScriptedReply>("reply");
+        QTest::addColumn<bool>("deferred");
+        QTest::addColumn<QString>("outcome");
+        QTest::newRow("a proxy's page") << ScriptedReply::proxyPage() << false << "<!DOCTYPE html>";
+        QTest::newRow("half the answer") << ScriptedReply::truncatedDocument() << false << "{\"modifs\":[\"Corr";
+        QTest::newRow("held") << ScriptedReply::held() << false << "waits";
+        QTest::newRow("never answered") << ScriptedReply::silent() << false << "waits";
+        QTest::newRow("not taken yet") << ScriptedReply::normal() << true << "waits";
+    }
+
+    void serviceAnswers()
+    {
+        QFETCH(ScriptedReply, reply);
+        QFETCH(bool, deferred);
+        QFETCH(QString, outcome);
+        gParam->initParametre(TIMEOUT, QStringLiteral("300"));
+        m_server->enqueue(QStringLiteral("17"), reply);
+        m_server->setDeferred(deferred);
+        QString got = QStringLiteral("waits");
+        auto* request = new KestNet(m_manager.get());
+        connect(request, &KestNet::signal_Response, this, [&got](const QByteArray& response) {
+            got = QString::fromUtf8(response);
+        });
+        QSignalSpy destroyed(request, &QObject::destroyed);
+        request->Init(m_server->serviceUrl(), QStringLiteral("update"), QByteArrayLiteral("d={\"pa\":\"17\"}"));
+        request->Request();
+        QTRY_COMPARE(m_server->requests().size(), 1);
+        if (outcome != QLatin1String("waits")) {
+            QTRY_COMPARE(destroyed.size(), 1);
+            // A whole response, status 200, and no document.
+            QVERIFY2(got.startsWith(outcome), qPrintable(got));
+            QVERIFY(QJsonDocument::fromJson(got.toUtf8()).isNull());
+            QVERIFY(m_server->unansweredOpen().isEmpty() && m_server->deferredRequests().isEmpty());
+            return;
+        }
+        QCOMPARE(m_server->deferredRequests(), deferred ? QList<int>{0} : QList<int>{});
+        QCOMPARE(m_server->unansweredOpen(), deferred ? QList<int>{} : QList<int>{0});
+        QCOMPARE(got, QStringLiteral("waits"));
+        if (deferred) {
+            // Taken now, with the script queued for it.
+            m_server->setDeferred(false);
+            QTRY_COMPARE(destroyed.size(), 1);
+            QVERIFY2(got.contains(QLatin1String("getUpdate")), qPrintable(got));
+            return;
+        }
+        // Its client gone, nothing waits any more.
+        delete request;
+        QTRY_VERIFY(m_server->unansweredOpen().isEmpty());
+        QTRY_COMPARE(m_server->openConnections(), 0);
+        m_server->release(0);
     }
 
     // A request whose manager goes (its window closed) goes too, without reporting.

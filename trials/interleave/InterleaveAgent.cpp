@@ -79,7 +79,6 @@ void InterleaveTrial::act()
     if (!m_window->isEnabled()) {
         // Behind the progress dialog: nothing to press but wait.
         note(QStringLiteral("Wait for the progress dialog"));
-        settle(20 + roll(80));
         return;
     }
     QList<Choice> choices;
@@ -319,10 +318,7 @@ void InterleaveTrial::actOnScanPage()
     const bool unpunch = ui->btnPunch->text() == gAffichage->getTraduction(currentLangue(), 52);
     const QString barcode = m_window->currentBillet.CODE_BARRE;
     const unsigned int editeur = m_window->currentBillet.EDITEUR_ID;
-    const QString key = barcode + QLatin1Char('|') + QString::number(editeur);
-    waitForNextSecond(key);
     click(ui->btnPunch, unpunch ? QStringLiteral("Press Un-punch") : QStringLiteral("Press Punch"));
-    m_lastJudged[key] = QDateTime::currentMSecsSinceEpoch();
     afterVerdict(barcode, editeur, false);
 }
 
@@ -406,16 +402,6 @@ void InterleaveTrial::typeBarcode(const QString& barcode, const QString& what)
     QTest::keyClick(m_window->ui->editBarcode, Qt::Key_Return);
 }
 
-// Two actions on one ticket within one second are one item for the service: the
-// agent waits rather than choose another ticket, so that a replay chooses the same.
-void InterleaveTrial::waitForNextSecond(const QString& key)
-{
-    const qint64 since = QDateTime::currentMSecsSinceEpoch() - m_lastJudged.value(key);
-    if (since < 1050) {
-        settle(static_cast<int>(1050 - since));
-    }
-}
-
 void InterleaveTrial::scan()
 {
     const int kind = roll(100);
@@ -464,8 +450,6 @@ void InterleaveTrial::scan()
         static_cast<int>(m_initialEntries.value(key)) - m_acceptedAnywhere.value(key) + m_unpunchedAnywhere.value(key);
     const bool certainlyValid = left > 0 && !ticket.isDeleted && !m_touchedElsewhere.contains(key)
                                 && !m_localBarcodes.contains(storedForm(ticket.barcode));
-    waitForNextSecond(key);
-    m_lastJudged[key] = QDateTime::currentMSecsSinceEpoch();
     typeBarcode(ticket.barcode, certainlyValid ? QStringLiteral("valid") : QStringLiteral("maybe used"));
     afterVerdict(storedForm(ticket.barcode), ticket.editeurId, certainlyValid);
 }

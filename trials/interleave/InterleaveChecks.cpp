@@ -193,7 +193,8 @@ void InterleaveTrial::checkStep()
         }
         if (!match.hasMatch() || gParam->currentIdRep.get() != id) {
             ++figures.wrongLists;
-            fail(QStringLiteral("current list %1 sent as id %2").arg(current, gParam->currentIdRep.get()));
+            fail(QStringLiteral("current list %1 sent as id %2")
+                     .arg(QFileInfo(current).fileName(), gParam->currentIdRep.get()));
             return;
         }
         if (countOf(current, QStringLiteral("pragma user_version")) <= 0) {
@@ -285,7 +286,7 @@ bool InterleaveTrial::finalDrain()
         m_window->connectionClick();
     }
     gParam->isOnline = true;
-    if (!waitUntil(idle, 20000)) {
+    if (!settleUntil(idle, 60)) {
         fail(QStringLiteral("the program never came to rest for the final drain"));
         return false;
     }
@@ -295,7 +296,7 @@ bool InterleaveTrial::finalDrain()
         m_window->ui->editLogin->setText(m_agentLogin);
         m_window->ui->editPassword->setText(QStringLiteral("demo"));
         m_window->verifLoginClicked();
-        waitUntil(idle, 5000);
+        settleUntil(idle, 10);
         closeDialogs();
     }
     for (int round = 0; round < 2; ++round) {
@@ -317,7 +318,7 @@ bool InterleaveTrial::finalDrain()
             // The settings the list was chosen under.
             gParam->initParametre(REP_JOUR, kind == QLatin1String("E") ? QStringLiteral("1") : QStringLiteral("0"));
             m_window->changeRepClicked();
-            waitUntil(idle, 10000);
+            settleUntil(idle, 20);
             closeDialogs();
             m_window->setCurrentRep(evenement,
                                     representation,
@@ -329,24 +330,24 @@ bool InterleaveTrial::finalDrain()
             m_window->deltaTimer.stop();
             m_window->timerDelta();
             // The cycle's end arms the timer again.
-            if (!waitUntil(
+            if (!settleUntil(
                     [this, &idle] {
                         return m_window->deltaTimer.isActive() && idle();
                     },
-                    15000)) {
+                    30)) {
                 fail(QStringLiteral("the cycle of %1 never ended in the final drain").arg(file));
                 return false;
             }
         }
         m_window->changeRepClicked();
-        waitUntil(idle, 10000);
+        settleUntil(idle, 20);
         closeDialogs();
         for (int attempt = 0; attempt < 5; ++attempt) {
             if (countOf(dbFolder() + QStringLiteral("kest.db"), QStringLiteral("select count(*) from VIDANGE")) <= 0) {
                 break;
             }
             m_window->drainGlobalClicked();
-            waitUntil(idle, 10000);
+            settleUntil(idle, 20);
             closeDialogs();
         }
     }
