@@ -1,5 +1,7 @@
 #include "control/CFlashResultat.h"
 
+#include "core/DrivenTimers.h"
+
 #include <QEvent>
 #include <QStackedWidget>
 #include <QWidget>
@@ -18,6 +20,7 @@ CFlashResultat::CFlashResultat()
     timer.setSingleShot(true);
     timer.setInterval(kFlashMs);
     connect(&timer, &QTimer::timeout, this, &CFlashResultat::end);
+    driventimers::enrol(&timer);
 }
 
 void CFlashResultat::start(QStackedWidget* stack, QWidget* flash, PanelLook look)
