@@ -15,6 +15,8 @@
 #include <QNetworkReply>
 #include <QSignalSpy>
 
+#include <algorithm>
+
 using standin::ScriptedReply;
 
 namespace
@@ -203,6 +205,56 @@ private slots:
         QVERIFY(finished.wait(10000));
         QCOMPARE(netfixture::batchesOf(m_server->requests(QStringLiteral("61"))), batches);
         QCOMPARE(scan.pending().size(), left);
+    }
+
+    // An item the service took already (same kind, ticket, issuer and second) comes
+    // again when its acknowledgement was lost: the stand-in counts it once unless told
+    // to apply every item it receives. Each row sends an item of its own second.
+    void repeatedItem_data()
+    {
+        QTest::addColumn<bool>("lostOnTheWay");
+        QTest::addColumn<bool>("once");
+        QTest::addColumn<int>("applied");
+        QTest::addColumn<QString>("date");
+        QTest::newRow("sent again, by default") << false << true << 1 << "2030-01-01 11:00:01";
+        QTest::newRow("delivered twice, by default") << true << true << 1 << "2030-01-01 11:00:02";
+        QTest::newRow("sent again, each item applied") << false << false << 2 << "2030-01-01 11:00:03";
+    }
+
+    void repeatedItem()
+    {
+        QFETCH(bool, lostOnTheWay);
+        QFETCH(bool, once);
+        QFETCH(int, applied);
+        QFETCH(QString, date);
+        // An un-punch: its ticket's entries grow with each time it is applied.
+        const standin::Ticket ticket = m_server->organiser().tickets.first();
+        const auto count = [ticket](const auto& list) {
+            return std::count_if(list.cbegin(), list.cend(), [ticket](const auto& item) {
+                return item.barcode == ticket.barcode;
+            });
+        };
+        const auto before = count(m_server->organiser().history);
+        Scanning scan({netfixture::pendingRow(16, ticket.barcode, date, ticket.repId, ticket.editeurId)});
+        if (!once) {
+            m_server->setRepeatsTakenOnce(false);
+        }
+        if (lostOnTheWay) {
+            ScriptedReply twice = ScriptedReply::normal();
+            twice.twice = true;
+            m_server->enqueue(QStringLiteral("61"), twice);
+        } else {
+            m_server->enqueue(QStringLiteral("61"), ScriptedReply::empty());
+            scan.cycle();
+        }
+        scan.cycle();
+        if (!once) {
+            m_server->setRepeatsTakenOnce(true);
+        }
+        QCOMPARE(count(m_server->receivedPunches()), 2);
+        QCOMPARE(count(m_server->organiser().history) - before, applied);
+        QCOMPARE(m_server->organiser().tickets.first().nbCompostage, ticket.nbCompostage + applied);
+        QVERIFY(scan.pending().isEmpty());
     }
 
     // A delta error ends the cycle. When the agent left the performance while the

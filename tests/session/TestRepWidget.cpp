@@ -2,9 +2,80 @@
 #include "TestMain.h"
 
 #include <QSemaphore>
+#include <QSignalSpy>
+
+#include <linux/capability.h>
+#include <linux/securebits.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 using DeltaId = standin::StandinServer::DeltaId;
 Q_DECLARE_METATYPE(DeltaId)
+
+namespace
+{
+
+// Root passes over file permissions, and the tests run as root. For its lifetime the
+// calling thread is held to them as the files' owner is: the capabilities that override
+// them leave its effective set, and a secure bit keeps access(), which QFileInfo asks,
+// to that set instead of giving root its permitted set back. Other threads keep theirs.
+class PermissionsBind
+{
+public:
+    PermissionsBind()
+    {
+        if (geteuid() != 0) {
+            m_held = true;
+            return;
+        }
+        m_bits = prctl(PR_GET_SECUREBITS);
+        if (m_bits < 0 || syscall(SYS_capget, &m_header, m_caps) != 0
+            || prctl(PR_SET_SECUREBITS, m_bits | SECBIT_NO_SETUID_FIXUP) != 0) {
+            return;
+        }
+        m_changed = true;
+        __user_cap_data_struct bound[2] = {m_caps[0], m_caps[1]};
+        bound[0].effective &= ~(CAP_TO_MASK(CAP_DAC_OVERRIDE) | CAP_TO_MASK(CAP_DAC_READ_SEARCH));
+        m_held = syscall(SYS_capset, &m_header, bound) == 0;
+    }
+
+    ~PermissionsBind()
+    {
+        // The capabilities first: changing the secure bits takes one of them.
+        if (m_changed) {
+            syscall(SYS_capset, &m_header, m_caps);
+            prctl(PR_SET_SECUREBITS, m_bits);
+        }
+    }
+
+    PermissionsBind(const PermissionsBind&) = delete;
+    PermissionsBind& operator=(const PermissionsBind&) = delete;
+
+    bool isHeld() const
+    {
+        return m_held;
+    }
+
+private:
+    __user_cap_header_struct m_header{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct m_caps[2]{};
+    int m_bits = 0;
+    bool m_changed = false;
+    bool m_held = false;
+};
+
+int logCount(const QString& text)
+{
+    int count = 0;
+    for (const QString& line : fixture::logLines()) {
+        count += line.contains(text) ? 1 : 0;
+    }
+    return count;
+}
+
+}  // namespace
 
 class TestRepWidget : public SessionTestBase
 {
@@ -432,6 +503,88 @@ private slots:
                  QStringList({"1", "1"}));
         QVERIFY(!QFile::exists(CRepWidget::buildPath(path)));
         QCOMPARE(current(), "4001 R4001_Z7.db");
+        m_boxes->clear();
+    }
+
+    // A file in the way that cannot be read is set aside only when it can be written:
+    // one that cannot may still hold unsent punches, so it stays and the download stops.
+    void unreadableFileInTheWay_data()
+    {
+        QTest::addColumn<QString>("leftover");
+        QTest::addColumn<unsigned int>("mode");
+        QTest::addColumn<bool>("setAside");
+        QTest::newRow("garbage, read only") << "garbage" << 0400u << false;
+        QTest::newRow("tables, no permission") << "tables" << 0000u << false;
+        QTest::newRow("tables, write only") << "tables" << 0200u << true;
+    }
+
+    void unreadableFileInTheWay()
+    {
+        QFETCH(QString, leftover);
+        QFETCH(unsigned int, mode);
+        QFETCH(bool, setAside);
+        const QString path = dbPath("R4001_Z7.db");
+        if (leftover == "tables") {
+            makeRepFile("R4001_Z7.db", {}, 0);
+        } else {
+            QVERIFY(fixture::writeFile(path, QByteArray(4096, 'x')));
+        }
+        const QByteArray before = fixture::readFile(path);
+        tile4001({}, 0, false);
+        QVERIFY(m_tile->btnSelect->isHidden() && !m_tile->repFileExists);
+        QCOMPARE(::chmod(QFile::encodeName(path).constData(), mode), 0);
+        {
+            PermissionsBind bind;
+            if (!bind.isHeld() || QFileInfo(path).isWritable() != setAside) {
+                m_boxes->clear();
+                QSKIP("this thread cannot give up root's override of file permissions");
+            }
+            getRep();
+        }
+        QCOMPARE(m_server->requests(QStringLiteral("53")).value(0).value("ba"), QStringLiteral("0"));
+        const QStringList files = QDir(dbFolder()).entryList({"R4001_Z7.db*"}, QDir::Files, QDir::Name);
+        QCOMPARE(files, setAside ? QStringList({"R4001_Z7.db", "R4001_Z7.db.unreadable"}) : QStringList("R4001_Z7.db"));
+        const QString kept = dbPath(files.last());
+        QVERIFY(QFile::setPermissions(kept, QFile::ReadOwner | QFile::WriteOwner));
+        QCOMPARE(fixture::readFile(kept), before);
+        QCOMPARE(shownMessage(), setAside ? QString() : message(5));
+        QCOMPARE(m_window->currentRepDbName, setAside ? path : QString());
+        QCOMPARE(fixture::logContains("Liste telechargee non installee : " + path), !setAside);
+        QCOMPARE(m_tile->btnSelect->isHidden(), !setAside);
+        m_boxes->clear();
+    }
+
+    // A refused request reports twice, its error and its end: the second finds its
+    // chain over and is dropped, logged once for the tile, and ends no later chain.
+    void refusedRequestAnsweredOnce_data()
+    {
+        QTest::addColumn<QString>("route");
+        QTest::addColumn<QString>("request");
+        QTest::addColumn<QString>("logged");
+        QTest::newRow("download") << "53"
+                                  << "getTickets"
+                                  << "Erreur Connexion get Rep (err=401)";
+        QTest::newRow("upload") << "61"
+                                << "sendPunch"
+                                << "Erreur Connexion Send Punch (err=401)";
+    }
+
+    void refusedRequestAnsweredOnce()
+    {
+        QFETCH(QString, route);
+        QFETCH(QString, request);
+        QFETCH(QString, logged);
+        tile4001(route == "61" ? QList<CDataModif>{netfixture::pendingRow(8, "A")} : QList<CDataModif>());
+        QSignalSpy errors(m_tile, &CRepWidget::signalError);
+        for (int chain = 0; chain < 2; ++chain) {
+            m_server->enqueue(route, ScriptedReply::httpError(500));
+            getRep();
+        }
+        QCOMPARE(errors.size(), 2);
+        QCOMPARE(logCount(logged), 2);
+        QCOMPARE(logCount("Reponse ignoree, la liste demandee n'est plus en cours : " + request), 1);
+        QCOMPARE(m_server->requests(route).size(), 2);
+        QVERIFY(m_window->currentRepDbName.isEmpty());
         m_boxes->clear();
     }
 
