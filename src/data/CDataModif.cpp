@@ -93,22 +93,57 @@ bool CDataModif::synchroSql(QSqlDatabase& db, QMutex* mutex)
     return locked.exec(statement, QStringLiteral("Erreur synchroSql "));
 }
 
-bool CDataModif::existeSql(QSqlDatabase& db, QMutex* mutex, bool& found) const
+unsigned int CDataModif::kindOf(unsigned int type)
+{
+    if (type == MODIF_PUNCH_LAST) {
+        return MODIF_PUNCH;
+    }
+    return type == MODIF_UNPUNCH_LAST ? MODIF_UNPUNCH : type;
+}
+
+// The rows of the same barcode, issuer, date and kind.
+QString CDataModif::samePunchWhere() const
 {
     QString types = QString::number(TYPE);
-    if (TYPE == MODIF_PUNCH || TYPE == MODIF_PUNCH_LAST) {
-        types = QString::number(MODIF_PUNCH) + QLatin1Char(',') + QString::number(MODIF_PUNCH_LAST);
-    } else if (TYPE == MODIF_UNPUNCH || TYPE == MODIF_UNPUNCH_LAST) {
-        types = QString::number(MODIF_UNPUNCH) + QLatin1Char(',') + QString::number(MODIF_UNPUNCH_LAST);
+    const unsigned int kind = kindOf(TYPE);
+    if (kind == MODIF_PUNCH || kind == MODIF_UNPUNCH) {
+        types = QString::number(kind) + QLatin1Char(',')
+                + QString::number(kind == MODIF_PUNCH ? MODIF_PUNCH_LAST : MODIF_UNPUNCH_LAST);
     }
-    const QString statement = QStringLiteral("select 1 from MODIF where CODE_BARRE=") + sqlrun::quoted(CODE_BARRE)
-                              + QStringLiteral(" and EDITEUR_ID=") + sqlrun::quoted(EDITEUR_ID)
-                              + QStringLiteral(" and DATE=") + sqlrun::quoted(DATE) + QStringLiteral(" and TYPE in (")
-                              + types + QStringLiteral(") limit 1");
+    return QStringLiteral(" where CODE_BARRE=") + sqlrun::quoted(CODE_BARRE) + QStringLiteral(" and EDITEUR_ID=")
+           + sqlrun::quoted(EDITEUR_ID) + QStringLiteral(" and DATE=") + sqlrun::quoted(DATE)
+           + QStringLiteral(" and TYPE in (") + types + QLatin1Char(')');
+}
+
+bool CDataModif::existeSql(QSqlDatabase& db, QMutex* mutex, bool& found) const
+{
+    const QString statement = QStringLiteral("select 1 from MODIF") + samePunchWhere() + QStringLiteral(" limit 1");
     found = false;
     return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur existeSql "), [&found](QSqlQuery&) {
         found = true;
     });
+}
+
+bool CDataModif::heldSql(QSqlDatabase& db, QMutex* mutex, const QString& agent, Held& held) const
+{
+    const QString statement = QStringLiteral("select STATUS,REP_ID,AGENT_ID from MODIF") + samePunchWhere();
+    held = Held();
+    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur heldSql "), [&held, &agent](QSqlQuery& query) {
+        if (query.value(0).toUInt() == MODIF_STATUS_PENDING) {
+            held.pending = true;
+        } else if (query.value(1).toUInt() != 0) {
+            held.local = true;
+        } else if (query.value(2).toString() == agent) {
+            held.service = true;
+        }
+    });
+}
+
+bool CDataModif::deleteSentLocalSql(QSqlDatabase& db, QMutex* mutex) const
+{
+    const QString statement = QStringLiteral("delete from MODIF") + samePunchWhere() + QStringLiteral(" and STATUS=")
+                              + QString::number(MODIF_STATUS_SENT) + QStringLiteral(" and REP_ID<>0");
+    return sqlrun::exec(db, mutex, statement, QStringLiteral("Erreur deleteSentLocalSql "));
 }
 
 bool CDataModifListe::markPendingSentSql(QSqlDatabase& db, QMutex* mutex, const QString& schema, unsigned int lastId)

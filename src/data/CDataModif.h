@@ -48,9 +48,36 @@ public:
     bool synchroSql(QSqlDatabase& db, QMutex* mutex);
 
     // Sets `found` when the journal holds an entry of this barcode, issuer and date
-    // whose TYPE is of the same kind (a punch of 3 or 8, an un-punch of 4 or 16,
-    // another TYPE itself). False when the statement failed.
+    // whose TYPE is of the same kind (kindOf). False when the statement failed.
     bool existeSql(QSqlDatabase& db, QMutex* mutex, bool& found) const;
+
+    // What the journal holds of the same punch as this entry (existeSql), by origin;
+    // another agent's row of the same second is none of them.
+    struct Held
+    {
+        // Written here: waiting for upload, or marked sent (REP_ID set).
+        bool pending = false;
+        bool local = false;
+        // A row of the service's history (REP_ID 0) naming the agent asked about: the
+        // service holds the punch, and the counts it sends have it.
+        bool service = false;
+
+        bool recorded() const
+        {
+            return pending || local || service;
+        }
+    };
+
+    // Fills `held` for this entry's barcode, issuer, date and kind; `agent` is this
+    // terminal's agent. False when the statement failed.
+    bool heldSql(QSqlDatabase& db, QMutex* mutex, const QString& agent, Held& held) const;
+    // Deletes the rows written here and marked sent (STATUS 0, REP_ID set) of this
+    // entry's barcode, issuer, date and kind. False when the statement failed.
+    bool deleteSentLocalSql(QSqlDatabase& db, QMutex* mutex) const;
+    // The service's item is a ticket, issuer, kind and second: 3 and 8 are one kind (a
+    // punch), 4 and 16 another (an un-punch); any other TYPE is its own.
+    static unsigned int kindOf(unsigned int type);
+
     // Statement pieces, shared with the list and the punch transaction.
     static QString insertHead();
     QString valuesSql() const;
@@ -59,6 +86,9 @@ public:
     static QString insertBoundStatement();
     QVariantList boundValues() const;
     void readRow(const QSqlQuery& query);
+
+private:
+    QString samePunchWhere() const;
 };
 
 class CDataModifListe : public CDataListe<unsigned int, CDataModif>

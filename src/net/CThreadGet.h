@@ -35,7 +35,9 @@ public:
     // (drain::queuedPunches), between setData and start. The run applies those of a
     // ticket it writes (same barcode as stored, issuer and performance) as it applies the
     // list's pending ones, in the same transaction, and journals them as sent, so that a
-    // delta bringing them back once drained skips them as rows it holds.
+    // delta bringing them back once drained skips them as rows it holds. A punch the
+    // service's history already names (a drain or upload whose answer was lost) is in
+    // its counts, and is not applied again.
     void setDrained(const CDataModifListe& rows);
     const CDataModifListe& drained() const;
 

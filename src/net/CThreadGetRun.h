@@ -1,5 +1,7 @@
 #pragma once
 
+#include "data/CDataModif.h"
+
 #include <QJsonObject>
 #include <QJsonValue>
 #include <QMutex>
@@ -10,7 +12,6 @@
 #include <functional>
 
 class CDataBillet;
-class CDataModif;
 class CDataModifListe;
 class CThreadGet;
 
@@ -69,12 +70,16 @@ private:
     bool applyModif(const CDataModif& modif);
     bool applyTo(CDataBillet& billet, const CDataModif& modif);
     bool reapplyUnsent();
-    bool reapply(const CDataModif& modif, bool sameRep, bool& applied);
+    bool reapply(const CDataModif& modif, bool sameRep, bool& applied, CDataModif::Held& held);
 
     CThreadGet& m_worker;
     const QJsonObject m_document;
     const bool m_isDelta;
     const CDataModifListe& m_drained;
+    // The drain queue's punches as items (barcode as stored, issuer, second, kind).
+    QSet<QString> m_queued;
+    // This terminal's agent (MY_AGENT_ID).
+    const QString m_agent;
     // The run's connection, while storeTickets runs.
     QSqlDatabase* m_db = nullptr;
     QMutex* m_mutex = nullptr;

@@ -38,6 +38,13 @@ QString ticketKey(const QString& barcode, unsigned int editeurId)
     return utilSqlFormateString(barcode) + QLatin1Char('|') + QString::number(editeurId);
 }
 
+// One item for the service: the ticket as stored, the second and the kind.
+QString punchKey(const CDataModif& modif)
+{
+    return ticketKey(modif.CODE_BARRE, modif.EDITEUR_ID) + QLatin1Char('|') + modif.DATE + QLatin1Char('|')
+           + QString::number(CDataModif::kindOf(modif.TYPE));
+}
+
 void setId(unsigned int& id, const QString& key)
 {
     id = ticketlist::keyToUInt32(key);
@@ -71,7 +78,12 @@ TicketListRun::TicketListRun(CThreadGet& worker,
     , m_document(document)
     , m_isDelta(isDelta)
     , m_drained(drained)
-{}
+    , m_agent(gParam->parametre(MY_AGENT_ID))
+{
+    for (const CDataModif& modif : drained) {
+        m_queued.insert(punchKey(modif));
+    }
+}
 
 int TicketListRun::nbTicket() const
 {
@@ -120,7 +132,7 @@ bool TicketListRun::storeTickets(QSqlDatabase& db, QMutex* mutex)
                         && idNomSection<CDataEventListe>("evt", 8) && idNomSection<CDataTarifListe>("tarif", 14)
                         && idNomSection<CDataAgentListe>("agent", 16) && idNomSection<CDataEditeurListe>("pub", 15)
                         && idNomSection<CDataCaisseListe>("caisse", 18)
-                        && idNomSection<CDataCanalVenteListe>("canal", 19) && tickets() && modifs();
+                        && idNomSection<CDataCanalVenteListe>("canal", 19) && tickets() && modifs() && reapplyUnsent();
     if (!stored || m_isDelta) {
         return stored;
     }
@@ -262,13 +274,14 @@ bool TicketListRun::tickets()
         }
         return (billets.size() <= kFlushAbove || flush(billets)) && (places.size() <= kFlushAbove || flush(places));
     });
-    return stored && (billets.isEmpty() || flush(billets)) && (places.isEmpty() || flush(places)) && reapplyUnsent();
+    return stored && (billets.isEmpty() || flush(billets)) && (places.isEmpty() || flush(places));
 }
 
 // The punches made here that the service had not acknowledged when the list was asked
-// for are not in its counts: a ticket the document rewrote gets them again, or it would
-// let the same entry in twice. First those of the drain queue, older than the list's
-// own pending ones; they are journalled as sent, once.
+// for: a ticket the document rewrote has the service's count, which lacks them unless
+// the service holds them already, and would let the same entry in twice. First those
+// of the drain queue, older than the list's own pending ones; a queued punch applied is
+// journalled as sent, once.
 bool TicketListRun::reapplyUnsent()
 {
     if (m_isDelta && m_written.isEmpty()) {
@@ -277,12 +290,12 @@ bool TicketListRun::reapplyUnsent()
     CDataModifListe journal;
     for (CDataModif modif : m_drained) {
         bool applied = false;
-        bool held = false;
+        CDataModif::Held held;
         modif.STATUS = MODIF_STATUS_SENT;
-        if (!reapply(modif, true, applied) || (applied && !modif.existeSql(*m_db, m_mutex, held))) {
+        if (!reapply(modif, true, applied, held)) {
             return false;
         }
-        if (applied && !held) {
+        if (applied && !held.recorded()) {
             journal.ajoute(modif, 0);
         }
     }
@@ -292,7 +305,8 @@ bool TicketListRun::reapplyUnsent()
     }
     for (const CDataModif& modif : std::as_const(pending)) {
         bool applied = false;
-        if (!reapply(modif, false, applied)) {
+        CDataModif::Held held;
+        if (!reapply(modif, false, applied, held)) {
             return false;
         }
     }
@@ -301,11 +315,20 @@ bool TicketListRun::reapplyUnsent()
 
 // Applies `modif` to its ticket where the document wrote it (a full load wrote every
 // ticket the table holds, a delta those of m_written), with `sameRep` only to a
-// ticket of the row's performance; `applied` tells whether it did.
-bool TicketListRun::reapply(const CDataModif& modif, bool sameRep, bool& applied)
+// ticket of the row's performance, and only while the service's history does not hold
+// it: this document's, which "modifs" stored before, or an earlier one's. `applied`
+// tells whether it did, `held` what the journal holds of it.
+bool TicketListRun::reapply(const CDataModif& modif, bool sameRep, bool& applied, CDataModif::Held& held)
 {
     applied = false;
+    held = CDataModif::Held();
     if (m_isDelta && !m_written.contains(ticketKey(modif.CODE_BARRE, modif.EDITEUR_ID))) {
+        return true;
+    }
+    if (!modif.heldSql(*m_db, m_mutex, m_agent, held)) {
+        return false;
+    }
+    if (held.service) {
         return true;
     }
     CDataBillet billet;
@@ -323,7 +346,6 @@ bool TicketListRun::reapply(const CDataModif& modif, bool sameRep, bool& applied
 bool TicketListRun::modifs()
 {
     CDataModifListe journal;
-    const QString myAgent = gParam->parametre(MY_AGENT_ID);
     const bool stored = section("modifs", 11, [&](const QString& key, const QJsonValue& value) {
         const QJsonArray rows = value.toArray();
         for (const QJsonValue& row : rows) {
@@ -338,15 +360,25 @@ bool TicketListRun::modifs()
             modif.AGENT_ID = toText(member(object, "9"));
             modif.EDITEUR_ID = toUInt32(member(object, "0"));
             modif.STATUS = MODIF_STATUS_SENT;
-            if (m_isDelta && modif.AGENT_ID == myAgent) {
-                // This terminal's own row is skipped when its journal holds it; a list
-                // downloaded afresh after a deletion or a wipe does not, and its
-                // drained punches must still reach the tickets.
-                bool held = false;
-                if (!modif.existeSql(*m_db, m_mutex, held)) {
+            if (m_isDelta && modif.AGENT_ID == m_agent) {
+                // This terminal's own row. The list counts the punch already when its
+                // journal holds it; a list downloaded afresh after a deletion or a wipe
+                // does not, and its drained punches must still reach the tickets.
+                CDataModif::Held held;
+                if (!modif.heldSql(*m_db, m_mutex, m_agent, held)) {
                     return false;
                 }
-                if (held) {
+                if (held.recorded()) {
+                    // Pending here or queued, yet the service holds it: its row is kept,
+                    // not applied, so that a ticket rewritten later does not get the punch
+                    // again; the row written for the queued punch gives way to it.
+                    const bool queued = m_queued.contains(punchKey(modif));
+                    if (!held.service && (held.pending || queued)) {
+                        if (queued && held.local && !modif.deleteSentLocalSql(*m_db, m_mutex)) {
+                            return false;
+                        }
+                        journal.ajoute(modif, 0);
+                    }
                     continue;
                 }
             }

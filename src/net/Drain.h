@@ -44,8 +44,8 @@ bool moveToQueue(QSqlDatabase& db,
 // as journal rows keyed by their VIDANGE ID, with their TYPE, REP_ID, EDITEUR_ID,
 // CODE_BARRE and DATE, this terminal's agent and STATUS sent.
 //
-// The reply's counts lack them, so the worker storing it applies them to the tickets
-// it writes, as it does the list's own pending punches. Take them on the GUI thread
+// The reply's counts lack them unless its history names them, so the worker storing
+// it applies them to the tickets it writes, as it does the list's own pending punches. Take them on the GUI thread
 // when the getTickets request is sent, not when its reply comes (a row the drain sends
 // in between is in neither), and hand them to CThreadGet::setDrained after setData and
 // before start. `db` is the window's connection, open on the main database or on a

@@ -110,6 +110,39 @@ private slots:
         QCOMPARE(sent.STATUS, MODIF_STATUS_SENT);
     }
 
+    // The rows recording one punch (barcode, issuer, second and kind), by origin: this
+    // terminal's pending and sent rows, and the service's row naming its agent. Only the
+    // sent rows written here can be deleted: a pending one stays until acknowledged.
+    void heldByOrigin()
+    {
+        const QString at = u"2024-05-01 20:00:01"_s;
+        CDataModif service = entry(MODIF_PUNCH_LAST, MODIF_STATUS_SENT, u"A'1"_s, at);
+        service.REP_ID = 0;
+        CDataModif other = service;
+        other.AGENT_ID = u"ag2"_s;
+        for (const CDataModif& m : {entry(MODIF_PUNCH, MODIF_STATUS_PENDING, u"A'1"_s, at),
+                                    entry(MODIF_PUNCH, MODIF_STATUS_SENT, u"A'1"_s, at),
+                                    service,
+                                    other,
+                                    entry(MODIF_PUNCH, MODIF_STATUS_SENT, u"A'1"_s, u"2024-05-01 20:00:02"_s),
+                                    entry(MODIF_UNPUNCH, MODIF_STATUS_SENT, u"A'1"_s, at)}) {
+            QVERIFY(m.ajouteSql(db, &mutex));
+        }
+        const auto held = [this](const CDataModif& m, const QString& agent) {
+            CDataModif::Held out;
+            return m.heldSql(db, &mutex, agent, out) ? fieldsRow(out.pending, out.local, out.service) : u"failed"_s;
+        };
+        const CDataModif punch = entry(MODIF_PUNCH, MODIF_STATUS_SENT, u"A 1"_s, at);
+        QCOMPARE(held(punch, u"ag1"_s), u"true|true|true"_s);
+        QCOMPARE(held(punch, u"ag9"_s), u"true|true|false"_s);
+        QCOMPARE(held(entry(MODIF_UNPUNCH_LAST, 0, u"A'1"_s, at), u"ag1"_s), u"false|true|false"_s);
+        QCOMPARE(held(entry(MODIF_FRAUDE, 0, u"A'1"_s, at), u"ag1"_s), u"false|false|false"_s);
+
+        QVERIFY(punch.deleteSentLocalSql(db, &mutex));
+        QCOMPARE(sqlRows(db, u"select ID from MODIF order by ID"_s), (QStringList{"1", "3", "4", "5", "6"}));
+        QCOMPARE(held(punch, u"ag1"_s), u"true|false|true"_s);
+    }
+
     void chunkedWrites_data()
     {
         QTest::addColumn<int>("count");

@@ -378,6 +378,92 @@ private slots:
         QCOMPARE(rows(u"select NB_COMPOSTAGE from BILLET"_s), QStringList{u"1"_s});
     }
 
+    // This terminal's punch of T1 (performance 77, issuer 7) that the service has not
+    // acknowledged: in the drain queue, or pending in the list. The service may hold it
+    // all the same (an answer lost): its history then names it, and its counts have it.
+    // Each step is a run: "full" (a download), "import" (an event file), "drop" or
+    // "delta", then "T1=n" when the document writes T1 with n entries, "echo" when its
+    // history brings the punch back ("echo3" as a last punch, "echo20" by agent 20 in the
+    // same second), "acked" when the drain was acknowledged before it. After each run:
+    // T1's entries, then its journal rows as TYPE:STATUS:REP_ID.
+    void unsentPunchHeldByService_data()
+    {
+        QTest::addColumn<bool>("pending");
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<QStringList>("after");
+        QTest::newRow("download after a wipe, history in the same document")
+            << false << QStringList{"full T1=1 echo"} << QStringList{"1 8:0:0"};
+        QTest::newRow("download, history names a last punch")
+            << false << QStringList{"full T1=0 echo3"} << QStringList{"0 3:0:0"};
+        QTest::newRow("later delta names a last punch")
+            << false << QStringList{"full T1=2", "delta echo3", "delta T1=1"}
+            << QStringList{"1 8:0:77", "1 3:0:0", "1 3:0:0"};
+        QTest::newRow("download, another entrance in the same second")
+            << false << QStringList{"full T1=1 echo20"} << QStringList{"0 8:0:0 8:0:77"};
+        QTest::newRow("history in a later delta, ticket rewritten after")
+            << false << QStringList{"full T1=2", "delta echo", "delta T1=1"}
+            << QStringList{"1 8:0:77", "1 8:0:0", "1 8:0:0"};
+        QTest::newRow("history in a later delta, drain acknowledged before")
+            << false << QStringList{"full T1=2", "acked delta echo", "delta T1=1"}
+            << QStringList{"1 8:0:77", "1 8:0:77", "1 8:0:77"};
+        QTest::newRow("drain answer lost, then a delta rewriting the ticket")
+            << false << QStringList{"full T1=2", "delta T1=1 echo"} << QStringList{"1 8:0:77", "1 8:0:0"};
+        QTest::newRow("full reload") << false << QStringList{"full T1=2", "drop T1=1 echo", "delta T1=1"}
+                                     << QStringList{"1 8:0:77", "1 8:0:0", "1 8:0:0"};
+        QTest::newRow("event-file import") << false << QStringList{"import T1=1 echo"} << QStringList{"1 8:0:0"};
+        QTest::newRow("pending, full reload with the answer lost")
+            << true << QStringList{"drop T1=1 echo", "delta T1=1"} << QStringList{"1 8:1:77 8:0:0", "1 8:1:77 8:0:0"};
+        QTest::newRow("pending, delta with the answer lost")
+            << true << QStringList{"delta T1=1 echo", "delta T1=1"} << QStringList{"1 8:1:77 8:0:0", "1 8:1:77 8:0:0"};
+    }
+
+    void unsentPunchHeldByService()
+    {
+        QFETCH(bool, pending);
+        QFETCH(QStringList, steps);
+        QFETCH(QStringList, after);
+        QVERIFY(gParam->sauvegarde(QString(), true));
+        seedTicket(u"T1"_s, 7, 2);
+        seedPending(MODIF_PUNCH, u"T1"_s, u"20:30:00"_s);
+        CDataModifListe punch;
+        QVERIFY(punch.initLocalPunchParSql(db, &mutex));
+        if (!pending) {
+            QVERIFY(sqlRun(db, u"delete from MODIF"_s));
+            punch.first().STATUS = MODIF_STATUS_SENT;
+            drained.insert(5, punch.first());
+        }
+        QStringList got;
+        for (const QString& step : std::as_const(steps)) {
+            const QStringList words = step.split(u' ');
+            if (words.contains(u"acked"_s)) {
+                drained.clear();
+            }
+            const QString mode = words.value(words.contains(u"acked"_s) ? 1 : 0);
+            QJsonObject document;
+            for (const QString& word : words) {
+                if (word.startsWith(u"T1="_s)) {
+                    const QJsonObject t1{{"0", 7}, {"2", 77}, {"6", 1}, {"15", word.mid(3).toInt()}};
+                    document.insert("tickets", QJsonObject{{"T1", t1}});
+                } else if (word.startsWith(u"echo"_s)) {
+                    const int type = word == u"echo3"_s ? MODIF_PUNCH_LAST : MODIF_PUNCH;
+                    const QString agent = word == u"echo20"_s ? u"20"_s : u"17"_s;
+                    document.insert("modifs", QJsonObject{{"T1", QJsonArray{modif(type, agent, 7, "20240501203000")}}});
+                }
+            }
+            if (mode == u"drop"_s) {
+                document.insert("drop", true);
+            } else if (mode == u"import"_s) {
+                document.insert("params", QJsonObject{{"dwd", 1}, {"zo", 3}, {"id", 77}});
+                document.insert("evtData", QJsonObject{{"event", QJsonObject{{"5", QJsonObject{{"id", 5}}}}}});
+            }
+            run(bytes(document), mode == u"delta"_s || mode == u"drop"_s);
+            got << rows(u"select NB_COMPOSTAGE from BILLET where CODE_BARRE='T1'"_s).value(0) + u' '
+                       + rows(u"select TYPE||':'||STATUS||':'||REP_ID from MODIF where CODE_BARRE='T1' order by ID"_s)
+                             .join(u' ');
+        }
+        QCOMPARE(got, after);
+    }
+
     // A re-sent ticket's seats replace its stored ones; each history row has its own
     // date, the own terminal's rows included in a full load.
     void resentSeatsAndHistoryDates()
