@@ -17,6 +17,9 @@
 #include <QTest>
 
 #include <X11/keysym.h>
+#include <algorithm>
+#include <cstdlib>
+#include <iterator>
 
 namespace trials
 {
@@ -44,8 +47,11 @@ constexpr QPoint kDrainGlobal{424, 76};          // "btnDrainGlobal"
 constexpr QPoint kChangeRep{517, 72};            // "btnChangeRep"
 constexpr QPoint kScanPage{30, 300};             // the webcam panel
 constexpr QPoint kValidate{256, 610};            // "btnPadNumValide"
-constexpr QPoint kVerdictPanel{975, 354};        // "widgetScanResult", bottom right
-constexpr QRect kResultText{485, 170, 331, 56};  // barcode and verdict labels
+constexpr QRect kResultBox{375, 104, 639, 280};  // "stackedWidgetResult": verdict panel or flash
+constexpr QRect kResultText{110, 66, 331, 56};   // in the box: barcode and verdict labels
+// In the box, down its left margin where no text reaches: the panel's picture grows
+// darker downwards in every look, the flash's is one flat colour.
+constexpr QPoint kMargin[] = {{4, 20}, {4, 140}, {4, 260}};
 
 // The design's action colour, magenta: the buttons that say which screen is up. Blue far
 // below red keeps the red verdict panel out.
@@ -67,6 +73,17 @@ bool isGreen(QRgb c)
 bool isRed(QRgb c)
 {
     return qRed(c) > 120 && qRed(c) > qGreen(c) + 40 && qRed(c) > qBlue(c) + 40;
+}
+
+bool isGrey(QRgb c)
+{
+    return std::max({qRed(c), qGreen(c), qBlue(c)}) - std::min({qRed(c), qGreen(c), qBlue(c)}) < 20;
+}
+
+// How far apart two pixels are, channel by channel.
+int distance(QRgb a, QRgb b)
+{
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)), std::abs(qBlue(a) - qBlue(b))});
 }
 
 }  // namespace
@@ -249,9 +266,40 @@ bool KillLane::startScanVisible() const
     return isAccent(pixel(kStartScan.x(), kStartScan.y()));
 }
 
-QImage KillLane::resultArea() const
+KillLane::ResultView KillLane::resultView() const
 {
-    return m_x.grab(kResultText.translated(m_origin));
+    using Shows = ResultView::Shows;
+    using Colour = ResultView::Colour;
+    ResultView view;
+    const QImage stack = m_x.grab(kResultBox.translated(m_origin));
+    if (stack.isNull()) {
+        return view;
+    }
+    QRgb margin[std::size(kMargin)];
+    for (std::size_t i = 0; i < std::size(kMargin); ++i) {
+        margin[i] = stack.pixel(kMargin[i]);
+    }
+    const auto all = [&margin](bool (*test)(QRgb)) {
+        return std::all_of(std::begin(margin), std::end(margin), test);
+    };
+    const auto brightness = [](QRgb c) {
+        return qRed(c) + qGreen(c) + qBlue(c);
+    };
+    bool flat = true;
+    bool darkening = true;
+    for (std::size_t i = 1; i < std::size(kMargin); ++i) {
+        flat = flat && distance(margin[i - 1], margin[i]) <= 2;
+        darkening = darkening && brightness(margin[i - 1]) - brightness(margin[i]) >= 6;
+    }
+    view.colour = all(isGreen) ? Colour::Green : all(isRed) ? Colour::Red : Colour::Grey;
+    // Samples of two pages, or of neither look, are a page half put on screen.
+    if (flat && view.colour != Colour::Grey) {
+        view.shows = Shows::Flash;
+    } else if (darkening && (view.colour != Colour::Grey || all(isGrey))) {
+        view.shows = Shows::Panel;
+        view.texts = stack.copy(kResultText);
+    }
+    return view;
 }
 
 template <typename Pred>
@@ -441,16 +489,30 @@ bool KillLane::scanOne(bool mayBeCut)
         failures << QStringLiteral("the scan page is gone");
         return false;
     }
-    const QImage before = resultArea();
+    // The flash shows no texts: while the last verdict's flash lasts, a new verdict of
+    // its colour changes nothing on screen, and the last panel coming back after it
+    // would pass for the new one. The scan starts on a panel: the "before".
+    ResultView seen;
+    const auto panelShown = [&] {
+        seen = resultView();
+        return seen.shows == ResultView::Shows::Panel;
+    };
+    if (!waitFor(panelShown, 5000)) {
+        failures << QStringLiteral("the result flash did not end before ") + scan.barcode;
+        return false;
+    }
+    const QImage before = seen.texts;
     m_x.type(scan.barcode);
     m_x.pressReturn();
     m_lastBarcode = scan.barcode;
     m_lastScanMs[ticketKey(scan.barcode, scan.editeurId)] = QDateTime::currentMSecsSinceEpoch();
-    // The screen may show the new texts before the panel's colour: a verdict is there
-    // once both have changed.
+    // From now on any flash is the new verdict's, and so is a coloured panel with other
+    // texts: the flash may be over before it is seen.
     const auto painted = [&] {
-        const QRgb panel = pixel(kVerdictPanel.x(), kVerdictPanel.y());
-        return (isGreen(panel) || isRed(panel)) && resultArea() != before;
+        seen = resultView();
+        return seen.shows == ResultView::Shows::Flash
+               || (seen.shows == ResultView::Shows::Panel && seen.colour != ResultView::Colour::Grey
+                   && seen.texts != before);
     };
     if (mayBeCut) {
         pause(static_cast<int>(m_random.bounded(30u)));
@@ -464,9 +526,8 @@ bool KillLane::scanOne(bool mayBeCut)
         failures << QStringLiteral("no verdict painted for ") + scan.barcode;
         return false;
     }
-    const QRgb panel = pixel(kVerdictPanel.x(), kVerdictPanel.y());
     const QString key = ticketKey(scan.barcode, scan.editeurId);
-    if (isGreen(panel)) {
+    if (seen.colour == ResultView::Colour::Green) {
         ++figures.accepted;
         m_accepted[key] += 1;
     } else {

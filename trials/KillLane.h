@@ -102,7 +102,30 @@ private:
     bool online() const;
     bool tileDownloaded() const;
     bool startScanVisible() const;
-    QImage resultArea() const;
+
+    // The result area in one grab: the flash or the verdict panel, never half of each.
+    struct ResultView
+    {
+        enum class Shows
+        {
+            // A grab taken while a new page was being put on screen, or another screen.
+            Unclear,
+            Flash,
+            Panel,
+        };
+        enum class Colour
+        {
+            Grey,
+            Green,
+            Red,
+        };
+        Shows shows = Shows::Unclear;
+        Colour colour = Colour::Grey;
+        // The panel's barcode and status texts.
+        QImage texts;
+    };
+
+    ResultView resultView() const;
     // Waits for `done`, closing message boxes meanwhile; false after `ms`.
     template <typename Pred>
     bool waitFor(Pred done, int ms);
