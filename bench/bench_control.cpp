@@ -157,13 +157,6 @@ Q_NEVER_INLINE void paintVerdict(DoorPaint& paint)
     paint.settle();
 }
 
-// What the flash's timer does when it fires: back to the verdict panel. The next scan
-// then comes after the flash, as at the door.
-Q_NEVER_INLINE bool endFlash(MainWindow& window)
-{
-    return QMetaObject::invokeMethod(&window.resultFlash.timer, "timeout");
-}
-
 DoorTimes driveWindow(const QString& path, const QStringList& codes)
 {
     MainWindow window;

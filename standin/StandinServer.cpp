@@ -363,7 +363,8 @@ void StandinServer::setClock(const QDateTime& now)
 
 QDateTime StandinServer::clock() const
 {
-    return m_clock.isValid() ? m_clock : QDateTime::currentDateTimeUtc();
+    // The service writes its dates in local time, as the terminals do.
+    return m_clock.isValid() ? m_clock.toLocalTime() : QDateTime::currentDateTime();
 }
 
 void StandinServer::setOfferedVersion(const QString& version)

@@ -144,7 +144,7 @@ class StandinServer : public QObject
     Q_OBJECT
 
 public:
-    // Serves `organiser`; its dates and "da" follow clock() (now in UTC unless set).
+    // Serves `organiser`; its dates and "da" follow clock() (now, in local time, unless set).
     explicit StandinServer(Organiser organiser, QObject* parent = nullptr);
     ~StandinServer() override;
 
