@@ -99,9 +99,8 @@ void MainWindow::startScanClicked()
     if (currentRepDbName.isEmpty() || !openRepBDD(db, dbMutex, currentRepDbName)) {
         return;
     }
-    if (gParam->isWebcam) {
-        ui->lblWebcamStatus->setStyleSheet(markPosition(webCam->startWebcam()));
-    }
+    // The mark shows the camera off too when it was switched off before scanning.
+    ui->lblWebcamStatus->setStyleSheet(markPosition(gParam->isWebcam && webCam->startWebcam()));
     isRepPageRequested = false;
     // The list, or its names, may have changed on the other pages.
     references.invalidate();

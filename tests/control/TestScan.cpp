@@ -1,3 +1,4 @@
+#include "control/CWebCam.h"
 #include "core/AppFolder.h"
 #include "core/CAffichage.h"
 #include "core/CParam.h"
@@ -559,6 +560,14 @@ private slots:
         QCOMPARE(window->ui->stackedWidget->currentIndex(), 2);
         QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"2 / 3"_s);
         QCOMPARE(window->ui->pbJauge->value(), 66);
+    }
+
+    // Switched off before scanning, the camera stays off and its mark says so.
+    void webcamOffAtStart()
+    {
+        auto window = startScanning(kTickets);
+        QVERIFY(!gParam->isWebcam && !window->webCam->isCapturing());
+        QCOMPARE(window->ui->lblWebcamStatus->styleSheet(), u"background-position: bottom;"_s);
     }
 
     // The newest entry's line; with DIFF_PUNCH the time since the punch before the one just made.
