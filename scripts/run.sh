@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The demo: installs what is missing, builds, starts the local stand-in of the web
 # service with its demo organiser on the loopback, and runs the application pointed at
-# it, a video of sample tickets playing in place of the camera. The demo keeps an
-# application folder of its own under build-release/demo/home, made anew at each run
-# since the stand-in starts afresh too. Arguments go to the application (for example:
-# scripts/run.sh log). Without a display it runs under Xvfb.
+# it, a video of sample tickets in place of the camera. The camera starts off (the
+# Webcam button of the scan page turns it on), so that the video punches nothing by
+# itself. The demo keeps an application folder of its own under build-release/demo/home,
+# made anew at each run since the stand-in starts afresh too. Arguments go to the
+# application (for example: scripts/run.sh log). Without a display it runs under Xvfb.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"

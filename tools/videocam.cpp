@@ -1,9 +1,12 @@
 // The application with a video file in place of the camera, for trying the webcam's
 // road on a machine without one (the demo's run command uses it):
 //   tavrimex-videocam <video .avi> [the application's own arguments]
-// Everything else is the application as it is: same start-up, settings and files.
+// The camera starts off, so that the video punches nothing before the agent asks for it:
+// the Webcam button of the scan page turns it on. Everything else is the application as
+// it is: same start-up, settings and files.
 
 #include "control/CWebCam.h"
+#include "core/CParam.h"
 #include "core/Startup.h"
 
 #include <QApplication>
@@ -24,6 +27,8 @@ void feedCamera()
     for (QWidget* window : QApplication::topLevelWidgets()) {
         if (auto* camera = window->findChild<CWebCam*>()) {
             camera->setVideoSource(gVideo);
+            // The switch the Webcam button toggles; scanning starts the camera only when on.
+            gParam->isWebcam = false;
             return;
         }
     }

@@ -99,9 +99,8 @@ void MainWindow::startScanClicked()
     if (currentRepDbName.isEmpty() || !openRepBDD(db, dbMutex, currentRepDbName)) {
         return;
     }
-    if (gParam->isWebcam) {
-        ui->lblWebcamStatus->setStyleSheet(markPosition(webCam->startWebcam()));
-    }
+    // The mark shows the camera off too when it was switched off before scanning.
+    ui->lblWebcamStatus->setStyleSheet(markPosition(gParam->isWebcam && webCam->startWebcam()));
     isRepPageRequested = false;
     // The list, or its names, may have changed on the other pages.
     references.invalidate();
@@ -430,6 +429,14 @@ void MainWindow::clearResultDisplay()
 
 void MainWindow::showVerdict(Verdict verdict)
 {
+    drawVerdict(verdict);
+    // The panel is filled and the punch written: the flash only draws the eye to it.
+    resultFlash.start(ui->stackedWidgetResult, ui->widgetScanFlash, panelLookOf(verdict));
+    playSound(sonOf(verdict));
+}
+
+void MainWindow::drawVerdict(Verdict verdict)
+{
     shownVerdict = verdict;
     if (verdict == Verdict::Inconnu || verdict == Verdict::Erreur) {
         const QString barcode = currentBillet.CODE_BARRE;
@@ -447,9 +454,17 @@ void MainWindow::showVerdict(Verdict verdict)
     }
     ui->btnPunch->setVisible(buttons.punchLabel > 0);
     ui->btnSignalFraude->setVisible(buttons.fraude);
-    // The panel is filled and the punch written: the flash only draws the eye to it.
-    resultFlash.start(ui->stackedWidgetResult, ui->widgetScanFlash, panelLookOf(verdict));
-    playSound(sonOf(verdict));
+}
+
+void MainWindow::redrawShownTicket()
+{
+    // The ticket's names and history are read from its list: without it open, the
+    // panel waits for the start of scanning, which clears it.
+    if (shownVerdict == Verdict::Aucun || currentRepDbName.isEmpty() || !db.isOpen()
+        || db.databaseName() != currentRepDbName) {
+        return;
+    }
+    drawVerdict(shownVerdict);
 }
 
 void MainWindow::setPanelLook(PanelLook look)
@@ -490,10 +505,13 @@ void MainWindow::updateScanJauge(bool reload)
         if (CDataRecherche::execute(this, tickets, punched)) {
             nbTicket = static_cast<int>(tickets.nb);
             nbPunched = static_cast<int>(punched.nb);
+            isJaugeToCount = false;
         }
     }
-    ui->lblScanJauge->setText(label(43) + QString::number(nbPunched) + QStringLiteral(" / ")
-                              + QString::number(nbTicket));
+    // A caption of the language switch: while the settings page tries a language, a
+    // cycle draws it in that one too.
+    ui->lblScanJauge->setText(gAffichage->getTraduction(shownLangue, 43) + QString::number(nbPunched)
+                              + QStringLiteral(" / ") + QString::number(nbTicket));
     ui->pbJauge->setValue(gaugePercent(nbPunched, nbTicket));
 }
 
@@ -501,6 +519,19 @@ void MainWindow::updateNbTicket(int added, int usedUp)
 {
     nbTicket += added;
     nbPunched += usedUp;
+    // A cycle that ends offline draws nothing, and the other pages draw no gauge.
+    isJaugeToCount = true;
+    if (ui->stackedWidget->currentIndex() == kScanPage) {
+        updateScanJauge(false);
+    }
+}
+
+void MainWindow::scanPageShown()
+{
+    if (ui->stackedWidget->currentIndex() == kScanPage && isJaugeToCount && !currentRepDbName.isEmpty() && db.isOpen()
+        && db.databaseName() == currentRepDbName) {
+        updateScanJauge(true);
+    }
 }
 
 // ---- numeric pad and keyboard of the scan page ----

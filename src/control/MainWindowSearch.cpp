@@ -118,6 +118,7 @@ void MainWindow::editSearchChanged(const QString&)
 void MainWindow::backToScanClicked()
 {
     ui->stackedWidget->setCurrentIndex(kScanPage);
+    scanPageShown();
     if (webCam->isCapturing()) {
         webCam->resumeAfter(0);
     }
@@ -132,6 +133,7 @@ void MainWindow::resultDoubleClicked(int row, int)
         return;
     }
     ui->stackedWidget->setCurrentIndex(kScanPage);
+    scanPageShown();
     ui->editBarcode->setFocus(Qt::OtherFocusReason);
     if (!isRepDatabaseOpen()) {
         return;

@@ -146,6 +146,7 @@ void CRepWidget::init(CDataEvenement evenement, QMutex* mutex, QSqlDatabase db, 
         representations.initParSql(this->db, mutex, dataEvent.ID);
     }
 
+    m_representations = representations;
     lblEvent->setText(utilElidedText(dataEvent.NOM, lblEvent));
     lblEvent->setToolTip(dataEvent.NOM);
     showPicture();
@@ -166,6 +167,45 @@ void CRepWidget::init(CDataEvenement evenement, QMutex* mutex, QSqlDatabase db, 
 
     if (gParam->isDebug) {
         enregistreLog(6, QStringLiteral("CRepWidget init : ") + repFilePath, false);
+    }
+}
+
+void CRepWidget::retranslate()
+{
+    const int language = currentLangue();
+    const bool isPassOrEvent = dataEvent.TYPE == 1 || jour != QLatin1String("0");
+    QStringList lines;
+    for (const CDataRepresentation& representation : std::as_const(m_representations)) {
+        const QString start = repdisplay::storedDate(representation.DATE_DEBUT).getString(language);
+        lines << representation.NOM_EVT + QStringLiteral(" - ") + start;
+        const int entry = comboRep->findData(QVariant(representation.ID));
+        if (entry >= 0) {
+            comboRep->setItemText(entry, start);
+        }
+    }
+    if (isPassOrEvent) {
+        setToolTip(lines.join(QLatin1Char('\n')));
+    }
+    if (m_representations.isEmpty() && !isPassOrEvent) {
+        // A list that could not be read shows no date.
+        repdisplay::showSaleBadge(lblStatus, lblFinVente, CDateHeure());
+    } else {
+        CDateHeure start = repdisplay::storedDate(dataRep.DATE_DEBUT);
+        if (m_representations.isEmpty()) {
+            // Without performance the tile shows the minute it was filled at.
+            start = CDateHeure(QDateTime::fromString(dataRep.DATE_DEBUT, QStringLiteral("yyyy-MM-dd hh:mm")));
+        }
+        lblRep->setText(start.getString(language));
+        repdisplay::showSaleBadge(lblStatus, lblFinVente, repdisplay::storedDate(dataRep.DATE_FIN_VENTE));
+    }
+    lblPlace->setText(label(25));
+    btnSelect->setText(label(21));
+    btnDropRep->setToolTip(label(35));
+    if (repFileExists) {
+        showDownloaded();
+        lblDrainNeeded->setText(label(69));
+    } else {
+        showNotDownloaded();
     }
 }
 

@@ -70,6 +70,9 @@ public:
     bool isChainRunning() const;
     // Shows or hides the line under the tile.
     void setVisibleSep(bool visible);
+    // Writes the tile's texts again in the language of the settings, the list, the
+    // performance chosen in the combo and the picture as they are.
+    void retranslate();
 
     CRepWidgetEvent* lblEvent = nullptr;
     CRepWidgetBgImg* lblBgImg = nullptr;
@@ -214,6 +217,8 @@ private:
     bool m_staleAnswerLogged = false;
     // The tile's filling asked for while a chain ran.
     std::optional<CDataEvenement> m_deferredFill;
+    // The performances the tile was filled with, for retranslate.
+    CDataRepresentationListe m_representations;
     bool m_isParseFailed = false;
     // What the worker said of its failure (a reply it could not read, a list it could
     // not store), shown when it ends.

@@ -34,11 +34,10 @@ void MainWindow::setCurrentRep(CDataEvenement evenement,
     progressBar->setText(message(7));
     actionShowProgress(true);
 
-    const int language = currentLangue();
     ui->lblRepEvent->setText(utilElidedText(evenement.NOM, ui->lblRepEvent));
     ui->lblRepEvent->setToolTip(evenement.NOM);
-    const CDateHeure start = repdisplay::storedDate(representation.DATE_DEBUT);
-    ui->lblRepRep->setText(start.getString(language));
+    shownRep = ShownRep{evenement, representation};
+    showCurrentRepTexts();
 
     const QString picture = repdisplay::pictureCachePath(evenement.IMAGE);
     if (repdisplay::isCacheName(picture) && QFileInfo::exists(picture)) {
@@ -49,9 +48,6 @@ void MainWindow::setCurrentRep(CDataEvenement evenement,
     }
     ui->lblRepImg->show();
 
-    repdisplay::showSaleBadge(ui->lblRepStatus,
-                              ui->lblRepFinVente,
-                              repdisplay::storedDate(representation.DATE_FIN_VENTE));
     ui->lblRepStatus->show();
 
     // A tile writes "-0" for pass 0; the service knows that scope as "0".
@@ -59,9 +55,6 @@ void MainWindow::setCurrentRep(CDataEvenement evenement,
     gParam->currentIdRep.set(isPassZero ? QStringLiteral("0") : idRep);
     gParam->currentJour.set(jour);
 
-    ui->lblRepCurrent->setText(
-        utilElidedText(evenement.NOM + QStringLiteral(" - ") + start.toString(label(55)), ui->lblRepCurrent));
-    ui->lblRepCurrent->setToolTip(evenement.NOM + QLatin1Char('\n') + start.getString(language));
     ui->lblRepSalle->setText(utilElidedText(representation.NOM_SALLE, ui->lblRepSalle));
     ui->lblRepSalle->setToolTip(representation.NOM_SALLE);
     ui->lblRepPlaces->show();
@@ -71,6 +64,23 @@ void MainWindow::setCurrentRep(CDataEvenement evenement,
     displayRecapRep();
     openBDD(db, dbMutex);
     actionShowProgress(false);
+}
+
+void MainWindow::showCurrentRepTexts()
+{
+    if (!shownRep) {
+        return;
+    }
+    const int language = currentLangue();
+    const QString& name = shownRep->evenement.NOM;
+    const CDateHeure start = repdisplay::storedDate(shownRep->representation.DATE_DEBUT);
+    ui->lblRepRep->setText(start.getString(language));
+    repdisplay::showSaleBadge(ui->lblRepStatus,
+                              ui->lblRepFinVente,
+                              repdisplay::storedDate(shownRep->representation.DATE_FIN_VENTE));
+    ui->lblRepCurrent->setText(
+        utilElidedText(name + QStringLiteral(" - ") + start.toString(label(55)), ui->lblRepCurrent));
+    ui->lblRepCurrent->setToolTip(name + QLatin1Char('\n') + start.getString(language));
 }
 
 void MainWindow::displayRecapRep()
@@ -143,6 +153,7 @@ void MainWindow::resetCurrentRep()
     ui->tableNbTicket->hide();
     ui->tableNbTicket->setEnabled(false);
     currentRepDbName.clear();
+    shownRep.reset();
 }
 
 // Scanning must not start on a list that is gone: it would create it empty.

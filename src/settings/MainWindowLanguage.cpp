@@ -1,6 +1,8 @@
 #include "core/AppFolder.h"
 #include "core/CAffichage.h"
 #include "core/CParam.h"
+#include "session/CRepWidget.h"
+#include "settings/ParamEdit.h"
 #include "ui/MainWindow.h"
 #include "ui/Ui_MainWindow.h"
 
@@ -30,6 +32,7 @@ void MainWindow::changeLangue(int language)
     if (language < 0 || language > 2) {
         return;
     }
+    shownLangue = language;
     const auto label = [language](int index) {
         return gAffichage->getTraduction(language, index);
     };
@@ -150,4 +153,17 @@ void MainWindow::changeLangue(int language)
     ui->tableLocalTicketResult->setHorizontalHeaderLabels(gAffichage->getHeaderLocalTicketTab(language));
 
     ui->lblUpdateTitle->setText(label(107) + gParam->newVersion.get());
+}
+
+void MainWindow::redrawInSettingsLanguage()
+{
+    changeLangue(languageOf(*gParam));
+    // What the code drew at run time took the language of the settings then.
+    redrawShownTicket();
+    showCurrentRepTexts();
+    for (CRepWidget* tile : repWidgets) {
+        if (tile) {
+            tile->retranslate();
+        }
+    }
 }

@@ -114,14 +114,19 @@ void MainWindow::saveParamClicked()
     }
     // A settings file removed meanwhile is not brought back; the values hold in memory.
     gParam->sauvegarde(QString(), false);
+    // A language written in the raw text, and the texts drawn while the page was shown,
+    // follow the saved settings too.
+    redrawInSettingsLanguage();
     ui->stackedWidget->setCurrentIndex(paramPreviousPage);
+    scanPageShown();
 }
 
 void MainWindow::cancelParamClicked()
 {
     dropParamEdit(this);
-    changeLangue(languageOf(*gParam));
+    redrawInSettingsLanguage();
     ui->stackedWidget->setCurrentIndex(paramPreviousPage);
+    scanPageShown();
 }
 
 void MainWindow::displayParam()

@@ -165,5 +165,6 @@ void MainWindow::cancelUpdateClicked()
         configClick();
     } else {
         ui->stackedWidget->setCurrentIndex(updatePreviousPage);
+        scanPageShown();
     }
 }

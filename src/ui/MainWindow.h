@@ -26,6 +26,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 
 class CDataNbBilletListe;
 class CKeyboardWidget;
@@ -367,6 +368,13 @@ public:
     // ---- ticket control: src/control/MainWindowControl.cpp ----
     // Redraws the scan gauge; with `reload` it first counts the list's tickets.
     void updateScanJauge(bool reload);
+    // The list changed since the gauge last counted it: the scan page counts it again
+    // when it shows.
+    bool isJaugeToCount = false;
+    // Called wherever another page gives way to the scan page.
+    void scanPageShown();
+    // Writes the panel of the ticket shown again, in the language of the settings.
+    void redrawShownTicket();
     // Manual and direct actions on the ticket shown, each written with its journal
     // row in one transaction; the verdict they lead to.
     Verdict punchCurrentTicket();
@@ -400,9 +408,28 @@ public:
     // The open-file dialog of the file box; empty: the platform's.
     std::function<QString(QWidget* parent)> chooseFile;
 
+    // The performance setCurrentRep showed, for its dated texts to be written again;
+    // empty while the panel shows none.
+    struct ShownRep
+    {
+        CDataEvenement evenement;
+        CDataRepresentation representation;
+    };
+
+    std::optional<ShownRep> shownRep;
+    // The start date and sale badge of shownRep, in the language of the settings.
+    void showCurrentRepTexts();
+
     // ---- settings, languages and update: src/settings/ ----
     // Rewrites every caption in `language` (0 French, 1 English, 2 Spanish).
     void changeLangue(int language);
+    // The language changeLangue last wrote the captions in; the gauge, one of them, is
+    // drawn in it whenever it changes.
+    int shownLangue = 0;
+    // After Save or Cancel: every text on screen in the language of the settings, the
+    // captions and what the code drew at run time (gauge, ticket shown, performance,
+    // tiles).
+    void redrawInSettingsLanguage();
     // Records the built-in version in the settings file.
     void updateSoftware();
     // Asks the service whether a newer version exists.
@@ -428,6 +455,8 @@ private:
     bool isRepDatabaseOpen();
     void clearResultDisplay();
     void showVerdict(Verdict verdict);
+    // The verdict's texts, look and buttons, without sound or flash.
+    void drawVerdict(Verdict verdict);
     void judgeCurrentTicket(bool mayPunch);
     void loadAndJudge(const QString& barcode, unsigned int editeurId, bool mayPunch);
     void finishResult();

@@ -1,3 +1,4 @@
+#include "control/CWebCam.h"
 #include "core/AppFolder.h"
 #include "core/CAffichage.h"
 #include "core/CParam.h"
@@ -649,6 +650,60 @@ private slots:
         auto empty = startScanning({});
         QCOMPARE(empty->ui->lblScanJauge->text(), label(43) + u"0 / 0"_s);
         QCOMPARE(empty->ui->pbJauge->value(), 0);
+    }
+
+    // Another entrance deletes D2 and uses D3's last entry; the delta is answered while
+    // another page shows and the cycle ends offline. The scan page shown again counts the list.
+    void gaugeAfterOtherPage_data()
+    {
+        QTest::addColumn<QString>("back");
+        QTest::newRow("search page, back button") << u"button"_s;
+        QTest::newRow("search page, a hit opened") << u"hit"_s;
+        QTest::newRow("update page, cancel") << u"update"_s;
+    }
+
+    void gaugeAfterOtherPage()
+    {
+        QFETCH(QString, back);
+        auto window = startScanning({{u"D1"_s, 7, 0}, {u"D2"_s, 7, 1}, {u"D3"_s, 7, 1}, {u"D4"_s, 7, 2}});
+        window->deltaTimer.stop();
+        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"1 / 4"_s);
+        if (back == u"update"_s) {
+            window->updateSoftwareClick();
+        } else {
+            QTest::mouseClick(window->ui->btnPadNumSearch, Qt::LeftButton);
+        }
+        QVERIFY(window->ui->stackedWidget->currentIndex() != 2);
+
+        const QByteArray delta = R"({"modifs":{"D2":[{"0":7,"4":1,"5":"20240501203000","9":"B2"}],)"
+                                 R"("D3":[{"0":7,"4":3,"5":"20240501203000","9":"B2"}]}})";
+        window->threadGetDelta.setData(delta, window->dbMutex, window->db, true);
+        window->threadGetDelta.start();
+        QTRY_VERIFY(window->deltaTimer.isActive());
+        QCOMPARE(rows(*window, u"select sum(NB_COMPOSTAGE=0)||' / '||count(*) from BILLET where IS_DELETED=0"_s),
+                 QStringList{u"2 / 3"_s});
+
+        if (back == u"button"_s) {
+            QTest::mouseClick(window->ui->btnSearchBackToScan, Qt::LeftButton);
+        } else if (back == u"update"_s) {
+            QTest::mouseClick(window->ui->btnCancelUpdate, Qt::LeftButton);
+        } else {
+            window->ui->editSearch->setText(u"D4"_s);
+            window->searchClicked();
+            window->resultDoubleClicked(0, 3);
+            QCOMPARE(status(*window), label(45));
+        }
+        QCOMPARE(window->ui->stackedWidget->currentIndex(), 2);
+        QCOMPARE(window->ui->lblScanJauge->text(), label(43) + u"2 / 3"_s);
+        QCOMPARE(window->ui->pbJauge->value(), 66);
+    }
+
+    // Switched off before scanning, the camera stays off and its mark says so.
+    void webcamOffAtStart()
+    {
+        auto window = startScanning(kTickets);
+        QVERIFY(!gParam->isWebcam && !window->webCam->isCapturing());
+        QCOMPARE(window->ui->lblWebcamStatus->styleSheet(), u"background-position: bottom;"_s);
     }
 
     // The newest entry's line; with DIFF_PUNCH the time since the punch before the one just made.

@@ -1,6 +1,10 @@
+#include "control/TicketText.h"
+#include "control/Verdict.h"
 #include "core/AppFolder.h"
 #include "core/CAffichage.h"
+#include "core/CDateHeure.h"
 #include "core/CParam.h"
+#include "core/Database.h"
 #include "session/CRepWidget.h"
 #include "settings/SoftwareUpdate.h"
 #include "ui/MainWindow.h"
@@ -11,6 +15,7 @@
 
 #include "BoxRecorder.h"
 #include "CoreFixture.h"
+#include "DataFixture.h"
 #include "TestMain.h"
 
 #include <QCryptographicHash>
@@ -18,6 +23,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 
 #include <csignal>
@@ -119,6 +126,105 @@ class TestSettingsPages : public QObject
         m_window->quitEventLoop = [this] {
             ++m_quits;
         };
+    }
+
+    // Event 301 "Gala", performances 4001 on Saturday 5 January 2030 and 4002 a month later:
+    // its tile filled, 4001 selected and its list scanned, T1 reported (two entries left),
+    // T2 used up. The second tile shows pass 302, of one performance on the date of 4002.
+    void scanReportedTicket()
+    {
+        MainWindow& window = *m_window;
+        QSqlDatabase& db = window.db;
+        gParam->initParametre(ZONE_KEST, QStringLiteral("3"));
+        gParam->initParametre(REP_JOUR, QStringLiteral("0"));
+        gParam->isWebcam = false;
+        gParam->isDirectPunch = false;
+        const QString list = dbFolder() + QStringLiteral("R4001_Z3.db");
+        QFile::remove(list);
+        QVERIFY(openRepBDD(db, window.dbMutex, list));
+        for (const char* sql : {
+                 "insert into DELTA (ID, LAST_UPDATE, LOGIN, ZONE_ID) values (9, '2030-01-01 08:00:00', 'o', 3)",
+                 "insert into EDITEUR (ID, NOM) values (7, 'Billetterie')",
+                 "insert into EVENT (ID, NOM) values (301, 'Gala')",
+                 "insert into REP (ID, EVENT_ID, DATE_DEBUT, DATE_FIN, NB_COMPOSTAGE) values "
+                 "(4001, 301, '2030-01-05 20:00:00', '2030-01-05 23:00:00', 1)",
+                 "insert into BILLET (ID, CODE_BARRE, EDITEUR_ID, REP_ID, NB_COMPOSTAGE, IS_USABLE, IS_DELETED, "
+                 "NOM_PORTEUR, PRENOM_PORTEUR, DATE_ACHAT) values (1, 'T1', 7, 4001, 2, 1, 0, 'Lovelace', 'Ada', "
+                 "'2029-12-01 10:30:00'), (2, 'T2', 7, 4001, 0, 1, 0, 'Hopper', 'Grace', '2029-12-02 11:00:00')",
+             }) {
+            QVERIFY(sqlRun(db, QLatin1String(sql)));
+        }
+        QVERIFY(openBDD(db, window.dbMutex));
+        QVERIFY(sqlRun(db, QStringLiteral("replace into EVENEMENT (ID, NOM, TYPE) values (301, 'Gala', 0)")));
+        QVERIFY(sqlRun(db,
+                       QStringLiteral("replace into REPRESENTATION (ID, EVENEMENT_ID, DATE_DEBUT, DATE_FIN, "
+                                      "DATE_FIN_VENTE, NB_PLACE, NOM_EVT) values (4001, 301, '2030-01-05 20:00:00', "
+                                      "'2030-01-05 23:00:00', '2030-01-04 18:00:00', 50, 'Gala'), (4003, 302, "
+                                      "'2030-02-05 20:00:00', '2030-02-05 23:00:00', '2030-02-04 18:00:00', 50, "
+                                      "'Gala'), (4002, 301, '2030-02-05 20:00:00', '2030-02-05 23:00:00', "
+                                      "'2030-02-04 18:00:00', 50, 'Gala')")));
+        for (const unsigned int id : {301u, 302u}) {
+            CDataEvenement evenement;
+            evenement.initDefaut();
+            evenement.ID = id;
+            evenement.TYPE = id == 302 ? 1 : 0;
+            evenement.NOM = QStringLiteral("Gala");
+            window.repWidgets[id - 301]->init(evenement, window.dbMutex, db, window.networkManager);
+        }
+        window.repWidgets[0]->btnSelect->click();
+        QCOMPARE(window.currentRepDbName, list);
+        window.startScanClicked();
+        QCOMPARE(window.ui->stackedWidget->currentIndex(), 2);
+        QTest::keyClicks(window.ui->editBarcode, QStringLiteral("T1"));
+        window.ui->btnPadNumValide->click();
+        window.ui->btnSignalFraude->click();
+        QCOMPARE(window.shownVerdict, Verdict::Signale);
+    }
+
+    // The texts of scanReportedTicket's screens not in `language`.
+    QString textsNotIn(int language)
+    {
+        const Ui_MainWindow* ui = m_window->ui;
+        const CRepWidget* tile = m_window->repWidgets[0];
+        const QString start = CDateHeure(QDate(2030, 1, 5), QTime(20, 0)).getString(language);
+        const QString second = CDateHeure(QDate(2030, 2, 5), QTime(20, 0)).getString(language);
+        QStringList user;
+        for (int i = 0; i < ui->lstInfoUser->count(); ++i) {
+            user << ui->lstInfoUser->item(i)->text();
+        }
+        const QList<std::tuple<const char*, QString, QString>> texts{
+            {"caption", ui->lblAnnonce->text(), label(language, 38)},
+            {"gauge", ui->lblScanJauge->text(), label(language, 43) + QStringLiteral("1 / 2")},
+            {"verdict", ui->lblResultStatus->text(), label(language, verdictLabel(Verdict::Signale))},
+            {"entries left", ui->lblResultNbCompostage->text(), QStringLiteral("2") + label(language, 49)},
+            {"performance", ui->lblResultRep->text(), start},
+            {"last entry", ui->lblResultLastPunch->text().left(label(language, 105).size()), label(language, 105)},
+            {"history",
+             ui->lstInfoHist->item(0)->text().section(QLatin1Char(' '), 0, 0),
+             label(language, 104).trimmed()},
+            {"bought",
+             user.filter(QStringLiteral("2029")).join(QLatin1Char('|')),
+             label(language, 54) + tickettext::dateText(QStringLiteral("2029-12-01 10:30:00"), language)},
+            {"punch button", ui->btnPunch->text(), label(language, 51)},
+            {"current performance", ui->lblRepRep->text(), start},
+            {"current badge", ui->lblRepStatus->text(), label(language, 31)},
+            {"scan bar", ui->lblRepCurrent->toolTip(), QStringLiteral("Gala\n") + start},
+            {"tile date", tile->lblRep->text(), start},
+            {"tile dates", tile->comboRep->itemText(0) + '|' + tile->comboRep->itemText(1), start + '|' + second},
+            {"pass", m_window->repWidgets[1]->toolTip(), QStringLiteral("Gala - ") + second},
+            {"tile badge", tile->lblStatus->text(), label(language, 31)},
+            {"tile places", tile->lblPlace->text(), label(language, 25)},
+            {"tile button", tile->btnSelect->text(), label(language, 21)},
+            {"tile list", tile->btnGetRep->toolTip(), label(language, 34)},
+            {"tile deletion", tile->btnDropRep->toolTip(), label(language, 35)},
+        };
+        QStringList wrong;
+        for (const auto& [what, shown, wanted] : texts) {
+            if (shown != wanted) {
+                wrong << QLatin1String(what) + QStringLiteral(": ") + shown;
+            }
+        }
+        return wrong.join(QStringLiteral(", "));
     }
 
 private slots:
@@ -340,6 +446,78 @@ private slots:
         window.changeLangue(2);
         QCOMPARE(window.ui->lblRepChoiceTitle->text(), label(2, 18) + QStringLiteral(" (zona 7)"));
         QCOMPARE(window.ui->lblScanJauge->text(), label(2, 43) + QStringLiteral("3 / 40"));
+    }
+
+    // After Save or Cancel every text is in the language of the settings, those drawn at run
+    // time too; while a language is tried, a cycle's gauge is in the one tried. Steps: a
+    // language button (f, e, s) or the raw text's LANGUE (a and the value), then Save (S)
+    // or Cancel (C).
+    void languageAfterLeaving_data()
+    {
+        QTest::addColumn<QString>("stored");
+        QTest::addColumn<QString>("steps");
+        QTest::addColumn<int>("tried");
+        QTest::addColumn<int>("shown");
+        QTest::newRow("Save English") << "0"
+                                      << "eS" << 1 << 1;
+        QTest::newRow("Save Spanish") << "0"
+                                      << "sS" << 2 << 2;
+        QTest::newRow("Save French over English") << "1"
+                                                  << "fS" << 0 << 0;
+        QTest::newRow("English, Spanish, Save") << "0"
+                                                << "esS" << 2 << 2;
+        QTest::newRow("Cancel after trying Spanish") << "0"
+                                                     << "sC" << 2 << 0;
+        QTest::newRow("Cancel after trying French") << "1"
+                                                    << "fC" << 0 << 1;
+        QTest::newRow("raw text, Save") << "0"
+                                        << "a1S" << 0 << 1;
+        QTest::newRow("raw text, Cancel") << "0"
+                                          << "a2C" << 0 << 0;
+        QTest::newRow("raw text after a button, Save") << "0"
+                                                       << "ea2S" << 1 << 2;
+    }
+
+    void languageAfterLeaving()
+    {
+        QFETCH(QString, stored);
+        QFETCH(QString, steps);
+        QFETCH(int, tried);
+        QFETCH(int, shown);
+        gParam->initParametre(LANGUE, stored);
+        gParam->sauvegarde(QString(), false);
+        newWindow();
+        m_window->ui->stackedWidget->setCurrentIndex(1);
+        scanReportedTicket();
+        QCOMPARE(textsNotIn(stored.toInt()), QString());
+
+        MainWindow& window = *m_window;
+        Ui_MainWindow* ui = window.ui;
+        window.configClick();
+        for (qsizetype i = 0; i < steps.size() - 1; ++i) {
+            const QChar step = steps.at(i);
+            if (step == u'a') {
+                answerAccessCode(window, QStringLiteral("16083974"));
+                QStringList lines = ui->editParam->toPlainText().split(QLatin1Char('\n'));
+                lines.replaceInStrings(QRegularExpression(QStringLiteral("^LANGUE=.*")),
+                                       QStringLiteral("LANGUE=") + steps.at(++i));
+                ui->editParam->setPlainText(lines.join(QLatin1Char('\n')));
+                ui->btnParamBackAdvanced->click();
+            } else {
+                QPushButton* const buttons[] = {ui->btnParamFrench, ui->btnParamEnglish, ui->btnParamSpanish};
+                buttons[QStringLiteral("fes").indexOf(step)]->click();
+            }
+        }
+        // A cycle ends while the page shows.
+        gParam->isOnline = true;
+        window.actionGetDeltaTerminated();
+        gParam->isOnline = false;
+        QCOMPARE(ui->lblScanJauge->text(), label(tried, 43) + QStringLiteral("1 / 2"));
+
+        (steps.endsWith(u'S') ? ui->btnParamSave : ui->btnParamCancel)->click();
+        QCOMPARE(ui->stackedWidget->currentIndex(), 2);
+        QCOMPARE(savedValue(LANGUE), steps.endsWith(u'S') ? QString::number(shown) : stored);
+        QCOMPARE(textsNotIn(shown), QString());
     }
 
     // Versions compare as numbers without dots; a failed check or a reply not JSON is only logged.
