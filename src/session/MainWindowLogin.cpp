@@ -151,6 +151,9 @@ bool MainWindow::wipeLocalData(bool keepZones)
     // An event list asked for before the wipe is not the new session's.
     ++eventsRequestGeneration;
     if (databasewipe::run(db, dbMutex, keepZones, dataVidangeListe)) {
+        // The tiles showed lists just wiped: until the new list comes, they show what is
+        // stored now.
+        displayDownloadedEvents();
         return true;
     }
     displayMessage(label(100), message(5));

@@ -329,7 +329,15 @@ private slots:
         QFETCH(uint, zone);
         QVERIFY(sqlRun(db(), QStringLiteral("insert into ZONE values (5,'N')")));
         makeRepFile(QStringLiteral("R1_Z7.db"), netfixture::pendingRows(8, 3), 55);
+        addEvents({1, 2});
+        window().displayDownloadedEvents();
+        QCOMPARE(pageState(window()).left(6), QStringLiteral("sl----"));
+        // While the new zone's list is on its way, no tile offers a list just wiped.
+        m_server->enqueue(QStringLiteral("241"), ScriptedReply::json(eventsReply({})).delayed(300));
         window().zoneChosen(zone);
+        if (zone != 7) {
+            QCOMPARE(pageState(window()).left(6), QStringLiteral("------"));
+        }
         QTRY_COMPARE(m_server->requests(QStringLiteral("241")).size(), 1);
         QCOMPARE(m_server->requests(QStringLiteral("241")).first().value(QStringLiteral("zo")), QString::number(zone));
         QCOMPARE(savedValue(ZONE_KEST), QString::number(zone));
