@@ -90,12 +90,10 @@ void MainWindow::displayInfoCurrentTicket()
     }
     setLines(ui->lstInfoHist, entries);
     ui->lblResultLastPunch->setText(tickettext::lastPunchLine(history, language));
-    const QString previous = gParam->parametre(DIFF_PUNCH) == QLatin1String("1")
-                                 ? tickettext::previousPunchLine(history,
-                                                                 shownVerdict == Verdict::Composte,
-                                                                 QDateTime::currentDateTime(),
-                                                                 language)
-                                 : QString();
+    const QString previous =
+        gParam->parametre(DIFF_PUNCH) == QLatin1String("1")
+            ? tickettext::previousPunchLine(history, shownVerdict == Verdict::Composte, CDateHeure(0), language)
+            : QString();
     ui->lblResultDiffPrevPunch->setText(previous);
     ui->lblResultDiffPrevPunch->setVisible(!previous.isEmpty());
 

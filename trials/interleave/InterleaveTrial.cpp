@@ -145,15 +145,26 @@ QString orderKey(const standin::RecordedRequest& request)
 }
 
 // Lets the timer events of the GUI thread's timers through only while the trial fires
-// them.
+// them, and counts the deliveries of the event loop that move the program.
 class TimerGate : public QObject
 {
 public:
     std::function<bool(QTimer*)> holds;
+    quint64* delivered = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        switch (event->type()) {
+        case QEvent::MetaCall:
+        case QEvent::SockAct:
+        case QEvent::SockClose:
+        case QEvent::DeferredDelete:
+            ++*delivered;
+            break;
+        default:
+            break;
+        }
         if (event->type() != QEvent::Timer || !holds) {
             return false;
         }
@@ -226,6 +237,7 @@ InterleaveTrial::InterleaveTrial(quint32 seed, int maxSteps, int ticketsPerPerfo
         }
         return true;
     };
+    gate->delivered = &m_delivered;
     qApp->installEventFilter(gate.get());
     m_timerGate = std::move(gate);
     driventimers::setDriver([this](QTimer* timer) {
@@ -446,14 +458,22 @@ bool InterleaveTrial::networkAtRest() const
     const auto running = std::count_if(replies.cbegin(), replies.cend(), [](QNetworkReply* reply) {
         return reply->isRunning();
     });
-    return running == m_server->deferredRequests().size() + m_server->unansweredOpen().size();
+    const auto waiting = m_server->deferredRequests().size() + m_server->unansweredOpen().size();
+    // The network manager opens at most six connections to one host: while the service
+    // holds six requests on all the connections there are, the others wait in the
+    // program for one of them to end.
+    constexpr qsizetype kConnectionsPerHost = 6;
+    return running == waiting
+           || (running > waiting && waiting == kConnectionsPerHost && m_server->openConnections() == waiting);
 }
 
 bool InterleaveTrial::anyWorkerBusy() const
 {
     QMutexLocker lock(&const_cast<WorkerGate&>(m_workerGate).mutex);
     return std::any_of(m_workers.cbegin(), m_workers.cend(), [this](QThread* worker) {
-        return worker->isRunning() && !m_workerGate.parked.contains(worker);
+        const WorkerRuns& runs = *m_runs.at(worker);
+        const bool running = worker->isRunning() || runs.begun.load() != runs.ended.load();
+        return running && !m_workerGate.parked.contains(worker);
     });
 }
 
@@ -483,13 +503,15 @@ void InterleaveTrial::quiesce()
         return;
     }
     QDeadlineTimer deadline(120000);
-    // At rest over three looks in a row, events delivered between them: an answer or
-    // a worker's signal still on its way would have shown.
-    for (int calm = 0; calm < 3;) {
+    // At rest over two turns of the event loop in a row that delivered nothing: what
+    // a worker or an answer queued last, and whatever that queued in turn, has been
+    // taken in.
+    for (int calm = 0; calm < 2;) {
         if (deadline.hasExpired()) {
             fail(QStringLiteral("the program never came to rest"));
             return;
         }
+        const quint64 delivered = m_delivered;
         pump();
         if (!m_window) {
             return;
@@ -504,7 +526,7 @@ void InterleaveTrial::quiesce()
             calm = 0;
             continue;
         }
-        ++calm;
+        calm = m_delivered == delivered ? calm + 1 : 0;
     }
 }
 
@@ -534,13 +556,24 @@ void InterleaveTrial::watchWorkers()
     for (CRepWidget* tile : m_window->repWidgets) {
         m_workers << &tile->threadGet;
     }
+    m_runs.clear();
     for (QThread* worker : std::as_const(m_workers)) {
+        WorkerRuns* runs = m_runs.emplace(worker, std::make_unique<WorkerRuns>()).first->second.get();
         QObject::connect(
             worker,
             &QThread::started,
             worker,
-            [this, worker] {
+            [this, worker, runs] {
+                ++runs->begun;
                 parkIfArmed(worker);
+            },
+            Qt::DirectConnection);
+        QObject::connect(
+            worker,
+            &QThread::finished,
+            worker,
+            [runs] {
+                ++runs->ended;
             },
             Qt::DirectConnection);
     }
@@ -660,6 +693,7 @@ void InterleaveTrial::stopProgram()
     releaseWorkers();
     m_window.reset();
     m_workers.clear();
+    m_runs.clear();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QDeadlineTimer deadline(20000);
     while (m_server->openConnections() > 0) {

@@ -104,9 +104,10 @@ private:
     bool chance(int percent);
 
     // ---- rest and time ----
-    // Until nothing moves: no worker runs, every answer given has been taken in, and
-    // the service holds every request still open; requests that reached it meanwhile
-    // are taken one at a time.
+    // Until nothing moves: no worker runs or has its end still on the way, every
+    // answer given has been taken in, the service holds every request still open, and
+    // a whole turn of the event loop delivered nothing; requests that reached the
+    // service meanwhile are taken one at a time.
     void quiesce();
     // Time passes a second at a time (timers fire, requests time out) until `done`,
     // at most `seconds`.
@@ -186,6 +187,21 @@ private:
     WorkerGate m_workerGate;
     // The program's workers in a fixed order.
     QList<QThread*> m_workers;
+
+    // Runs of each worker, counted in its own thread as it emits started() and
+    // finished(). isRunning() is false before finished() is emitted, so before the
+    // window's slots of finished() are even queued: a run counts as over only once
+    // finished() went out (counted after the window's slots, connected before ours).
+    struct WorkerRuns
+    {
+        std::atomic<int> begun{0};
+        std::atomic<int> ended{0};
+    };
+
+    std::map<QThread*, std::unique_ptr<WorkerRuns>> m_runs;
+    // Deliveries that move the program (queued calls, socket news, deletions) seen
+    // by the gate on the event loop.
+    quint64 m_delivered = 0;
 
     // The adversary's moves: requests taken so far by route, the trial's number of
     // each request taken, held replies and the step each may be released from.
