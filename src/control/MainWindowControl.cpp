@@ -301,9 +301,14 @@ void MainWindow::finishResult()
     }
 }
 
+bool MainWindow::isRepDatabaseCurrent() const
+{
+    return !currentRepDbName.isEmpty() && db.isOpen() && db.databaseName() == currentRepDbName;
+}
+
 bool MainWindow::isRepDatabaseOpen()
 {
-    if (!currentRepDbName.isEmpty() && db.isOpen() && db.databaseName() == currentRepDbName) {
+    if (isRepDatabaseCurrent()) {
         return true;
     }
     enregistreLog(3,
@@ -460,8 +465,7 @@ void MainWindow::redrawShownTicket()
 {
     // The ticket's names and history are read from its list: without it open, the
     // panel waits for the start of scanning, which clears it.
-    if (shownVerdict == Verdict::Aucun || currentRepDbName.isEmpty() || !db.isOpen()
-        || db.databaseName() != currentRepDbName) {
+    if (shownVerdict == Verdict::Aucun || !isRepDatabaseCurrent()) {
         return;
     }
     drawVerdict(shownVerdict);
@@ -528,8 +532,7 @@ void MainWindow::updateNbTicket(int added, int usedUp)
 
 void MainWindow::scanPageShown()
 {
-    if (ui->stackedWidget->currentIndex() == kScanPage && isJaugeToCount && !currentRepDbName.isEmpty() && db.isOpen()
-        && db.databaseName() == currentRepDbName) {
+    if (ui->stackedWidget->currentIndex() == kScanPage && isJaugeToCount && isRepDatabaseCurrent()) {
         updateScanJauge(true);
     }
 }

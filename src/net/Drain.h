@@ -45,12 +45,12 @@ bool moveToQueue(QSqlDatabase& db,
 // CODE_BARRE and DATE, this terminal's agent and STATUS sent.
 //
 // The reply's counts lack them unless its history names them, so the worker storing
-// it applies them to the tickets it writes, as it does the list's own pending punches. Take them on the GUI thread
-// when the getTickets request is sent, not when its reply comes (a row the drain sends
-// in between is in neither), and hand them to CThreadGet::setDrained after setData and
-// before start. `db` is the window's connection, open on the main database or on a
-// ticket list (the main database is then attached for the read). Empty, logged, when
-// the queue cannot be read.
+// it applies them to the tickets it writes, as it does the list's own pending
+// punches. Take them on the GUI thread when the getTickets request is sent, not when
+// its reply comes (a row the drain sends in between is in neither), and hand them to
+// CThreadGet::setDrained after setData and before start. `db` is the window's
+// connection, open on the main database or on a ticket list (the main database is then
+// attached for the read). Empty, logged, when the queue cannot be read.
 CDataModifListe queuedPunches(QSqlDatabase& db, QMutex* mutex);
 
 }  // namespace drain

@@ -88,7 +88,7 @@ CRepWidget::CRepWidget(QWidget* parent)
     lblNbPlace->setAlignment(Qt::AlignRight);
     lblLastUpdate->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
 
-    btnDropRep->setToolTip(label(35));
+    showCaptions();
 
     connect(comboRep, &QComboBox::currentIndexChanged, this, &CRepWidget::comboRepClicked);
     connect(btnGetRep, &QPushButton::clicked, this, &CRepWidget::getRepClicked);
@@ -161,8 +161,7 @@ void CRepWidget::init(CDataEvenement evenement, QMutex* mutex, QSqlDatabase db, 
     } else {
         fillPerformances(representations);
     }
-    lblPlace->setText(label(25));
-    btnSelect->setText(label(21));
+    showCaptions();
     lookForRepFile();
 
     if (gParam->isDebug) {
@@ -173,40 +172,46 @@ void CRepWidget::init(CDataEvenement evenement, QMutex* mutex, QSqlDatabase db, 
 void CRepWidget::retranslate()
 {
     const int language = currentLangue();
-    const bool isPassOrEvent = dataEvent.TYPE == 1 || jour != QLatin1String("0");
-    QStringList lines;
     for (const CDataRepresentation& representation : std::as_const(m_representations)) {
-        const QString start = repdisplay::storedDate(representation.DATE_DEBUT).getString(language);
-        lines << representation.NOM_EVT + QStringLiteral(" - ") + start;
         const int entry = comboRep->findData(QVariant(representation.ID));
         if (entry >= 0) {
-            comboRep->setItemText(entry, start);
+            comboRep->setItemText(entry, repdisplay::storedDate(representation.DATE_DEBUT).getString(language));
         }
     }
-    if (isPassOrEvent) {
-        setToolTip(lines.join(QLatin1Char('\n')));
+    if (isPassOrEvent()) {
+        setToolTip(performanceLines(language));
     }
-    if (m_representations.isEmpty() && !isPassOrEvent) {
+    if (m_representations.isEmpty() && !isPassOrEvent()) {
         // A list that could not be read shows no date.
         repdisplay::showSaleBadge(lblStatus, lblFinVente, CDateHeure());
     } else {
-        CDateHeure start = repdisplay::storedDate(dataRep.DATE_DEBUT);
-        if (m_representations.isEmpty()) {
-            // Without performance the tile shows the minute it was filled at.
-            start = CDateHeure(QDateTime::fromString(dataRep.DATE_DEBUT, QStringLiteral("yyyy-MM-dd hh:mm")));
-        }
-        lblRep->setText(start.getString(language));
-        repdisplay::showSaleBadge(lblStatus, lblFinVente, repdisplay::storedDate(dataRep.DATE_FIN_VENTE));
+        showRepresentation();
     }
+    showCaptions();
+    showFileState();
+}
+
+bool CRepWidget::isPassOrEvent() const
+{
+    return dataEvent.TYPE == 1 || jour != QLatin1String("0");
+}
+
+// One line per performance, for the tooltip of a pass or a whole event.
+QString CRepWidget::performanceLines(int language) const
+{
+    QStringList lines;
+    for (const CDataRepresentation& representation : m_representations) {
+        lines << representation.NOM_EVT + QStringLiteral(" - ")
+                     + repdisplay::storedDate(representation.DATE_DEBUT).getString(language);
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+void CRepWidget::showCaptions()
+{
     lblPlace->setText(label(25));
     btnSelect->setText(label(21));
     btnDropRep->setToolTip(label(35));
-    if (repFileExists) {
-        showDownloaded();
-        lblDrainNeeded->setText(label(69));
-    } else {
-        showNotDownloaded();
-    }
 }
 
 void CRepWidget::fillPassOrEvent(const CDataRepresentationListe& representations, const QString& kind)
@@ -217,23 +222,16 @@ void CRepWidget::fillPassOrEvent(const CDataRepresentationListe& representations
     lblRep->show();
     comboRep->hide();
 
-    const CDateHeure now(0);
-    CDateHeure shown = now;
     CDateHeure latestEnd;
     if (representations.isEmpty()) {
-        dataRep.DATE_DEBUT = now.toString(QStringLiteral("yyyy-MM-dd hh:mm"));
+        dataRep.DATE_DEBUT = CDateHeure(0).toString(QStringLiteral("yyyy-MM-dd hh:mm"));
         dataRep.NOM_SALLE.clear();
     } else {
         const CDataRepresentation& first = representations.first();
         dataRep.DATE_DEBUT = first.DATE_DEBUT;
         dataRep.NOM_SALLE = first.NOM_SALLE;
-        shown = repdisplay::storedDate(first.DATE_DEBUT);
     }
-    const int language = currentLangue();
-    lblRep->setText(shown.getString(language));
-
     unsigned int places = 0;
-    QStringList lines;
     for (const CDataRepresentation& representation : representations) {
         // An end of sale that cannot be read takes no part in the latest one.
         const CDateHeure end = repdisplay::storedDate(representation.DATE_FIN_VENTE);
@@ -241,14 +239,11 @@ void CRepWidget::fillPassOrEvent(const CDataRepresentationListe& representations
             latestEnd = end;
         }
         places += representation.NB_PLACE;
-        lines << representation.NOM_EVT + QStringLiteral(" - ")
-                     + repdisplay::storedDate(representation.DATE_DEBUT).getString(language);
     }
     dataRep.DATE_FIN_VENTE = latestEnd.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    repdisplay::showSaleBadge(lblStatus, lblFinVente, latestEnd);
-    lblNbPlace->setText(QString::number(places));
     dataRep.NB_PLACE = places;
-    setToolTip(lines.join(QLatin1Char('\n')));
+    showRepresentation();
+    setToolTip(performanceLines(currentLangue()));
 }
 
 void CRepWidget::fillPerformances(const CDataRepresentationListe& representations)
@@ -292,10 +287,15 @@ void CRepWidget::fillPerformances(const CDataRepresentationListe& representation
     repFilePath = repdisplay::repDatabasePath(QStringLiteral("R"), idRep);
 }
 
-// The date, badge and places of dataRep.
+// The date, badge and places of dataRep; a pass or a whole event without performance
+// shows the minute the tile was filled at.
 void CRepWidget::showRepresentation()
 {
-    lblRep->setText(repdisplay::storedDate(dataRep.DATE_DEBUT).getString(currentLangue()));
+    const CDateHeure start =
+        isPassOrEvent() && m_representations.isEmpty()
+            ? CDateHeure(QDateTime::fromString(dataRep.DATE_DEBUT, QStringLiteral("yyyy-MM-dd hh:mm")))
+            : repdisplay::storedDate(dataRep.DATE_DEBUT);
+    lblRep->setText(start.getString(currentLangue()));
     repdisplay::showSaleBadge(lblStatus, lblFinVente, repdisplay::storedDate(dataRep.DATE_FIN_VENTE));
     lblNbPlace->setText(QString::number(dataRep.NB_PLACE));
 }
@@ -353,13 +353,20 @@ bool CRepWidget::isDownloadedList(QSqlDatabase& db, QMutex* mutex, const QString
 void CRepWidget::lookForRepFile()
 {
     repFileExists = isDownloadedList(db, mutex, repFilePath, modifList);
+    showFileState();
+    if (repFileExists) {
+        lblDrainNeeded->setVisible(!modifList.isEmpty());
+    }
+}
+
+void CRepWidget::showFileState()
+{
     if (!repFileExists) {
         showNotDownloaded();
         return;
     }
     showDownloaded();
     lblDrainNeeded->setText(label(69));
-    lblDrainNeeded->setVisible(!modifList.isEmpty());
 }
 
 void CRepWidget::showDownloaded()

@@ -201,6 +201,13 @@ private:
     void fillPassOrEvent(const CDataRepresentationListe& representations, const QString& kind);
     void fillPerformances(const CDataRepresentationListe& representations);
     void showRepresentation();
+    // A pass's tile, or an event's with its whole list.
+    bool isPassOrEvent() const;
+    QString performanceLines(int language) const;
+    // The captions that are the same on every tile.
+    void showCaptions();
+    // The texts and buttons of a list downloaded or not (repFileExists).
+    void showFileState();
     // Looks for repFilePath, shows the list state and loads its pending rows.
     void lookForRepFile();
     void showDownloaded();

@@ -452,6 +452,9 @@ protected:
 
 private:
     // ---- ticket control: src/control/MainWindow*.cpp ----
+    // The window's connection is on the current list; isRepDatabaseOpen also logs and
+    // tells the user when it is not.
+    bool isRepDatabaseCurrent() const;
     bool isRepDatabaseOpen();
     void clearResultDisplay();
     void showVerdict(Verdict verdict);

@@ -162,7 +162,8 @@ class TestSettingsPages : public QObject
                                       "'2030-01-05 23:00:00', '2030-01-04 18:00:00', 50, 'Gala'), (4003, 302, "
                                       "'2030-02-05 20:00:00', '2030-02-05 23:00:00', '2030-02-04 18:00:00', 50, "
                                       "'Gala'), (4002, 301, '2030-02-05 20:00:00', '2030-02-05 23:00:00', "
-                                      "'2030-02-04 18:00:00', 50, 'Gala')")));
+                                      "'2030-02-04 18:00:00', 50, 'Gala'), (4004, 302, '2030-03-05 20:00:00', "
+                                      "'2030-03-05 23:00:00', '2030-03-04 18:00:00', 50, 'Gala')")));
         for (const unsigned int id : {301u, 302u}) {
             CDataEvenement evenement;
             evenement.initDefaut();
@@ -188,6 +189,7 @@ class TestSettingsPages : public QObject
         const CRepWidget* tile = m_window->repWidgets[0];
         const QString start = CDateHeure(QDate(2030, 1, 5), QTime(20, 0)).getString(language);
         const QString second = CDateHeure(QDate(2030, 2, 5), QTime(20, 0)).getString(language);
+        const QString third = CDateHeure(QDate(2030, 3, 5), QTime(20, 0)).getString(language);
         QStringList user;
         for (int i = 0; i < ui->lstInfoUser->count(); ++i) {
             user << ui->lstInfoUser->item(i)->text();
@@ -211,7 +213,10 @@ class TestSettingsPages : public QObject
             {"scan bar", ui->lblRepCurrent->toolTip(), QStringLiteral("Gala\n") + start},
             {"tile date", tile->lblRep->text(), start},
             {"tile dates", tile->comboRep->itemText(0) + '|' + tile->comboRep->itemText(1), start + '|' + second},
-            {"pass", m_window->repWidgets[1]->toolTip(), QStringLiteral("Gala - ") + second},
+            {"pass",
+             m_window->repWidgets[1]->toolTip(),
+             QStringLiteral("Gala - ") + second + QStringLiteral("\nGala - ") + third},
+            {"pass date", m_window->repWidgets[1]->lblRep->text(), second},
             {"tile badge", tile->lblStatus->text(), label(language, 31)},
             {"tile places", tile->lblPlace->text(), label(language, 25)},
             {"tile button", tile->btnSelect->text(), label(language, 21)},
