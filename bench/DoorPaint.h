@@ -41,10 +41,10 @@ private:
     bool m_painted = false;
 };
 
-// What the result flash's timer does when it fires: back to the verdict panel. Fired at
+// What the result flash's timer does when it fires: back to the verdict panel. Done at
 // once rather than waited for, so that the next scan comes after the flash, as at the
 // door, and a figure holds the panel's paint, not the flash's wait.
-Q_NEVER_INLINE inline bool endFlash(MainWindow& window)
+Q_NEVER_INLINE inline void endFlash(MainWindow& window)
 {
-    return QMetaObject::invokeMethod(&window.resultFlash.timer, "timeout");
+    window.resultFlash.end();
 }

@@ -434,15 +434,6 @@ QList<int> StandinServer::heldRequests() const
     return m_held.keys();
 }
 
-int StandinServer::waitingHeld() const
-{
-    int waiting = 0;
-    for (const Held& held : m_held) {
-        waiting += held.socket && held.socket->state() == QAbstractSocket::ConnectedState ? 1 : 0;
-    }
-    return waiting;
-}
-
 QList<int> StandinServer::unansweredOpen() const
 {
     QList<int> open;
@@ -496,6 +487,26 @@ QList<RecordedRequest> StandinServer::requests(const QString& route) const
 
 void StandinServer::clearRequests()
 {
+    // Indexes start again from 0: a request still held, deferred or left silent would
+    // be answered as another one. Its connection is closed instead.
+    QList<QTcpSocket*> unanswered;
+    for (const Held& held : std::as_const(m_held)) {
+        unanswered << held.socket;
+    }
+    for (const QPointer<QTcpSocket>& socket : std::as_const(m_waiting)) {
+        unanswered << socket.data();
+    }
+    for (const QPointer<QTcpSocket>& socket : std::as_const(m_silent)) {
+        unanswered << socket.data();
+    }
+    m_held.clear();
+    m_waiting.clear();
+    m_silent.clear();
+    for (QTcpSocket* socket : std::as_const(unanswered)) {
+        if (socket) {
+            socket->abort();
+        }
+    }
     m_requests.clear();
     m_punches.clear();
 }
@@ -656,8 +667,12 @@ void StandinServer::handle(QTcpSocket* socket, const RecordedRequest& request, i
     }
     if (isHeld) {
         m_held.insert(index, {socket, reply});
-        connect(socket, &QObject::destroyed, this, [this, index] {
-            m_held.remove(index);
+        connect(socket, &QObject::destroyed, this, [this, index, socket] {
+            // Only its own entry: after clearRequests the index may hold another's.
+            const auto held = m_held.find(index);
+            if (held != m_held.end() && held->socket == socket) {
+                m_held.erase(held);
+            }
         });
         return;
     }

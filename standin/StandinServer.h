@@ -203,8 +203,6 @@ public:
     void setPolicy(Policy policy);
     // Indexes of the requests whose Held replies wait, oldest first.
     QList<int> heldRequests() const;
-    // How many of them still have their client waiting.
-    int waitingHeld() const;
     // Sends the held reply of request `index` (nothing if its client is gone).
     void release(int index);
     // The requests whose client still waits on a connection the server never answered

@@ -9,6 +9,8 @@
 #include <QJsonDocument>
 #include <QNetworkAccessManager>
 #include <QSignalSpy>
+#include <QTcpSocket>
+#include <QUrl>
 
 using standin::ScriptedReply;
 
@@ -195,6 +197,60 @@ private slots:
         QTRY_VERIFY(m_server->unansweredOpen().isEmpty());
         QTRY_COMPARE(m_server->openConnections(), 0);
         m_server->release(0);
+    }
+
+    // A request the stand-in still keeps when its requests are cleared is not left to
+    // wait, nor answered later as the next request that takes its index: its connection
+    // closes, and the next request gets its own answer. Plain sockets, which never send
+    // a request again on a new connection.
+    void requestsCleared_data()
+    {
+        QTest::addColumn<ScriptedReply>("reply");
+        QTest::addColumn<bool>("deferred");
+        QTest::newRow("held") << ScriptedReply::held() << false;
+        QTest::newRow("never answered") << ScriptedReply::silent() << false;
+        QTest::newRow("not taken yet") << ScriptedReply::normal() << true;
+    }
+
+    void requestsCleared()
+    {
+        QFETCH(ScriptedReply, reply);
+        QFETCH(bool, deferred);
+        m_server->enqueue(QStringLiteral("17"), reply);
+        m_server->enqueue(QStringLiteral("17"), reply);
+        m_server->setDeferred(deferred);
+        const QUrl url(m_server->serviceUrl());
+        const auto post = [&url](QTcpSocket& socket, const QByteArray& body) {
+            socket.connectToHost(url.host(), static_cast<quint16>(url.port()));
+            QVERIFY(socket.waitForConnected(5000));
+            socket.write("POST " + url.path().toUtf8() + " HTTP/1.1\r\nHost: " + url.host().toUtf8()
+                         + "\r\nContent-Type: application/x-www-form-urlencoded\r\nContent-Length: "
+                         + QByteArray::number(body.size()) + "\r\n\r\n" + body);
+        };
+        QTcpSocket first;
+        post(first, QByteArrayLiteral("d={\"pa\":\"17\"}"));
+        QTRY_COMPARE(m_server->requests().size(), 1);
+        m_server->clearRequests();
+        QTRY_COMPARE(first.state(), QAbstractSocket::UnconnectedState);
+        QCOMPARE(first.readAll(), QByteArray());
+
+        m_server->setDeferred(deferred);
+        QTcpSocket second;
+        post(second, QByteArrayLiteral("d={\"pa\":\"17\"}"));
+        QTRY_COMPARE(m_server->requests().size(), 1);
+        if (deferred) {
+            m_server->setDeferred(false);
+        } else if (reply.kind == ScriptedReply::Kind::Held) {
+            QCOMPARE(m_server->heldRequests(), QList<int>{0});
+            m_server->release(0);
+        }
+        if (reply.kind == ScriptedReply::Kind::Silent) {
+            QCOMPARE(m_server->unansweredOpen(), QList<int>{0});
+        } else {
+            QTRY_VERIFY(second.bytesAvailable() > 0);
+            QVERIFY(second.readAll().startsWith("HTTP/1.1 200"));
+        }
+        QCOMPARE(m_server->heldRequests(), QList<int>{});
     }
 
     // A request whose manager goes (its window closed) goes too, without reporting.

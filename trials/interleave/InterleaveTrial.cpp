@@ -331,7 +331,7 @@ void InterleaveTrial::advance(qint64 ms)
 {
     m_now += ms;
     if (m_server) {
-        m_server->setClock(now().toUTC());
+        m_server->setClock(now());
     }
 }
 
@@ -521,12 +521,13 @@ void InterleaveTrial::quiesce()
             QThread::msleep(1);
             continue;
         }
-        if (!m_server->deferredRequests().isEmpty()) {
+        calm = m_delivered == delivered ? calm + 1 : 0;
+        // A request is taken only once what the last answer or worker's end queued has
+        // been taken in: a request that sends is then waiting too, whatever the load.
+        if (calm == 2 && !m_server->deferredRequests().isEmpty()) {
             takeNextRequest();
             calm = 0;
-            continue;
         }
-        calm = m_delivered == delivered ? calm + 1 : 0;
     }
 }
 
@@ -621,7 +622,7 @@ bool InterleaveTrial::setUpWorld()
         fail(QStringLiteral("the stand-in cannot listen"));
         return false;
     }
-    m_server->setClock(now().toUTC());
+    advance(0);
     m_server->setDeferred(true);
     for (const standin::Ticket& ticket : m_server->organiser().tickets) {
         m_initialEntries.insert(storedForm(ticket.barcode) + QLatin1Char('|') + QString::number(ticket.editeurId),
@@ -887,11 +888,13 @@ void InterleaveTrial::adversaryTurn()
     for (int i = static_cast<int>(due.size()) - 1; i > 0; --i) {
         due.swapItemsAt(i, static_cast<int>(draws.bounded(static_cast<quint32>(i + 1))));
     }
+    QSet<int> released;
     for (int index : std::as_const(due)) {
-        const bool laterAnswered = std::any_of(held.cbegin(), held.cend(), [this, index](int other) {
-            return m_numbers.value(other) > m_numbers.value(index) && m_heldUntil.contains(other);
+        const bool laterAnswered = std::any_of(held.cbegin(), held.cend(), [&](int other) {
+            return m_numbers.value(other) > m_numbers.value(index) && released.contains(other);
         });
         ++(laterAnswered ? figures.repliesReordered : figures.repliesLate);
+        released.insert(index);
         m_heldUntil.remove(index);
         note(QStringLiteral("(the service answers request #%1 now)").arg(m_numbers.value(index)));
         m_server->release(index);

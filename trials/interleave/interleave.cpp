@@ -21,6 +21,7 @@
 #include <QTextStream>
 #include <QThread>
 
+#include <algorithm>
 #include <chrono>
 #include <cstring>
 #include <memory>
@@ -143,13 +144,8 @@ QStringList comparable(const QStringList& steps, const QStringList& trace = {})
 // The first line where two transcripts part, or -1.
 int firstDifference(const QStringList& a, const QStringList& b)
 {
-    const qsizetype shared = std::min(a.size(), b.size());
-    for (qsizetype i = 0; i < shared; ++i) {
-        if (a.at(i) != b.at(i)) {
-            return static_cast<int>(i);
-        }
-    }
-    return a.size() == b.size() ? -1 : static_cast<int>(shared);
+    const auto [at, _] = std::mismatch(a.cbegin(), a.cend(), b.cbegin(), b.cend());
+    return a == b ? -1 : static_cast<int>(at - a.cbegin());
 }
 
 void printDifference(QTextStream& out, const QStringList& first, const QStringList& again, int at)
@@ -285,20 +281,23 @@ trials::InterleaveFigures runTrials(const Options& options, QTextStream& out, co
     return total;
 }
 
-// The first usable core of this process, for a child held to one core.
-int firstCore()
+// The cores this process may run on, for children held to one core each.
+QList<int> allowedCores()
 {
     cpu_set_t set;
     CPU_ZERO(&set);
-    if (sched_getaffinity(0, sizeof(set), &set) != 0) {
-        return 0;
-    }
-    for (int core = 0; core < CPU_SETSIZE; ++core) {
-        if (CPU_ISSET(core, &set)) {
-            return core;
+    QList<int> cores;
+    if (sched_getaffinity(0, sizeof(set), &set) == 0) {
+        for (int core = 0; core < CPU_SETSIZE; ++core) {
+            if (CPU_ISSET(core, &set)) {
+                cores << core;
+            }
         }
     }
-    return 0;
+    if (cores.isEmpty()) {
+        cores << 0;
+    }
+    return cores;
 }
 
 void holdToCore(QProcess& process, int core)
@@ -317,7 +316,7 @@ trials::InterleaveFigures runLanes(const Options& options, const QStringList& ex
     QTemporaryDir reports;
     std::vector<std::unique_ptr<QProcess>> lanes;
     int first = 0;
-    const int cores = std::max(1, QThread::idealThreadCount());
+    const QList<int> cores = allowedCores();
     for (int lane = 0; lane < options.lanes; ++lane) {
         const int trials = options.trials / options.lanes + (lane < options.trials % options.lanes ? 1 : 0);
         auto process = std::make_unique<QProcess>();
@@ -339,7 +338,7 @@ trials::InterleaveFigures runLanes(const Options& options, const QStringList& ex
         }
         arguments << extra;
         if (holdToCores) {
-            holdToCore(*process, (firstCore() + lane) % cores);
+            holdToCore(*process, cores.at(lane % cores.size()));
         }
         process->start(QCoreApplication::applicationFilePath(), arguments);
         lanes.push_back(std::move(process));
@@ -426,7 +425,7 @@ int runAgain(const Options& options, const QString& firstRun, const QString& sec
             for (int index = options.first; index < options.first + options.trials; ++index) {
                 QProcess replay;
                 replay.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-                holdToCore(replay, firstCore());
+                holdToCore(replay, allowedCores().constFirst());
                 replay.start(QCoreApplication::applicationFilePath(),
                              {QStringLiteral("--replay"),
                               QString::number(seedOf(options, index)),
