@@ -66,15 +66,6 @@ private:
     bool m_held = false;
 };
 
-int logCount(const QString& text)
-{
-    int count = 0;
-    for (const QString& line : fixture::logLines()) {
-        count += line.contains(text) ? 1 : 0;
-    }
-    return count;
-}
-
 }  // namespace
 
 class TestRepWidget : public SessionTestBase
@@ -581,8 +572,10 @@ private slots:
             getRep();
         }
         QCOMPARE(errors.size(), 2);
-        QCOMPARE(logCount(logged), 2);
-        QCOMPARE(logCount("Reponse ignoree, la liste demandee n'est plus en cours : " + request), 1);
+        QCOMPARE(fixture::logLines().filter(logged).size(), 2);
+        QCOMPARE(
+            fixture::logLines().filter("Reponse ignoree, la liste demandee n'est plus en cours : " + request).size(),
+            1);
         QCOMPARE(m_server->requests(route).size(), 2);
         QVERIFY(m_window->currentRepDbName.isEmpty());
         m_boxes->clear();
